@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace stravener {
+
+// The three values that persist per user between runs, as 32-bit numbers. On Windows they
+// are REG_DWORD values under HKEY_CURRENT_USER "Software\Quillet"; elsewhere they live in
+// one small file, $XDG_CONFIG_HOME/Quillet/settings (default ~/.config/Quillet/settings),
+// replaced atomically on every save.
+constexpr uint32_t kDefaultLanguage = 1;
+constexpr uint32_t kDefaultPort = 1;
+constexpr uint32_t kDefaultMaxSpeed = 115200;
+
+// The stored Language, or 1 when the store or the value is missing.
+int32_t ReadLanguageSetting();
+
+// Sets the port number to 1 and the speed limit to 115200, then takes the stored Port and
+// MaxSpeed where they exist. No range check is made.
+void LoadPortSettings(uint32_t& portNumber, uint32_t& speedLimit);
+
+// Stores Language, Port and MaxSpeed; failures are silent.
+void SaveSettings(int32_t language, uint32_t portNumber, uint32_t speedLimit);
+
+#if !defined(_WIN32)
+// The per-user folder of the settings, $XDG_CONFIG_HOME/Quillet (an absolute
+// XDG_CONFIG_HOME only, as the XDG rules say), else $HOME/.config/Quillet.
+std::string SettingsDirectory();
+// Parses the settings file's text: "Name=value" lines. A damaged line is ignored.
+struct StoredValues {
+  std::optional<uint32_t> language, port, maxSpeed;
+};
+StoredValues ParseSettingsText(const std::string& text);
+#endif
+
+}  // namespace stravener

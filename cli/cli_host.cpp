@@ -1,0 +1,160 @@
+#include "cli/cli_host.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <string>
+
+#if defined(_WIN32)
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
+#include "platform/file.h"
+
+namespace stravener::cli {
+
+namespace {
+
+std::string TerminalText(const std::string& text) {
+  // Message texts use CR LF between lines, as message boxes want; a terminal wants LF.
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out.push_back(text[i]);
+  }
+  return out;
+}
+
+}  // namespace
+
+CliHost::CliHost() : stderrIsTerminal_(isatty(fileno(stderr)) != 0) {
+  log_.SetListener([this](const LogEntry& entry, bool) { PrintLine(entry); });
+}
+
+CliHost::~CliHost() { ClearProgress(); }
+
+void CliHost::PrintLine(const LogEntry& entry) {
+  ClearProgress();
+  if (entry.kind == LogKind::Error) ++errorCount_;
+  if (stderrIsTerminal_ && entry.kind == LogKind::Error) {
+    std::fprintf(stderr, "\033[31m%s\033[0m\n", entry.text.c_str());
+  } else {
+    std::fprintf(stderr, "%s\n", entry.text.c_str());
+  }
+  std::fflush(stderr);
+  if (progressMaximum_ > 0 && progressPosition_ > 0) DrawProgress();
+}
+
+void CliHost::SetProgressRange(uint32_t maximum) {
+  progressMaximum_ = maximum;
+  progressPosition_ = 0;
+}
+
+void CliHost::SetProgressPosition(uint32_t position) {
+  progressPosition_ = position;
+  if (position == 0) {
+    ClearProgress();
+  } else {
+    DrawProgress();
+  }
+}
+
+void CliHost::DrawProgress() {
+  if (!stderrIsTerminal_ || progressMaximum_ == 0) return;
+  constexpr int kWidth = 40;
+  const uint64_t position = progressPosition_ > progressMaximum_ ? progressMaximum_ : progressPosition_;
+  const int filled = static_cast<int>(position * kWidth / progressMaximum_);
+  const int percent = static_cast<int>(position * 100 / progressMaximum_);
+  std::string bar(static_cast<size_t>(filled), '#');
+  bar.append(static_cast<size_t>(kWidth - filled), '.');
+  std::fprintf(stderr, "\r[%s] %3d%% ", bar.c_str(), percent);
+  std::fflush(stderr);
+  progressShown_ = true;
+}
+
+void CliHost::ClearProgress() {
+  if (!progressShown_) return;
+  std::fprintf(stderr, "\r\033[K");
+  std::fflush(stderr);
+  progressShown_ = false;
+}
+
+void CliHost::Repaint() { std::fflush(stderr); }
+
+void CliHost::ShowNotice(const std::string& text) {
+  ClearProgress();
+  lastNotice_ = text;
+  std::fprintf(stdout, "%s\n", TerminalText(text).c_str());
+  std::fflush(stdout);
+}
+
+void CliHost::ShowWarning(const std::string& text) {
+  ClearProgress();
+  std::fprintf(stderr, "%s\n", TerminalText(text).c_str());
+  std::fflush(stderr);
+}
+
+bool CliHost::AskOkCancel(const std::string& text) {
+  if (assumeYes_) return true;
+  ClearProgress();
+  if (isatty(fileno(stdin)) == 0) {
+    std::fprintf(stderr, "%s\n%s\n", TerminalText(text).c_str(),
+                 PickTextOrEmpty("Brak terminala do zadania pytania; potwierdź opcją --yes.",
+                                 "No terminal to ask on; confirm with --yes."));
+    refused_ = true;
+    return false;
+  }
+  std::fprintf(stderr, "%s [%s] ", TerminalText(text).c_str(), PickTextOrEmpty("t/N", "y/N"));
+  std::fflush(stderr);
+  std::string answer;
+  if (!std::getline(std::cin, answer)) return false;
+  return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y' || answer[0] == 't' || answer[0] == 'T');
+}
+
+std::optional<std::string> CliHost::ChooseSaveFile(const FileChoice& choice) {
+  std::string path = outputPath_ ? *outputPath_ : choice.defaultName;
+  if (path.empty()) return std::nullopt;
+  path = AbsolutePath(WithDefaultExtension(path, choice.defaultExtension));
+  if (PathExists(path) && !force_) {
+    const std::string message =
+        FORMAT_PAIR("Plik %s już istnieje; użyj --force, aby go zastąpić.",
+                    "The file %s already exists; use --force to replace it.", path.c_str());
+    ClearProgress();
+    std::fprintf(stderr, "%s\n", message.c_str());
+    refused_ = true;
+    return std::nullopt;
+  }
+  return path;
+}
+
+std::optional<std::string> CliHost::ChooseOpenFile(const FileChoice&) {
+  if (!inputPath_) return std::nullopt;
+  return AbsolutePath(*inputPath_);
+}
+
+bool CliHost::RunConfigurationDialog(ConfigurationDialog& dialog) {
+  if (!configurationHandler_) return false;
+  return configurationHandler_(dialog);
+}
+
+std::string AbsolutePath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(path), error);
+  if (error) return path;
+  return absolute.lexically_normal().string();
+}
+
+std::string WithDefaultExtension(const std::string& path, const std::string& extension) {
+  if (extension.empty()) return path;
+  const std::filesystem::path p(path);
+  if (p.has_extension() && p.extension() != ".") return path;
+  if (!path.empty() && path.back() == '.') return path + extension;
+  return path + "." + extension;
+}
+
+}  // namespace stravener::cli

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/host.h"
+
+namespace stravener::cli {
+
+// The terminal as the window an operation runs in: log lines go to stderr as they are
+// logged, the progress bar is drawn on stderr when it is a terminal, notices go to stdout,
+// questions are asked on the terminal, and file choices come from the command's options.
+class CliHost : public Host {
+ public:
+  CliHost();
+  ~CliHost() override;
+
+  EventLog& Log() override { return log_; }
+  void SetProgressRange(uint32_t maximum) override;
+  void SetProgressPosition(uint32_t position) override;
+  void Repaint() override;
+  void ShowNotice(const std::string& text) override;
+  bool AskOkCancel(const std::string& text) override;
+  void ShowWarning(const std::string& text) override;
+  std::optional<std::string> ChooseSaveFile(const FileChoice& choice) override;
+  std::optional<std::string> ChooseOpenFile(const FileChoice& choice) override;
+  bool RunConfigurationDialog(ConfigurationDialog& dialog) override;
+
+  // What the file choices answer: the output named with -o (or the default name in the
+  // current directory), replaced only with --force; the input named on the command line.
+  void SetOutputPath(std::optional<std::string> path) { outputPath_ = std::move(path); }
+  void SetForce(bool force) { force_ = force; }
+  void SetInputPath(std::optional<std::string> path) { inputPath_ = std::move(path); }
+  // Questions answer OK without asking (--yes).
+  void SetAssumeYes(bool yes) { assumeYes_ = yes; }
+  // How the configuration dialog is answered on the command line.
+  void SetConfigurationHandler(std::function<bool(ConfigurationDialog&)> handler) {
+    configurationHandler_ = std::move(handler);
+  }
+  // True when a file choice or question was refused for a reason the user must hear
+  // about (an existing output without --force, no terminal to ask on); the command then
+  // ends with exit status 1 rather than as a plain cancel.
+  bool Refused() const { return refused_; }
+  // The number of Error lines logged so far.
+  size_t ErrorCount() const { return errorCount_; }
+  // Notices shown so far (the last one is what a command's outcome often depends on).
+  const std::string& LastNotice() const { return lastNotice_; }
+
+ private:
+  void PrintLine(const LogEntry& entry);
+  void ClearProgress();
+  void DrawProgress();
+
+  EventLog log_;
+  bool stderrIsTerminal_;
+  bool progressShown_ = false;
+  uint32_t progressMaximum_ = 0;
+  uint32_t progressPosition_ = 0;
+  std::optional<std::string> outputPath_;
+  std::optional<std::string> inputPath_;
+  bool force_ = false;
+  bool assumeYes_ = false;
+  bool refused_ = false;
+  size_t errorCount_ = 0;
+  std::string lastNotice_;
+  std::function<bool(ConfigurationDialog&)> configurationHandler_;
+};
+
+// Resolves a path against the current directory, so the log and the track name show the
+// full path, as a file dialog would give it.
+std::string AbsolutePath(const std::string& path);
+
+// The chosen name with the default extension appended when it has none.
+std::string WithDefaultExtension(const std::string& path, const std::string& extension);
+
+}  // namespace stravener::cli

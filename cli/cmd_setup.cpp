@@ -1,0 +1,74 @@
+// stravener setup: shows or stores the settings the desktop program and the command line
+// share (the COM port, the speed limit and the interface language).
+
+#include <cstdio>
+
+#include "app/language.h"
+#include "app/settings_store.h"
+#include "cli/cli_host.h"
+#include "cli/command.h"
+#include "cli/port_argument.h"
+
+namespace stravener::cli {
+namespace {
+
+const OptionSpec kSetupPort{"--port", "-p", "COMn", "store the COM port (COM7 or 7)"};
+const OptionSpec kSetupSpeed{"--max-speed", nullptr, "BPS",
+                             "store the speed limit: 460800, 230400, 115200, 57600 or 38400"};
+const OptionSpec kSetupLanguage{"--language", nullptr, "en|pl", "store the interface language"};
+
+int RunSetup(Invocation& invocation) {
+  uint32_t port = 0;
+  uint32_t speed = 0;
+  LoadPortSettings(port, speed);
+  int32_t language = ReadLanguageSetting();
+  bool changed = false;
+
+  if (auto text = invocation.Value(kSetupPort.name)) {
+    const auto number = ParseComPortNumber(*text);
+    if (!number) return UsageError(invocation.Command(), "--port takes a COM name such as COM7, or its number");
+    port = *number;
+    changed = true;
+  }
+  if (auto text = invocation.Value(kSetupSpeed.name)) {
+    const auto limit = ParseSpeedLimit(*text);
+    if (!limit) {
+      return UsageError(invocation.Command(), "--max-speed takes 460800, 230400, 115200, 57600 or 38400");
+    }
+    speed = *limit;
+    changed = true;
+  }
+  if (auto text = invocation.Value(kSetupLanguage.name)) {
+    if (*text == "pl") {
+      language = kPolish;
+    } else if (*text == "en") {
+      language = kEnglish;
+    } else {
+      return UsageError(invocation.Command(), "--language takes en or pl");
+    }
+    changed = true;
+  }
+  if (changed) SaveSettings(language, port, speed);
+
+  const char* languageName = language == kPolish ? "pl" : language == kEnglish ? "en" : "?";
+  std::printf("%s COM%u\n", PickTextOrEmpty("Port:", "Port:"), port);
+  std::printf("%s %u bps\n", PickTextOrEmpty("Maksymalna prędkość transferu:", "Data transfer speed limit:"), speed);
+  std::printf("%s %s (%d)\n", PickTextOrEmpty("Język:", "Language:"), languageName, language);
+  return kExitOk;
+}
+
+const Command kSetupCommand{
+    "setup",
+    "",
+    "show or store the COM port, the speed limit and the language",
+    "Without options, shows the stored settings. With options, stores the values given\n"
+    "and keeps the others. The desktop program reads the same settings.",
+    {kSetupPort, kSetupSpeed, kSetupLanguage},
+    0,
+    0,
+    RunSetup};
+
+STRAVENER_REGISTER_COMMAND(kSetupCommand);
+
+}  // namespace
+}  // namespace stravener::cli

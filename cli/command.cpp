@@ -1,0 +1,45 @@
+#include "cli/command.h"
+
+#include <cstdio>
+
+namespace stravener::cli {
+
+const OptionSpec kHelpOption{"--help", "-h", nullptr, "show this help and exit"};
+const OptionSpec kLanguageOption{"--lang", nullptr, "en|pl",
+                                 "language of the messages for this run (default: the stored setting)"};
+const OptionSpec kPortOption{"--port", "-p", "COMn|PATH",
+                             "serial port: a COM name (COM3, or 3) or a device path (default: the stored port)"};
+const OptionSpec kMaxSpeedOption{"--max-speed", nullptr, "BPS",
+                                 "speed limit for the track download (default: the stored limit)"};
+
+std::optional<std::string> Invocation::Value(const std::string& name) const {
+  auto it = options_.find(name);
+  if (it == options_.end()) return std::nullopt;
+  return it->second;
+}
+
+namespace {
+std::vector<Command>& Registry() {
+  static std::vector<Command> commands;
+  return commands;
+}
+}  // namespace
+
+bool RegisterCommand(const Command& command) {
+  Registry().push_back(command);
+  return true;
+}
+
+const std::vector<Command>& Commands() { return Registry(); }
+
+int UsageError(const std::string& command, const std::string& message) {
+  if (command.empty()) {
+    std::fprintf(stderr, "stravener: %s\nTry 'stravener --help'.\n", message.c_str());
+  } else {
+    std::fprintf(stderr, "stravener %s: %s\nTry 'stravener %s --help'.\n", command.c_str(), message.c_str(),
+                 command.c_str());
+  }
+  return kExitUsage;
+}
+
+}  // namespace stravener::cli

@@ -1,0 +1,217 @@
+// stravener: the tool's operations from a terminal, for scripts and headless use.
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/language.h"
+#include "app/settings_store.h"
+#include "cli/cli_host.h"
+#include "cli/command.h"
+
+namespace stravener::cli {
+namespace {
+
+std::vector<const OptionSpec*> OptionsOf(const Command& command) {
+  std::vector<const OptionSpec*> all{&kHelpOption, &kLanguageOption};
+  for (const OptionSpec& option : command.options) all.push_back(&option);
+  return all;
+}
+
+const OptionSpec* FindOption(const std::vector<const OptionSpec*>& options, const std::string& name) {
+  for (const OptionSpec* option : options) {
+    if (name == option->name || (option->shortName != nullptr && name == option->shortName)) return option;
+  }
+  return nullptr;
+}
+
+// Whether any command's option of this name takes a value: needed to find the command
+// name when options stand before it.
+bool AnyOptionTakesValue(const std::string& name) {
+  if (name == kLanguageOption.name) return true;
+  for (const Command& command : Commands()) {
+    for (const OptionSpec& option : command.options) {
+      if ((name == option.name || (option.shortName != nullptr && name == option.shortName)) &&
+          option.valueName != nullptr) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+const Command* FindCommand(const std::string& name) {
+  for (const Command& command : Commands()) {
+    if (name == command.name) return &command;
+  }
+  return nullptr;
+}
+
+void PrintUsageLine(const Command& command, FILE* out) {
+  std::fprintf(out, "Usage: stravener %s%s%s [OPTIONS]\n", command.name, command.operands[0] ? " " : "",
+               command.operands);
+}
+
+void PrintCommandHelp(const Command& command) {
+  PrintUsageLine(command, stdout);
+  std::printf("\n%s\n", command.summary);
+  if (command.description[0] != '\0') std::printf("\n%s\n", command.description);
+  std::printf("\nOptions:\n");
+  for (const OptionSpec* option : OptionsOf(command)) {
+    std::string left = "  ";
+    left += option->shortName != nullptr ? std::string(option->shortName) + ", " : std::string("    ");
+    left += option->name;
+    if (option->valueName != nullptr) left += std::string(" ") + option->valueName;
+    std::printf("%-30s %s\n", left.c_str(), option->help);
+  }
+  std::printf("\nOptions may stand before or after the command name.\n");
+  std::printf("Exit status: 0 on success, 1 on failure, 2 on wrong usage.\n");
+}
+
+void PrintProgramHelp() {
+  std::printf(
+      "Usage: stravener COMMAND [OPTIONS]\n\n"
+      "Services the Stravener GPS track logger over a serial port, and converts saved\n"
+      "binary track files into OziExplorer PLT files.\n\nCommands:\n");
+  for (const Command& command : Commands()) std::printf("  %-12s %s\n", command.name, command.summary);
+  std::printf(
+      "\nGlobal options:\n"
+      "  -h, --help                   show help (stravener COMMAND --help for a command)\n"
+      "      --lang en|pl             language of the messages for this run\n"
+      "      --version                show the version and exit\n"
+      "\nOptions may stand before or after the command name.\n"
+      "Exit status: 0 on success, 1 on failure, 2 on wrong usage.\n");
+}
+
+int Run(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+
+  // Find the command name: the first operand that is not an option's value.
+  std::string commandName;
+  bool sawHelp = false;
+  bool sawVersion = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--") {
+      if (i + 1 < args.size() && commandName.empty()) commandName = args[i + 1];
+      break;
+    }
+    if (arg.size() > 1 && arg[0] == '-') {
+      if (arg == "--help" || arg == "-h") sawHelp = true;
+      if (arg == "--version") sawVersion = true;
+      if (arg.find('=') == std::string::npos && AnyOptionTakesValue(arg)) ++i;
+      continue;
+    }
+    commandName = arg;
+    break;
+  }
+  if (commandName.empty()) {
+    if (sawVersion) {
+      std::printf("stravener %s\n", STRAVENER_VERSION_TEXT);
+      return kExitOk;
+    }
+    if (sawHelp) {
+      PrintProgramHelp();
+      return kExitOk;
+    }
+    PrintProgramHelp();
+    return kExitUsage;
+  }
+  if (commandName == "help") {
+    // "stravener help [COMMAND]"
+    for (size_t i = 0; i < args.size(); ++i) {
+      if (args[i] == "help" && i + 1 < args.size()) {
+        if (const Command* command = FindCommand(args[i + 1])) {
+          PrintCommandHelp(*command);
+          return kExitOk;
+        }
+        return UsageError("", "unknown command '" + args[i + 1] + "'");
+      }
+    }
+    PrintProgramHelp();
+    return kExitOk;
+  }
+  const Command* command = FindCommand(commandName);
+  if (command == nullptr) return UsageError("", "unknown command '" + commandName + "'");
+
+  // Parse every option against the command's list; the command name itself is skipped once.
+  const std::vector<const OptionSpec*> known = OptionsOf(*command);
+  std::map<std::string, std::string> options;
+  std::vector<std::string> operands;
+  bool commandSkipped = false;
+  bool onlyOperands = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string arg = args[i];
+    if (!onlyOperands && arg == "--") {
+      onlyOperands = true;
+      continue;
+    }
+    if (onlyOperands || arg.size() < 2 || arg[0] != '-') {
+      if (!commandSkipped && arg == commandName) {
+        commandSkipped = true;
+      } else {
+        operands.push_back(arg);
+      }
+      continue;
+    }
+    std::string value;
+    bool hasInlineValue = false;
+    if (const size_t eq = arg.find('='); eq != std::string::npos && arg.rfind("--", 0) == 0) {
+      value = arg.substr(eq + 1);
+      arg = arg.substr(0, eq);
+      hasInlineValue = true;
+    }
+    const OptionSpec* option = FindOption(known, arg);
+    if (option == nullptr) return UsageError(commandName, "unknown option '" + arg + "'");
+    if (option->valueName != nullptr) {
+      if (!hasInlineValue) {
+        if (i + 1 >= args.size()) return UsageError(commandName, std::string("option ") + option->name + " needs " +
+                                                                      option->valueName);
+        value = args[++i];
+      }
+    } else if (hasInlineValue) {
+      return UsageError(commandName, std::string("option ") + option->name + " takes no value");
+    }
+    if (options.count(option->name) != 0 && option->valueName != nullptr && options[option->name] != value) {
+      return UsageError(commandName, std::string("option ") + option->name + " given twice");
+    }
+    options[option->name] = value;
+  }
+  if (options.count(kHelpOption.name) != 0) {
+    PrintCommandHelp(*command);
+    return kExitOk;
+  }
+
+  // The language: --lang for this run, else the stored setting (English when the stored
+  // value is neither Polish nor English).
+  if (auto it = options.find(kLanguageOption.name); it != options.end()) {
+    if (it->second == "pl") {
+      Language = kPolish;
+    } else if (it->second == "en") {
+      Language = kEnglish;
+    } else {
+      return UsageError(commandName, "--lang takes en or pl");
+    }
+  } else {
+    const int32_t stored = ReadLanguageSetting();
+    Language = (stored == kPolish || stored == kEnglish) ? stored : kEnglish;
+  }
+
+  if (operands.size() < command->minOperands) {
+    return UsageError(commandName, std::string("missing ") + command->operands);
+  }
+  if (operands.size() > command->maxOperands) {
+    return UsageError(commandName, "unexpected operand '" + operands[command->maxOperands] + "'");
+  }
+
+  CliHost host;
+  Invocation invocation(commandName, std::move(options), std::move(operands), host);
+  return command->run(invocation);
+}
+
+}  // namespace
+}  // namespace stravener::cli
+
+int main(int argc, char** argv) { return stravener::cli::Run(argc, argv); }

@@ -1,0 +1,47 @@
+#include "cli/port_argument.h"
+
+#include <cctype>
+
+namespace stravener::cli {
+
+namespace {
+std::optional<uint32_t> ParseDecimal(const std::string& digits) {
+  if (digits.empty() || digits.size() > 10) return std::nullopt;
+  uint64_t value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+  }
+  if (value > 0xffffffffull) return std::nullopt;
+  return static_cast<uint32_t>(value);
+}
+}  // namespace
+
+std::optional<uint32_t> ParseComPortNumber(const std::string& text) {
+  if (text.size() > 3 && std::toupper(static_cast<unsigned char>(text[0])) == 'C' &&
+      std::toupper(static_cast<unsigned char>(text[1])) == 'O' &&
+      std::toupper(static_cast<unsigned char>(text[2])) == 'M') {
+    return ParseDecimal(text.substr(3));
+  }
+  return ParseDecimal(text);
+}
+
+std::optional<uint32_t> ParseSpeedLimit(const std::string& text) {
+  std::string digits = text;
+  if (digits.size() > 3 && digits.compare(digits.size() - 3, 3, "bps") == 0) digits.resize(digits.size() - 3);
+  while (!digits.empty() && digits.back() == ' ') digits.pop_back();
+  const std::optional<uint32_t> value = ParseDecimal(digits);
+  if (!value) return std::nullopt;
+  switch (*value) {
+    case 460800:
+    case 230400:
+    case 115200:
+    case 57600:
+    case 38400:
+      return value;
+    default:
+      return std::nullopt;
+  }
+}
+
+}  // namespace stravener::cli

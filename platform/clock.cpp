@@ -1,0 +1,40 @@
+#include "platform/clock.h"
+
+#include <chrono>
+#include <ctime>
+#include <thread>
+
+#include "app/format.h"
+
+namespace stravener {
+
+LocalDate Clock::Today() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+#if defined(_WIN32)
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  return LocalDate{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
+void Clock::Sleep(uint32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+int64_t Clock::Counter() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+int64_t Clock::CounterFrequency() { return 1000000000; }
+
+Clock& SystemClock() {
+  static Clock clock;
+  return clock;
+}
+
+std::string DefaultTrackName(const LocalDate& date) {
+  return FormatText("%04d%02d%02d_log", date.year, date.month, date.day);
+}
+
+}  // namespace stravener

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace stravener {
+
+struct LocalDate {
+  int year;
+  int month;  // 1-12
+  int day;    // 1-31
+};
+
+// Time as the operations see it: today's local date, sleeps that pace the logger, and a
+// high-resolution counter for transfer timing. Tests put in a clock that records sleeps.
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual LocalDate Today();
+  virtual void Sleep(uint32_t milliseconds);
+  // A monotonic count and its ticks per second.
+  virtual int64_t Counter();
+  virtual int64_t CounterFrequency();
+};
+
+// The real clock of the machine.
+Clock& SystemClock();
+
+// "%04d%02d%02d_log" of a date (20060315_log): the default name of a saved track.
+std::string DefaultTrackName(const LocalDate& date);
+
+}  // namespace stravener

@@ -1,0 +1,94 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/file.h"
+
+namespace stravener {
+
+namespace {
+HANDLE AsHandle(void* h) { return static_cast<HANDLE>(h); }
+}  // namespace
+
+File::~File() { Close(); }
+
+File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = std::exchange(other.handle_, nullptr);
+  }
+  return *this;
+}
+
+bool File::IsOpen() const { return handle_ != nullptr; }
+
+uint32_t File::OpenForReading(const std::string& path) {
+  Close();
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return GetLastError();
+  handle_ = h;
+  return 0;
+}
+
+uint32_t File::Create(const std::string& path) {
+  Close();
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN,
+                         nullptr);
+  if (h == INVALID_HANDLE_VALUE) return GetLastError();
+  handle_ = h;
+  return 0;
+}
+
+uint32_t File::Read(void* buffer, size_t count, size_t& got) {
+  got = 0;
+  if (handle_ == nullptr) return ERROR_INVALID_HANDLE;
+  auto* out = static_cast<unsigned char*>(buffer);
+  while (got < count) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(count - got, 1u << 30));
+    DWORD n = 0;
+    if (!ReadFile(AsHandle(handle_), out + got, chunk, &n, nullptr)) return GetLastError();
+    if (n == 0) break;
+    got += n;
+  }
+  return 0;
+}
+
+uint32_t File::Write(const void* data, size_t count, size_t& written) {
+  written = 0;
+  if (handle_ == nullptr) return ERROR_INVALID_HANDLE;
+  const auto* in = static_cast<const unsigned char*>(data);
+  while (written < count) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(count - written, 1u << 30));
+    DWORD n = 0;
+    if (!WriteFile(AsHandle(handle_), in + written, chunk, &n, nullptr)) return GetLastError();
+    if (n == 0) return ERROR_WRITE_FAULT;
+    written += n;
+  }
+  return 0;
+}
+
+uint32_t File::Size(uint64_t& size) {
+  size = 0;
+  if (handle_ == nullptr) return ERROR_INVALID_HANDLE;
+  DWORD high = 0;
+  SetLastError(0);
+  const DWORD low = GetFileSize(AsHandle(handle_), &high);
+  if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return GetLastError();
+  size = (static_cast<uint64_t>(high) << 32) | low;
+  return 0;
+}
+
+uint32_t File::Close() {
+  if (handle_ == nullptr) return 0;
+  HANDLE h = AsHandle(std::exchange(handle_, nullptr));
+  if (!CloseHandle(h)) return GetLastError();
+  return 0;
+}
+
+bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace stravener

@@ -1,0 +1,53 @@
+# Shared by the project's scripts: installing what a fresh Debian 12 machine lacks, and
+# configuring and building the project. Source it; do not run it.
+
+STRAVENER_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+STRAVENER_JOBS="$(nproc 2>/dev/null || echo 2)"
+
+say() { printf '==> %s\n' "$*" >&2; }
+
+# ensure_packages PKG...: installs the Debian packages that are missing, in one apt-get run.
+ensure_packages() {
+  local missing=() pkg
+  for pkg in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$pkg")
+    fi
+  done
+  [ "${#missing[@]}" -eq 0 ] && return 0
+  say "installing ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq || true
+  $sudo apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends "${missing[@]}"
+}
+
+# ensure_locale NAME: generates a locale (for example pl_PL.UTF-8) when it is missing.
+ensure_locale() {
+  local name="$1" want
+  want="$(echo "$name" | tr 'A-Z' 'a-z' | sed 's/utf-8/utf8/')"
+  if locale -a 2>/dev/null | tr 'A-Z' 'a-z' | grep -qx "$want"; then return 0; fi
+  ensure_packages locales
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  say "generating the locale $name"
+  if ! grep -q "^$name UTF-8" /etc/locale.gen 2>/dev/null; then
+    echo "$name UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
+  fi
+  $sudo locale-gen >/dev/null
+}
+
+# What building and testing the native program needs.
+BUILD_PACKAGES=(cmake g++ ninja-build make libgtest-dev libgmock-dev googletest pkg-config)
+GUI_PACKAGES=(qt6-base-dev fonts-dejavu-core fontconfig)
+TEST_PACKAGES=(gpsbabel locales)
+
+# configure_and_build BUILD_DIR [CMAKE_ARGS...]
+configure_and_build() {
+  local dir="$1"; shift
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$STRAVENER_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+  fi
+  cmake --build "$dir" -j "$STRAVENER_JOBS"
+}
