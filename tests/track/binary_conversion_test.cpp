@@ -1,0 +1,307 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/file.h"
+#include "platform/system_error.h"
+#include "recording_host.h"
+#include "sim/synthetic_track.h"
+#include "support/language_guard.h"
+#include "support/scoped_locale.h"
+#include "support/temp_dir.h"
+#include "track/binary_conversion.h"
+
+using namespace stravener;
+
+namespace {
+
+const std::vector<unsigned char> kWorkedLayout2{0x73, 0x0C, 0x31, 0x95, 0xBB, 0x6E, 0x25, 0x23,
+                                                0x45, 0x68, 0x0E, 0xF1, 0x27, 0x7F, 0x70, 0x00};
+const char kWorkedLine[] = "52.225000,21.012200,1,367,38854.4309028,17-May-06,10:20:30,7,1.2,3D\r\n";
+
+std::string Header(const std::string& name) {
+  return "OziExplorer Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n0,2,16776960," +
+         name + ",1,0,2,8421376\r\n0\r\n";
+}
+
+std::string SystemText(uint32_t code) {
+  std::string text;
+  EXPECT_TRUE(SystemErrorText(code, text));
+  return text;
+}
+
+std::string Hex(uint32_t code) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "0x%x", code);
+  return buffer;
+}
+
+// The error a direct attempt to create a file at the path meets (0 when it succeeds).
+uint32_t CreateError(const std::string& path) {
+  File probe;
+  const uint32_t code = probe.Create(path);
+  if (code == 0) {
+    probe.Close();
+    std::filesystem::remove(path);
+  }
+  return code;
+}
+
+struct Conversion {
+  TempDir dir;
+  RecordingHost host;
+  std::string input = dir.File("track.bin");
+  std::string output = dir.File("out.plt");
+
+  Conversion() { host.saveAnswer = output; }
+  bool Run() { return ConvertBinaryTrackFile(host, input); }
+  std::vector<std::string> Intro() const { return {"Converting file", input, "--> " + output}; }
+  std::vector<std::string> IntroPl() const { return {"Konwersja pliku", input, "--> " + output}; }
+};
+
+std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+}  // namespace
+
+TEST(BinaryConversionTest, AsksForTheOutputWithTheDefaultName) {
+  for (int language : {kPolish, kEnglish}) {
+    LanguageGuard guard(language);
+    Conversion c;
+    c.host.saveAnswer.reset();
+    WriteWholeFile(c.input, kWorkedLayout2);
+    EXPECT_FALSE(c.Run());
+    ASSERT_EQ(c.host.saveChoices.size(), 1u);
+    const FileChoice& choice = c.host.saveChoices[0];
+    EXPECT_EQ(choice.defaultName, "20061107_log");
+    EXPECT_EQ(choice.defaultExtension, "plt");
+    if (language == kPolish) {
+      EXPECT_EQ(choice.title, "Zapisz ślad jako");
+      EXPECT_EQ(choice.filter, "Pliki śladu (*.plt)|*.plt|Wszystkie pliki (*.*)|*.*||");
+    } else {
+      EXPECT_EQ(choice.title, "Save track as");
+      EXPECT_EQ(choice.filter, "Track files (*.plt)|*.plt|All files (*.*)|*.*||");
+    }
+    // Cancelled: nothing logged, nothing created.
+    EXPECT_TRUE(c.host.log.Entries().empty());
+    EXPECT_FALSE(PathExists(c.output));
+  }
+}
+
+TEST(BinaryConversionTest, ConvertsWholeRecordsAndIgnoresATail) {
+  LanguageGuard english(kEnglish);
+  Conversion c;
+  std::vector<unsigned char> bytes = kWorkedLayout2;
+  bytes.insert(bytes.end(), kWorkedLayout2.begin(), kWorkedLayout2.end());
+  for (int i = 0; i < 8; ++i) bytes.push_back(0xEE);  // 40 bytes: the last 8 are no record
+  WriteWholeFile(c.input, bytes);
+  WriteWholeFile(c.output, std::vector<unsigned char>(5000, 'x'));  // replaced
+  EXPECT_TRUE(c.Run());
+  EXPECT_EQ(ReadTextFile(c.output), Header("out") + kWorkedLine +
+                                        "52.225000,21.012200,1,367,38854.4309028,17-May-06,10:20:30,7,1.2,3D\r\n");
+  EXPECT_EQ(c.host.Lines(), Concat(c.Intro(), {"OK, 2 points written."}));
+  EXPECT_EQ(c.host.Kinds(), std::vector<LogKind>(4, LogKind::Info));
+  EXPECT_EQ(ReadWholeFile(c.input), bytes);
+}
+
+TEST(BinaryConversionTest, EmptyInputGivesAnEmptyOutput) {
+  for (int language : {kPolish, kEnglish}) {
+    LanguageGuard guard(language);
+    Conversion c;
+    WriteWholeFile(c.input, {});
+    EXPECT_TRUE(c.Run());
+    EXPECT_TRUE(PathExists(c.output));
+    EXPECT_EQ(ReadTextFile(c.output), "");
+    EXPECT_EQ(c.host.log.Entries().back().text, language == kPolish ? "OK, zapisano 0 punktów." : "OK, 0 points written.");
+    EXPECT_EQ(c.host.log.Entries().front().text, language == kPolish ? "Konwersja pliku" : "Converting file");
+  }
+}
+
+TEST(BinaryConversionTest, GarbageStopsAtTheFirstInvalidRecord) {
+  for (int language : {kPolish, kEnglish}) {
+    LanguageGuard guard(language);
+    Conversion c;
+    std::vector<unsigned char> bytes = kWorkedLayout2;
+    // A record saved by a layout-1 logger at 70 degrees north: read as layout 2 its
+    // latitude is beyond 90 degrees.
+    const std::vector<unsigned char> layout1{0x17, 0x0C, 0xB1, 0x0C, 0x8A, 0x7A, 0x46, 0x0D,
+                                             0x88, 0x13, 0x15, 0x00, 0x98, 0x1C, 0x70, 0x00};
+    bytes.insert(bytes.end(), layout1.begin(), layout1.end());
+    bytes.insert(bytes.end(), kWorkedLayout2.begin(), kWorkedLayout2.end());
+    WriteWholeFile(c.input, bytes);
+    EXPECT_FALSE(c.Run());
+    EXPECT_EQ(ReadTextFile(c.output), Header("out") + (language == kPolish
+                                                           ? "52.225000,21.012200,1,367,38854.4309028,17-maj-06,"
+                                                             "10:20:30,7,1.2,3D\r\n"
+                                                           : kWorkedLine));
+    const std::string error = language == kPolish ? "Błąd zawartości pamięci śladu." : "Error in track memory contents.";
+    EXPECT_EQ(c.host.Lines(), Concat(language == kPolish ? c.IntroPl() : c.Intro(), {error}));
+    EXPECT_EQ(c.host.Kinds().back(), LogKind::Error);
+  }
+}
+
+TEST(BinaryConversionTest, InputThatCannotBeOpened) {
+  for (int language : {kPolish, kEnglish}) {
+    LanguageGuard guard(language);
+    const auto expect = [language](Conversion& c, uint32_t code) {
+      EXPECT_FALSE(c.Run());
+      const std::string line = language == kPolish ? "Błąd " + Hex(code) + " otwarcia binarnego pliku śladu."
+                                                   : "Error " + Hex(code) + " opening binary track file.";
+      EXPECT_EQ(c.host.Lines(), Concat(language == kPolish ? c.IntroPl() : c.Intro(), {line, SystemText(code)}));
+      EXPECT_EQ(c.host.Kinds(), (std::vector<LogKind>{LogKind::Info, LogKind::Info, LogKind::Info, LogKind::Error,
+                                                       LogKind::Error}));
+      EXPECT_FALSE(PathExists(c.output));
+    };
+    {
+      Conversion missing;
+      expect(missing, ENOENT);
+    }
+    {
+      Conversion folder;
+      std::filesystem::create_directory(folder.input);
+      expect(folder, EISDIR);
+    }
+    {
+      Conversion underFile;
+      WriteWholeFile(underFile.dir.File("plain"), {1});
+      underFile.input = underFile.dir.File("plain") + "/track.bin";
+      expect(underFile, ENOTDIR);
+    }
+    if (geteuid() != 0) {  // permissions do not stop root
+      Conversion locked;
+      WriteWholeFile(locked.input, kWorkedLayout2);
+      std::filesystem::permissions(locked.input, std::filesystem::perms::none);
+      expect(locked, EACCES);
+    }
+  }
+}
+
+TEST(BinaryConversionTest, ReadFailureKeepsWhatWasWritten) {
+  // Reading a process's own memory from address 0 fails with an input/output error.
+  Conversion c;
+  c.input = "/proc/self/mem";
+  {
+    File probe;
+    if (probe.OpenForReading(c.input) != 0) GTEST_SKIP() << "no /proc/self/mem";
+  }
+  for (int language : {kPolish, kEnglish}) {
+    LanguageGuard guard(language);
+    c.host.log = EventLog();
+    EXPECT_FALSE(c.Run());
+    const std::string line = language == kPolish ? "Błąd 0x5 odczytu pliku." : "Error 0x5 reading file.";
+    EXPECT_EQ(c.host.Lines(), Concat(language == kPolish ? c.IntroPl() : c.Intro(), {line, SystemText(EIO)}));
+    EXPECT_TRUE(PathExists(c.output));
+  }
+}
+
+TEST(BinaryConversionTest, OutputThatCannotBeCreated) {
+  for (int language : {kPolish, kEnglish}) {
+    LanguageGuard guard(language);
+    const auto expect = [language](Conversion& c, uint32_t code) {
+      WriteWholeFile(c.input, kWorkedLayout2);
+      EXPECT_FALSE(c.Run());
+      const std::string line = language == kPolish ? "Błąd " + Hex(code) + " tworzenia pliku śladu."
+                                                   : "Error " + Hex(code) + " creating track file.";
+      EXPECT_EQ(c.host.Lines(), Concat(language == kPolish ? c.IntroPl() : c.Intro(), {line, SystemText(code)}));
+      EXPECT_EQ(ReadWholeFile(c.input), kWorkedLayout2);
+    };
+    {
+      Conversion noFolder;
+      noFolder.output = noFolder.dir.File("gone") + "/out.plt";
+      noFolder.host.saveAnswer = noFolder.output;
+      expect(noFolder, ENOENT);
+    }
+    {
+      Conversion underFile;
+      WriteWholeFile(underFile.dir.File("plain"), {1});
+      underFile.output = underFile.dir.File("plain") + "/out.plt";
+      underFile.host.saveAnswer = underFile.output;
+      expect(underFile, ENOTDIR);
+    }
+    {
+      // A read-only folder: by its permissions, or for root (whom permissions do not stop)
+      // the sysfs root, where no file can be created.
+      Conversion readOnly;
+      if (geteuid() != 0) {
+        std::filesystem::create_directory(readOnly.dir.File("ro"));
+        std::filesystem::permissions(readOnly.dir.File("ro"),
+                                     std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        readOnly.output = readOnly.dir.File("ro") + "/out.plt";
+      } else {
+        readOnly.output = "/sys/stravener-test.plt";
+      }
+      readOnly.host.saveAnswer = readOnly.output;
+      const uint32_t code = CreateError(readOnly.output);
+      ASSERT_NE(code, 0u) << readOnly.output << " can be created";
+      expect(readOnly, code);
+    }
+  }
+}
+
+TEST(BinaryConversionTest, FullDiskEndsWithoutTheSuccessLine) {
+  if (!PathExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  for (int language : {kPolish, kEnglish}) {
+    LanguageGuard guard(language);
+    Conversion c;
+    c.output = "/dev/full";
+    c.host.saveAnswer = c.output;
+    WriteWholeFile(c.input, kWorkedLayout2);
+    EXPECT_FALSE(c.Run());
+    const std::string line = language == kPolish ? "Błąd 0x1c zapisu do pliku śladu." : "Error 0x1c writing track file.";
+    EXPECT_EQ(c.host.Lines(), Concat(language == kPolish ? c.IntroPl() : c.Intro(), {line, SystemText(ENOSPC)}));
+  }
+}
+
+TEST(BinaryConversionTest, RefusesToReplaceTheInputItself) {
+  for (int language : {kPolish, kEnglish}) {
+    LanguageGuard guard(language);
+    Conversion c;
+    WriteWholeFile(c.input, kWorkedLayout2);
+    // The same file under another spelling of its path.
+    c.output = c.dir.File(".") + "/track.bin";
+    c.host.saveAnswer = c.output;
+    EXPECT_FALSE(c.Run());
+    EXPECT_EQ(ReadWholeFile(c.input), kWorkedLayout2);
+    ASSERT_EQ(c.host.log.Entries().size(), 4u);
+    EXPECT_EQ(c.host.log.Entries().back().kind, LogKind::Error);
+    EXPECT_EQ(c.host.log.Entries().back().text, language == kPolish
+                                                    ? "Plik śladu nie może zastąpić konwertowanego pliku binarnego."
+                                                    : "The track file cannot replace the binary file being converted.");
+  }
+}
+
+TEST(BinaryConversionTest, LargeTrackShowsProgressAndIsTheSameInAnyLocale) {
+  sim::SyntheticTrackOptions options;
+  options.points = 20000;
+  const std::vector<uint8_t> track = sim::MakeSyntheticTrack(options);
+  LanguageGuard english(kEnglish);
+  Conversion plain;
+  WriteWholeFile(plain.input, track);
+  ASSERT_TRUE(plain.Run());
+  EXPECT_EQ(plain.host.Lines().back(), "OK, 20000 points written.");
+  EXPECT_EQ(plain.host.progressRanges, std::vector<uint32_t>{20000});
+  ASSERT_GE(plain.host.progressPositions.size(), 3u);
+  EXPECT_EQ(plain.host.progressPositions.front(), 0u);
+  EXPECT_EQ(plain.host.progressPositions[1], 4096u);
+  EXPECT_EQ(plain.host.progressPositions.back(), 0u);
+  const std::string text = ReadTextFile(plain.output);
+  size_t lines = 0;
+  for (char ch : text) lines += ch == '\n' ? 1 : 0;
+  EXPECT_EQ(lines, 20000u + 6);
+
+  ScopedLocale polish("pl_PL.UTF-8");
+  if (!polish.Active()) GTEST_SKIP() << "the pl_PL.UTF-8 locale is not generated on this machine";
+  Conversion localised;
+  WriteWholeFile(localised.input, track);
+  localised.output = localised.dir.File("out.plt");
+  ASSERT_TRUE(localised.Run());
+  EXPECT_EQ(ReadTextFile(localised.output), text);
+}

@@ -1,0 +1,252 @@
+// Reads the PLT files we write back with GPSBabel, one of the programs our users load
+// them into, and checks that positions, times, altitudes and track breaks survive.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/format.h"
+#include "platform/file.h"
+#include "recording_host.h"
+#include "sim/synthetic_track.h"
+#include "support/language_guard.h"
+#include "support/temp_dir.h"
+#include "track/binary_conversion.h"
+#include "track/track_record.h"
+
+using namespace stravener;
+using stravener::sim::CivilTime;
+using stravener::sim::GpsSecondsFromCivil;
+using stravener::sim::SyntheticPoint;
+
+namespace {
+
+// Seconds from 1970-01-01 to the GPS time origin 1980-01-06.
+constexpr int64_t kGpsEpoch = 315964800;
+
+struct GpxPoint {
+  std::string latitude;   // as written, "-33.856784000"
+  std::string longitude;
+  double elevation = 0;
+  double time = 0;  // seconds since 1970-01-01, with the fraction GPSBabel gives
+};
+
+int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
+  y -= m <= 2;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const int64_t yoe = y - era * 400;
+  const int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+  return era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
+}
+
+std::string Attribute(const std::string& text, size_t from, const std::string& name) {
+  const size_t start = text.find(name + "=\"", from);
+  if (start == std::string::npos) return {};
+  const size_t end = text.find('"', start + name.size() + 2);
+  return text.substr(start + name.size() + 2, end - start - name.size() - 2);
+}
+
+std::string Element(const std::string& text, size_t from, size_t to, const std::string& name) {
+  const size_t start = text.find("<" + name + ">", from);
+  if (start == std::string::npos || start > to) return {};
+  const size_t end = text.find("</" + name + ">", start);
+  return text.substr(start + name.size() + 2, end - start - name.size() - 2);
+}
+
+// The tracks of a GPX file, each a list of its points in order.
+std::vector<std::vector<GpxPoint>> ReadGpxTracks(const std::string& gpx) {
+  std::vector<std::vector<GpxPoint>> tracks;
+  size_t at = 0;
+  while ((at = gpx.find("<trk>", at)) != std::string::npos) {
+    const size_t end = gpx.find("</trk>", at);
+    std::vector<GpxPoint> points;
+    size_t p = at;
+    while ((p = gpx.find("<trkpt ", p)) != std::string::npos && p < end) {
+      const size_t close = gpx.find("</trkpt>", p);
+      GpxPoint point;
+      point.latitude = Attribute(gpx, p, "lat");
+      point.longitude = Attribute(gpx, p, "lon");
+      point.elevation = std::atof(Element(gpx, p, close, "ele").c_str());
+      const std::string time = Element(gpx, p, close, "time");
+      int y = 0, mo = 0, d = 0, h = 0, mi = 0;
+      double s = 0;
+      if (std::sscanf(time.c_str(), "%d-%d-%dT%d:%d:%lfZ", &y, &mo, &d, &h, &mi, &s) == 6) {
+        point.time = static_cast<double>(DaysFromCivil(y, mo, d) * 86400 + h * 3600 + mi * 60) + s;
+      }
+      points.push_back(point);
+      p = close;
+    }
+    tracks.push_back(points);
+    at = end;
+  }
+  return tracks;
+}
+
+SyntheticPoint Point(CivilTime time, double latitude, double longitude, int altitude, bool segmentStart) {
+  SyntheticPoint p;
+  p.gpsSeconds = GpsSecondsFromCivil(time);
+  p.latitude = latitude;
+  p.longitude = longitude;
+  p.altitude = altitude;
+  p.satellites = 6;
+  p.hdop = 17;
+  p.segmentStart = segmentStart;
+  return p;
+}
+
+// A track through all four quarters of the globe, below sea level, across midnights,
+// a leap day and year ends, in several segments.
+std::vector<SyntheticPoint> InteropTrack() {
+  std::vector<SyntheticPoint> points;
+  // Sydney harbour on New Year's Eve, into the new year.
+  for (int i = 0; i < 30; ++i) {
+    points.push_back(Point(CivilTime{2006, 12, 31, 23, 59, 45 + i % 15}, -33.8567844 - i * 1e-5,
+                           151.2152967 + i * 2e-5, 3 - i, false));
+    if (i >= 15) points.back().gpsSeconds += 15;
+  }
+  // The Dead Sea shore, well below sea level, around midnight of a leap day.
+  for (int i = 0; i < 30; ++i) {
+    points.push_back(Point(CivilTime{2008, 2, 29, 23, 59, 30}, 31.5590 + i * 3e-6, 35.4732 - i * 4e-6, -430 + i,
+                           i == 0));
+    points.back().gpsSeconds += static_cast<uint32_t>(i * 2);
+  }
+  // South America, south and west, a year end in a leap year.
+  for (int i = 0; i < 30; ++i) {
+    points.push_back(
+        Point(CivilTime{2016, 12, 31, 23, 59, 50}, -22.9518993, -43.2104872 + i * 1e-6, -2 + i % 5, i == 0));
+    points.back().gpsSeconds += static_cast<uint32_t>(i);
+  }
+  // West of Greenwich in the north, the turn of the century's first year.
+  for (int i = 0; i < 20; ++i) {
+    points.push_back(Point(CivilTime{2000, 1, 1, 0, 0, 0}, 51.4778, -0.0014 - i * 1e-6, 0, i == 0 || i == 10));
+    points.back().gpsSeconds += static_cast<uint32_t>(i * 5);
+  }
+  return points;
+}
+
+std::string GpsBabel() {
+  for (const char* candidate : {"/usr/bin/gpsbabel", "/usr/local/bin/gpsbabel"}) {
+    if (PathExists(candidate)) return candidate;
+  }
+  return {};
+}
+
+}  // namespace
+
+TEST(GpsBabelInteropTest, PositionsTimesAltitudesAndBreaksSurvive) {
+  const std::string gpsbabel = GpsBabel();
+  ASSERT_FALSE(gpsbabel.empty()) << "gpsbabel is not installed (scripts/test installs it)";
+  LanguageGuard english(kEnglish);
+  TempDir dir;
+  const std::vector<SyntheticPoint> points = InteropTrack();
+  std::vector<unsigned char> bytes;
+  for (const SyntheticPoint& p : points) {
+    const auto record = sim::EncodeLayout2(p);
+    bytes.insert(bytes.end(), record.begin(), record.end());
+  }
+  WriteWholeFile(dir.File("track.bin"), bytes);
+  RecordingHost host;
+  host.saveAnswer = dir.File("track.plt");
+  ASSERT_TRUE(ConvertBinaryTrackFile(host, dir.File("track.bin")));
+
+  const std::string command = gpsbabel + " -i ozi -f '" + dir.File("track.plt") + "' -o gpx -F '" +
+                              dir.File("track.gpx") + "' 2>'" + dir.File("gpsbabel.err") + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0) << ReadTextFile(dir.File("gpsbabel.err"));
+  const auto tracks = ReadGpxTracks(ReadTextFile(dir.File("track.gpx")));
+
+  // One GPX track per segment: the first point, then every point with its bit set.
+  std::vector<size_t> expectedSizes;
+  for (size_t i = 0; i < points.size(); ++i) {
+    if (i == 0 || points[i].segmentStart) expectedSizes.push_back(0);
+    ++expectedSizes.back();
+  }
+  std::vector<size_t> sizes;
+  for (const auto& track : tracks) sizes.push_back(track.size());
+  ASSERT_EQ(sizes, expectedSizes);
+
+  size_t index = 0;
+  int exactSeconds = 0;
+  for (const auto& track : tracks) {
+    for (const GpxPoint& read : track) {
+      const auto record = sim::EncodeLayout2(points[index]);
+      const TrackPoint written = DecodeTrackRecord(record.data(), 2);
+      EXPECT_EQ(read.latitude, FormatText("%.9f", std::stod(FormatText("%.6f", written.latitude)))) << index;
+      EXPECT_EQ(read.longitude, FormatText("%.9f", std::stod(FormatText("%.6f", written.longitude)))) << index;
+      EXPECT_NEAR(read.latitude.empty() ? 0 : std::stod(read.latitude), points[index].latitude, 5e-7) << index;
+      EXPECT_NEAR(read.longitude.empty() ? 0 : std::stod(read.longitude), points[index].longitude, 5e-7) << index;
+      // Whole feet, back in metres.
+      EXPECT_NEAR(read.elevation, std::trunc(points[index].altitude * 3.2808399) * 0.3048, 0.001) << index;
+      // GPSBabel's reading of the day number (seven decimals, under 9 ms) is off by up to
+      // a second: it adds a millisecond part of its own and rounds the seconds either way.
+      // The time read back must be within one second of the one written; the file itself
+      // holds the exact second (checked below).
+      const int64_t expected = kGpsEpoch + points[index].gpsSeconds;
+      EXPECT_LE(std::fabs(read.time - static_cast<double>(expected)), 1.0)
+          << index << ": read " << FormatText("%.3f", read.time) << ", written " << expected;
+      exactSeconds += static_cast<int64_t>(std::floor(read.time)) == expected ? 1 : 0;
+      ++index;
+    }
+  }
+  EXPECT_EQ(index, points.size());
+  EXPECT_GT(exactSeconds, static_cast<int>(points.size()) / 3);
+
+  // The file's own times: the day number to within its seven decimals, the date and time
+  // fields to the second.
+  const std::string plt = ReadTextFile(dir.File("track.plt"));
+  size_t start = 0;
+  for (int header = 0; header < 6; ++header) start = plt.find("\r\n", start) + 2;
+  for (size_t i = 0; i < points.size(); ++i) {
+    const size_t end = plt.find("\r\n", start);
+    ASSERT_NE(end, std::string::npos);
+    const std::string line = plt.substr(start, end - start);
+    start = end + 2;
+    std::vector<std::string> fields;
+    for (size_t from = 0;;) {
+      const size_t comma = line.find(',', from);
+      fields.push_back(line.substr(from, comma - from));
+      if (comma == std::string::npos) break;
+      from = comma + 1;
+    }
+    ASSERT_EQ(fields.size(), 10u) << line;
+    EXPECT_EQ(fields[2], (i == 0 || points[i].segmentStart) ? "1" : "0") << line;
+    const int64_t unixSeconds = kGpsEpoch + points[i].gpsSeconds;
+    EXPECT_NEAR(std::stod(fields[4]) * 86400.0 - 25569.0 * 86400.0, static_cast<double>(unixSeconds), 0.005) << line;
+    const CivilTime t = sim::CivilFromGpsSeconds(points[i].gpsSeconds);
+    const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    EXPECT_EQ(fields[5], FormatText("%02d-%s-%02d", t.day, months[t.month - 1], t.year - 2000)) << line;
+    EXPECT_EQ(fields[6], FormatText("%02d:%02d:%02d", t.hour, t.minute, t.second)) << line;
+  }
+}
+
+TEST(GpsBabelInteropTest, RealisticSampleTrackReadsBack) {
+  const std::string gpsbabel = GpsBabel();
+  ASSERT_FALSE(gpsbabel.empty()) << "gpsbabel is not installed (scripts/test installs it)";
+  TempDir dir;
+  sim::SyntheticTrackOptions options;
+  options.points = 3000;
+  WriteWholeFile(dir.File("sample.bin"), sim::MakeSyntheticTrack(options));
+  RecordingHost host;
+  host.saveAnswer = dir.File("sample.plt");
+  ASSERT_TRUE(ConvertBinaryTrackFile(host, dir.File("sample.bin")));
+  const std::string command = gpsbabel + " -i ozi -f '" + dir.File("sample.plt") + "' -o gpx -F '" +
+                              dir.File("sample.gpx") + "' 2>'" + dir.File("gpsbabel.err") + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0) << ReadTextFile(dir.File("gpsbabel.err"));
+  const auto tracks = ReadGpxTracks(ReadTextFile(dir.File("sample.gpx")));
+  const auto points = sim::MakeSyntheticPoints(options);
+  size_t segments = 0;
+  for (size_t i = 0; i < points.size(); ++i) segments += (i == 0 || points[i].segmentStart) ? 1 : 0;
+  EXPECT_EQ(tracks.size(), segments);
+  EXPECT_GT(segments, 1u);
+  size_t total = 0;
+  for (const auto& track : tracks) total += track.size();
+  EXPECT_EQ(total, points.size());
+  ASSERT_FALSE(tracks.empty());
+  ASSERT_FALSE(tracks.back().empty());
+  EXPECT_NEAR(std::stod(tracks.back().back().latitude), points.back().latitude, 5e-7);
+  EXPECT_NEAR(std::stod(tracks.back().back().longitude), points.back().longitude, 5e-7);
+}

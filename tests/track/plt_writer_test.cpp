@@ -1,0 +1,335 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/event_log.h"
+#include "platform/file.h"
+#include "platform/system_error.h"
+#include "sim/synthetic_track.h"
+#include "support/language_guard.h"
+#include "support/scoped_locale.h"
+#include "support/temp_dir.h"
+#include "track/plt_writer.h"
+
+using namespace stravener;
+using stravener::sim::CivilTime;
+using stravener::sim::EncodeLayout1;
+using stravener::sim::EncodeLayout2;
+using stravener::sim::GpsSecondsFromCivil;
+using stravener::sim::SyntheticPoint;
+
+namespace {
+
+using Record = std::array<uint8_t, 16>;
+
+const Record kWorkedLayout1{0x17, 0x0C, 0xB1, 0x0C, 0x8A, 0x7A, 0x34, 0x0D,
+                            0x88, 0x13, 0x15, 0x00, 0x98, 0x1C, 0x70, 0x00};
+const Record kWorkedLayout2{0x73, 0x0C, 0x31, 0x95, 0xBB, 0x6E, 0x25, 0x23,
+                            0x45, 0x68, 0x0E, 0xF1, 0x27, 0x7F, 0x70, 0x00};
+// A layout-1 record at 70 degrees north: read as layout 2 its latitude is beyond 90.
+const Record kNorthLayout1{0x17, 0x0C, 0xB1, 0x0C, 0x8A, 0x7A, 0x46, 0x0D,
+                           0x88, 0x13, 0x15, 0x00, 0x98, 0x1C, 0x70, 0x00};
+const char kWorkedLine[] = "52.225000,21.012200,1,367,38854.4309028,17-May-06,10:20:30,7,1.2,3D\r\n";
+
+const char kHeaderStart[] =
+    "OziExplorer Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n";
+
+// A point on 2006-05-17 at the given time, seconds since 10:00:00.
+SyntheticPoint PointAt(int secondsAfterTen, bool segmentStart = false) {
+  SyntheticPoint p;
+  p.latitude = 52.225;
+  p.longitude = 21.0122;
+  p.altitude = 112;
+  p.gpsSeconds = GpsSecondsFromCivil(CivilTime{2006, 5, 17, 10, 0, 0}) + static_cast<uint32_t>(secondsAfterTen);
+  p.satellites = 7;
+  p.hdop = 12;
+  p.segmentStart = segmentStart;
+  return p;
+}
+
+// One run of the writer into a file of a temporary folder.
+class WriterRun {
+ public:
+  explicit WriterRun(const std::string& name = "20060517_log.plt") : path_(dir_.File(name)) {
+    EXPECT_EQ(file_.Create(path_), 0u);
+  }
+
+  int32_t Write(const Record& record, int layout, uint32_t pointCount = 0) {
+    const bool first = first_;
+    first_ = false;
+    return WritePltPoint(log, file_, first ? path_ : std::string(), layout, record.data(), first, true, pointCount);
+  }
+
+  // The point lines written so far.
+  std::vector<std::string> Lines() {
+    file_.Close();
+    const std::string text = ReadTextFile(path_);
+    EXPECT_TRUE(file_.OpenForReading(path_) == 0);  // keeps the object usable; writes now fail
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+      lines.push_back(text.substr(start, end - start));
+    }
+    if (lines.size() >= 6) lines.erase(lines.begin(), lines.begin() + 6);
+    return lines;
+  }
+  // The segment flags (third field) of the lines written.
+  std::string Flags() {
+    std::string flags;
+    for (const std::string& line : Lines()) {
+      const size_t a = line.find(',');
+      const size_t b = line.find(',', a + 1);
+      flags += line.substr(b + 1, 1);
+    }
+    return flags;
+  }
+  std::string Text() {
+    file_.Close();
+    return ReadTextFile(path_);
+  }
+
+  EventLog log;
+
+ private:
+  TempDir dir_;
+  std::string path_;
+  File file_;
+  bool first_ = true;
+};
+
+}  // namespace
+
+TEST(PltWriterTest, HeaderAndWorkedLineInBothLanguages) {
+  LanguageGuard english(kEnglish);
+  WriterRun run;
+  const int32_t written = run.Write(kWorkedLayout1, 1, 1234);
+  const std::string header = std::string(kHeaderStart) + "0,2,16776960,20060517_log,1,0,2,8421376\r\n1234\r\n";
+  EXPECT_EQ(written, static_cast<int32_t>(header.size() + std::string(kWorkedLine).size()));
+  EXPECT_EQ(run.Text(), header + kWorkedLine);
+  EXPECT_TRUE(run.log.Entries().empty());
+
+  LanguageGuard polish(kPolish);
+  WriterRun polishRun;
+  polishRun.Write(kWorkedLayout1, 1);
+  EXPECT_EQ(polishRun.Lines(),
+            std::vector<std::string>{"52.225000,21.012200,1,367,38854.4309028,17-maj-06,10:20:30,7,1.2,3D"});
+}
+
+TEST(PltWriterTest, WorkedLayout2RecordGivesTheSameLineAsLayout1) {
+  LanguageGuard english(kEnglish);
+  WriterRun run;
+  run.Write(kWorkedLayout2, 2);
+  EXPECT_EQ(run.Lines(), std::vector<std::string>{std::string(kWorkedLine, sizeof kWorkedLine - 3)});
+}
+
+TEST(PltWriterTest, LaterCallsReturnTheirLineLength) {
+  WriterRun run;
+  const int32_t first = run.Write(kWorkedLayout2, 2);
+  const int32_t second = run.Write(kWorkedLayout2, 2);
+  EXPECT_EQ(second, static_cast<int32_t>(std::string(kWorkedLine).size()));
+  EXPECT_EQ(static_cast<size_t>(first + second), run.Text().size());
+}
+
+TEST(PltWriterTest, MonthNamesFollowTheLanguageAtEveryLine) {
+  const char* english[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  const char* polish[] = {"sty", "lut", "mar", "kwi", "maj", "cze", "lip", "sie", "wrz", "paz", "lis", "gru"};
+  WriterRun run;
+  for (int month = 1; month <= 12; ++month) {
+    for (int language : {kPolish, kEnglish}) {
+      LanguageGuard guard(language);
+      SyntheticPoint p = PointAt(0);
+      p.gpsSeconds = GpsSecondsFromCivil(CivilTime{2007, month, 9, 1, 2, 3});
+      run.Write(EncodeLayout2(p), 2);
+    }
+  }
+  const std::vector<std::string> lines = run.Lines();
+  ASSERT_EQ(lines.size(), 24u);
+  for (size_t m = 0; m < 12; ++m) {
+    EXPECT_NE(lines[2 * m].find(std::string(",09-") + polish[m] + "-07,01:02:03,"), std::string::npos) << lines[2 * m];
+    EXPECT_NE(lines[2 * m + 1].find(std::string(",09-") + english[m] + "-07,"), std::string::npos);
+  }
+}
+
+TEST(PltWriterTest, TrackNameRules) {
+  EXPECT_EQ(MakeTrackName("/home/ola/My tracks/trip, day 1.plt"), "trip__day_1");
+  EXPECT_EQ(MakeTrackName("/home/ola/old.dir/track"), "track");
+  EXPECT_EQ(MakeTrackName("/home/ola/.plt"), "");
+  EXPECT_EQ(MakeTrackName("archive.tar.plt"), "archive.tar");
+  EXPECT_EQ(MakeTrackName("tab\there\x01.plt"), "tab_here_");
+  // One underscore for each letter, however many bytes it takes in UTF-8.
+  EXPECT_EQ(MakeTrackName("/t/Łódź żółw.plt"), "__d_____w");
+  EXPECT_EQ(MakeTrackName("/t/a\xE2\x82\xAC" "b\xF0\x9F\x9A\xB4" "c.plt"), "a_b_c");
+  // Bytes that are no UTF-8 sequence still each give one underscore.
+  EXPECT_EQ(MakeTrackName("/t/x\x80\x80y\xC5.plt"), "x__y_");
+#if defined(_WIN32)
+  EXPECT_EQ(MakeTrackName("C:\\Tracks\\20060517_log.plt"), "20060517_log");
+  EXPECT_EQ(MakeTrackName("C:\\My tracks\\trip, day 1.plt"), "trip__day_1");
+#else
+  // A backslash is an ordinary character of a POSIX file name.
+  EXPECT_EQ(MakeTrackName("/tmp/back\\slash.plt"), "back\\slash");
+#endif
+
+  WriterRun run(".plt");
+  run.Write(kWorkedLayout2, 2);
+  EXPECT_EQ(run.Text().rfind(std::string(kHeaderStart) + "0,2,16776960,,1,0,2,8421376\r\n0\r\n", 0), 0u);
+}
+
+TEST(PltWriterTest, Layout1SegmentsStartAfterTwoMinutes) {
+  // Each step: seconds after the previous written point, and the flag expected.
+  WriterRun run;
+  int t = 0;
+  run.Write(EncodeLayout1(PointAt(t)), 1);
+  for (int step : {118, 120, -4, -120, 2, -118, 122}) {
+    t += step;
+    run.Write(EncodeLayout1(PointAt(t)), 1);
+  }
+  EXPECT_EQ(run.Flags(), "10101001");
+}
+
+TEST(PltWriterTest, Layout1BoundaryIs119Seconds) {
+  // A layout-1 second is always even, so the odd gaps of the rule come after a layout-2
+  // point: the previous stamp is the writer's, whatever the layout of its record.
+  WriterRun run;
+  run.Write(EncodeLayout2(PointAt(1)), 2);
+  run.Write(EncodeLayout1(PointAt(120)), 1);  // 119 s later
+  run.Write(EncodeLayout2(PointAt(241)), 2);
+  run.Write(EncodeLayout1(PointAt(120)), 1);  // 121 s earlier
+  run.Write(EncodeLayout2(PointAt(1)), 2);
+  run.Write(EncodeLayout1(PointAt(120)), 1);  // 119 s later
+  EXPECT_EQ(run.Flags(), "100100");
+}
+
+TEST(PltWriterTest, PreviousStampIsTheLastPointWritten) {
+  Record invalid = EncodeLayout1(PointAt(60));
+  invalid[5] = static_cast<uint8_t>(invalid[5] | 0xF0);  // 60-62 seconds: invalid
+  WriterRun run;
+  run.Write(EncodeLayout1(PointAt(0)), 1);
+  // An invalid record read after it leaves the previous stamp at the written point.
+  EXPECT_EQ(run.Write(invalid, 1), -1);
+  EXPECT_EQ(PreviousPltStamp(), DecodeTrackRecord(EncodeLayout1(PointAt(0)).data(), 1).stamp);
+  run.Write(EncodeLayout1(PointAt(110)), 1);
+  run.Write(EncodeLayout1(PointAt(228)), 1);
+  EXPECT_EQ(run.Flags(), "100");
+  EXPECT_EQ(run.log.Entries().size(), 1u);
+}
+
+TEST(PltWriterTest, Layout2SegmentsFollowTheRecordBit) {
+  WriterRun run;
+  run.Write(EncodeLayout2(PointAt(0, false)), 2);
+  run.Write(EncodeLayout2(PointAt(1, true)), 2);
+  run.Write(EncodeLayout2(PointAt(5000, false)), 2);
+  run.Write(EncodeLayout2(PointAt(1, false)), 2);
+  run.Write(EncodeLayout2(PointAt(2, true)), 2);
+  EXPECT_EQ(run.Flags(), "11001");
+
+  // A new first call resets the previous stamp and starts with a segment again.
+  WriterRun second;
+  second.Write(EncodeLayout1(PointAt(3)), 1);
+  EXPECT_EQ(PreviousPltStamp(), DecodeTrackRecord(EncodeLayout1(PointAt(3)).data(), 1).stamp);
+  EXPECT_EQ(second.Flags(), "1");
+}
+
+TEST(PltWriterTest, HdopAltitudeAndYearFields) {
+  LanguageGuard english(kEnglish);
+  WriterRun run;
+  const struct {
+    uint8_t hdop;
+    int altitude;
+    int year;
+  } cases[] = {{0, -5, 2006}, {5, 1, 2006}, {255, 0, 2100}, {99, -32768, 2006}, {100, 32767, 2000}};
+  for (const auto& c : cases) {
+    SyntheticPoint p = PointAt(0);
+    p.hdop = c.hdop;
+    p.altitude = c.altitude;
+    p.gpsSeconds = GpsSecondsFromCivil(CivilTime{c.year, 1, 2, 3, 4, 5});
+    p.satellites = 0;
+    p.fix3d = false;
+    run.Write(EncodeLayout2(p), 2);
+  }
+  const std::vector<std::string> lines = run.Lines();
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_NE(lines[0].find(",-16,"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[0].find(",02-Jan-06,03:04:05,0,0.0,2D"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[1].find(",3,"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[1].find(",0,0.5,2D"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[2].find(",0,0,"), std::string::npos) << lines[2];  // segment 0, altitude 0
+  EXPECT_NE(lines[2].find(",02-Jan-100,03:04:05,0,25.5,2D"), std::string::npos) << lines[2];
+  EXPECT_NE(lines[3].find(",-107506,"), std::string::npos) << lines[3];
+  EXPECT_NE(lines[3].find(",9.9,2D"), std::string::npos) << lines[3];
+  EXPECT_NE(lines[4].find(",107503,"), std::string::npos) << lines[4];
+  EXPECT_NE(lines[4].find(",02-Jan-00,03:04:05,0,10.0,2D"), std::string::npos) << lines[4];
+}
+
+TEST(PltWriterTest, InvalidFirstRecordLeavesOnlyTheHeader) {
+  for (int language : {kPolish, kEnglish}) {
+    LanguageGuard guard(language);
+    WriterRun run;
+    EXPECT_EQ(run.Write(kNorthLayout1, 2, 7), -1);
+    EXPECT_EQ(run.Text(), std::string(kHeaderStart) + "0,2,16776960,20060517_log,1,0,2,8421376\r\n7\r\n");
+    ASSERT_EQ(run.log.Entries().size(), 1u);
+    EXPECT_EQ(run.log.Entries()[0].kind, LogKind::Error);
+    EXPECT_EQ(run.log.Entries()[0].text,
+              language == kPolish ? "Błąd zawartości pamięci śladu." : "Error in track memory contents.");
+  }
+}
+
+TEST(PltWriterTest, InvalidRecordIsLoggedEvenWithoutReportFlag) {
+  TempDir dir;
+  File file;
+  ASSERT_EQ(file.Create(dir.File("a.plt")), 0u);
+  EventLog log;
+  EXPECT_EQ(WritePltPoint(log, file, dir.File("a.plt"), 2, kNorthLayout1.data(), true, false, 0), -1);
+  EXPECT_EQ(log.Entries().size(), 1u);
+}
+
+TEST(PltWriterTest, WriteFailuresAreReportedWithTheSystemText) {
+  if (!PathExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  std::string systemText;
+  ASSERT_TRUE(SystemErrorText(ENOSPC, systemText));
+  for (int language : {kPolish, kEnglish}) {
+    LanguageGuard guard(language);
+    File full;
+    ASSERT_EQ(full.Create("/dev/full"), 0u);
+    EventLog log;
+    EXPECT_EQ(WritePltPoint(log, full, "/dev/full", 2, kWorkedLayout2.data(), true, true, 0), -1);
+    ASSERT_EQ(log.Entries().size(), 2u);
+    EXPECT_EQ(log.Entries()[0].text,
+              language == kPolish ? "Błąd 0x1c zapisu do pliku śladu." : "Error 0x1c writing track file.");
+    EXPECT_EQ(log.Entries()[1].text, systemText);
+    EXPECT_EQ(log.Entries()[1].kind, LogKind::Error);
+    // A later line fails the same way; the previous stamp stays as it was.
+    const TrackStamp before = PreviousPltStamp();
+    EXPECT_EQ(WritePltPoint(log, full, "", 2, kWorkedLayout2.data(), false, true, 0), -1);
+    EXPECT_EQ(log.Entries().size(), 4u);
+    EXPECT_EQ(PreviousPltStamp(), before);
+    // Silent without the report flag.
+    EXPECT_EQ(WritePltPoint(log, full, "/dev/full", 2, kWorkedLayout2.data(), true, false, 0), -1);
+    EXPECT_EQ(log.Entries().size(), 4u);
+  }
+}
+
+TEST(PltWriterTest, FileIsTheSameWhateverTheLocale) {
+  auto write = [] {
+    WriterRun run;
+    for (int i = 0; i < 50; ++i) {
+      SyntheticPoint p = PointAt(i * 37, i % 7 == 0);
+      p.latitude = -33.8567844 + i * 0.001;
+      p.longitude = -151.2152967 - i * 0.001;
+      p.altitude = -40 + i;
+      run.Write(EncodeLayout2(p), 2);
+    }
+    return run.Text();
+  };
+  const std::string plain = write();
+  ScopedLocale polish("pl_PL.UTF-8");
+  if (!polish.Active()) GTEST_SKIP() << "the pl_PL.UTF-8 locale is not generated on this machine";
+  char probe[16];
+  std::snprintf(probe, sizeof probe, "%.1f", 1.5);
+  ASSERT_STREQ(probe, "1,5");
+  EXPECT_EQ(write(), plain);
+  EXPECT_NE(plain.find("-33.856784,-151.215297,1,-131,"), std::string::npos);
+}
