@@ -2,6 +2,10 @@
 
 #include <cctype>
 
+#include "app/settings_store.h"
+#include "cli/command.h"
+#include "link/port_connection.h"
+
 namespace stravener::cli {
 
 namespace {
@@ -42,6 +46,42 @@ std::optional<uint32_t> ParseSpeedLimit(const std::string& text) {
     default:
       return std::nullopt;
   }
+}
+
+std::optional<PortArgument> ParsePortArgument(const std::string& text) {
+  if (const auto number = ParseComPortNumber(text)) {
+    if (*number == 0) return std::nullopt;
+    return PortArgument{*number, std::string()};
+  }
+  const bool isPath = text.find('/') != std::string::npos
+#if defined(_WIN32)
+                      || text.find('\\') != std::string::npos
+#endif
+      ;
+  if (!isPath) return std::nullopt;
+  return PortArgument{0, text};
+}
+
+int ConfigurePortConnection(const Invocation& invocation, PortConnection& connection) {
+  LoadPortSettings(connection.portNumber, connection.speedLimit);
+  connection.devicePath.clear();
+  if (auto text = invocation.Value(kPortOption.name)) {
+    const auto port = ParsePortArgument(*text);
+    if (!port) {
+      return UsageError(invocation.Command(), "--port takes a COM name (COM3, or 3) or a device path");
+    }
+    if (port->devicePath.empty()) {
+      connection.portNumber = port->portNumber;
+    } else {
+      connection.devicePath = port->devicePath;
+    }
+  }
+  if (auto text = invocation.Value(kMaxSpeedOption.name)) {
+    const auto limit = ParseSpeedLimit(*text);
+    if (!limit) return UsageError(invocation.Command(), "--max-speed takes 460800, 230400, 115200, 57600 or 38400");
+    connection.speedLimit = *limit;
+  }
+  return kExitOk;
 }
 
 }  // namespace stravener::cli

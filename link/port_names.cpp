@@ -21,7 +21,12 @@ std::string PortLabel(const PortEntry& entry) {
   return entry.comName;
 #else
   std::string shortDevice = entry.device;
-  if (shortDevice.rfind("/dev/", 0) == 0) shortDevice.erase(0, 5);
+  // The device as a short name: "ttyUSB0", "pts/3"; outside /dev its last part.
+  if (shortDevice.rfind("/dev/", 0) == 0) {
+    shortDevice.erase(0, 5);
+  } else if (const size_t slash = shortDevice.find_last_of('/'); slash != std::string::npos) {
+    shortDevice.erase(0, slash + 1);
+  }
   if (entry.comName.empty()) return shortDevice;
   return entry.comName + " (" + shortDevice + ")";
 #endif

@@ -1,0 +1,64 @@
+// stravener ports: the machine's serial ports by COM name, with their devices.
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/language.h"
+#include "cli/cli_host.h"
+#include "cli/command.h"
+#include "link/port_connection.h"
+#include "link/port_names.h"
+
+namespace stravener::cli {
+namespace {
+
+const OptionSpec kProbeOption{"--probe", nullptr, nullptr,
+                              "also open each free port and show the fastest speed it accepts"};
+
+int RunPorts(Invocation& invocation) {
+  const std::vector<PortEntry> entries = EnumeratePorts();
+  if (entries.empty()) {
+    std::printf("%s\n", PickTextOrEmpty("Nie znaleziono portów szeregowych.", "No serial ports found."));
+    return kExitOk;
+  }
+  const bool probe = invocation.Has(kProbeOption.name);
+  size_t nameWidth = 4;
+  size_t deviceWidth = 6;
+  for (const PortEntry& entry : entries) {
+    nameWidth = std::max(nameWidth, entry.comName.size());
+    deviceWidth = std::max(deviceWidth, entry.device.size());
+  }
+  for (const PortEntry& entry : entries) {
+    // A device without a COM number is still usable with --port and its path.
+    const std::string name = entry.comName.empty() ? "-" : entry.comName;
+    std::string speed;
+    if (probe) {
+      // The probe opens the port exclusively; a port in use gives the lowest probe speed.
+      const uint32_t fastest = ProbeMaxSpeedOf(entry.comName.empty() ? entry.device : entry.comName);
+      speed = std::to_string(fastest) + " bps  ";
+    }
+    std::printf("%-*s  %-*s  %s%s\n", static_cast<int>(nameWidth), name.c_str(), static_cast<int>(deviceWidth),
+                entry.device.c_str(), speed.c_str(), entry.description.c_str());
+  }
+  return kExitOk;
+}
+
+const Command kPortsCommand{
+    "ports",
+    "",
+    "list the serial ports by COM name, with their devices",
+    "Lists the serial ports that exist: the links COMn in the per-user ports folder\n"
+    "(~/.config/Quillet/ports/COMn, a symbolic link to a device), then the devices found,\n"
+    "numbered ttyS k -> COM(k+1), ttyUSB k -> COM(k+33), ttyACM k -> COM(k+65),\n"
+    "rfcomm k -> COM(k+97). A device shown with \"-\" has no COM name; give --port its path.",
+    {kProbeOption},
+    0,
+    0,
+    RunPorts};
+
+STRAVENER_REGISTER_COMMAND(kPortsCommand);
+
+}  // namespace
+}  // namespace stravener::cli
