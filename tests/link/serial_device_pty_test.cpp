@@ -115,6 +115,17 @@ double ElapsedSince(std::chrono::steady_clock::time_point start) {
   return Seconds(std::chrono::steady_clock::now() - start).count();
 }
 
+// A connection on the slave side of a pseudo-terminal, opened by its path, in English.
+struct PtyConnection {
+  LanguageGuard english{kEnglish};
+  Pty pty;
+  EventLog log;
+  PortConnection connection{log};
+
+  PtyConnection() { connection.devicePath = pty.SlavePath(); }
+  bool Open() { return pty.Ok() && OpenPort(connection, false) == 0; }
+};
+
 }  // namespace
 
 TEST(SerialDevicePtyTest, AComLinkOpensSwitchesSpeedsReadsWritesAndCloses) {
@@ -207,13 +218,11 @@ TEST(SerialDevicePtyTest, TheLineIsRawEightBitsWithoutFlowControl) {
 
 // The 2-second time-outs, each measured once.
 TEST(SerialDevicePtyTest, ReadsAndWritesEndAfterTwoSeconds) {
-  LanguageGuard english(kEnglish);
-  Pty pty;
-  ASSERT_TRUE(pty.Ok());
-  EventLog log;
-  PortConnection connection(log);
-  connection.devicePath = pty.SlavePath();
-  ASSERT_EQ(OpenPort(connection, false), 0);
+  PtyConnection p;
+  ASSERT_TRUE(p.Open());
+  Pty& pty = p.pty;
+  PortConnection& connection = p.connection;
+  EventLog& log = p.log;
 
   // A read that gets fewer bytes returns what came when the time-out runs out.
   pty.Send({7, 8, 9});
@@ -237,13 +246,11 @@ TEST(SerialDevicePtyTest, ReadsAndWritesEndAfterTwoSeconds) {
 }
 
 TEST(SerialDevicePtyTest, AHeldPortCannotBeOpenedAgain) {
-  LanguageGuard english(kEnglish);
-  Pty pty;
-  ASSERT_TRUE(pty.Ok());
-  EventLog log;
-  PortConnection first(log);
-  first.devicePath = pty.SlavePath();
-  ASSERT_EQ(OpenPort(first, false), 0);
+  PtyConnection p;
+  ASSERT_TRUE(p.Open());
+  const Pty& pty = p.pty;
+  PortConnection& first = p.connection;
+  EventLog& log = p.log;
 
   // Also for root, who is not kept out by TIOCEXCL.
   PortConnection second(log);
@@ -285,17 +292,12 @@ TEST(SerialDevicePtyTest, MissingPortsAndNonTerminals) {
 }
 
 TEST(SerialDevicePtyTest, AHangUpIsAReadError) {
-  LanguageGuard english(kEnglish);
-  Pty pty;
-  ASSERT_TRUE(pty.Ok());
-  EventLog log;
-  PortConnection connection(log);
-  connection.devicePath = pty.SlavePath();
-  ASSERT_EQ(OpenPort(connection, false), 0);
-  pty.CloseMaster();
+  PtyConnection p;
+  ASSERT_TRUE(p.Open());
+  p.pty.CloseMaster();
   uint8_t buffer[4];
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(ReadPort(connection, buffer, sizeof buffer, true), -1);
+  EXPECT_EQ(ReadPort(p.connection, buffer, sizeof buffer, true), -1);
   EXPECT_LT(ElapsedSince(start), 1.0);  // at once, not after the time-out
-  EXPECT_THAT(LogLines(log), ElementsAre("E Error 0x5 reading port.", SystemTextLine(5)));
+  EXPECT_THAT(LogLines(p.log), ElementsAre("E Error 0x5 reading port.", SystemTextLine(5)));
 }
