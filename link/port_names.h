@@ -16,7 +16,9 @@ struct PortEntry {
 };
 
 // What the port list shows for an entry: "COM33 (ttyUSB0)" on POSIX, "COM3" on Windows.
-// It begins with the COM name, so the number can be read from its fourth character on.
+// It begins with the COM name, so the number can be read from its fourth character on; an
+// entry without a COM name shows only its device ("ttyUSB40") and so does not begin with
+// "COM", which keeps it out of a list of COM ports.
 std::string PortLabel(const PortEntry& entry);
 
 // The number of "COMn" (case-insensitive "com" followed by decimal digits only), if it is one.
