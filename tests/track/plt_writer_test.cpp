@@ -134,26 +134,6 @@ TEST(PltWriterTest, LaterCallsReturnTheirLineLength) {
   EXPECT_EQ(static_cast<size_t>(first + second), run.Text().size());
 }
 
-TEST(PltWriterTest, MonthNamesFollowTheLanguageAtEveryLine) {
-  const char* english[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  const char* polish[] = {"sty", "lut", "mar", "kwi", "maj", "cze", "lip", "sie", "wrz", "paz", "lis", "gru"};
-  WriterRun run;
-  for (int month = 1; month <= 12; ++month) {
-    for (int language : {kPolish, kEnglish}) {
-      LanguageGuard guard(language);
-      SyntheticPoint p = PointAt(0);
-      p.gpsSeconds = GpsSecondsFromCivil(CivilTime{2007, month, 9, 1, 2, 3});
-      run.Write(EncodeLayout2(p), 2);
-    }
-  }
-  const std::vector<std::string> lines = run.Lines();
-  ASSERT_EQ(lines.size(), 24u);
-  for (size_t m = 0; m < 12; ++m) {
-    EXPECT_NE(lines[2 * m].find(std::string(",09-") + polish[m] + "-07,01:02:03,"), std::string::npos) << lines[2 * m];
-    EXPECT_NE(lines[2 * m + 1].find(std::string(",09-") + english[m] + "-07,"), std::string::npos);
-  }
-}
-
 TEST(PltWriterTest, TrackNameRules) {
   EXPECT_EQ(MakeTrackName("/home/ola/My tracks/trip, day 1.plt"), "trip__day_1");
   EXPECT_EQ(MakeTrackName("/home/ola/old.dir/track"), "track");

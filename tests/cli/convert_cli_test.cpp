@@ -1,0 +1,233 @@
+// stravener convert, run as users run it: arguments, exit status, log on stderr, files.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "sim/synthetic_track.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+bool PathExistsForTest(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+const std::vector<unsigned char> kWorkedLayout2{0x73, 0x0C, 0x31, 0x95, 0xBB, 0x6E, 0x25, 0x23,
+                                                0x45, 0x68, 0x0E, 0xF1, 0x27, 0x7F, 0x70, 0x00};
+const char kWorkedLine[] = "52.225000,21.012200,1,367,38854.4309028,17-May-06,10:20:30,7,1.2,3D\r\n";
+
+struct Outcome {
+  int status = -1;  // exit status, or -1 when it did not exit normally
+  std::string out;
+  std::string err;
+  long peakKilobytes = 0;
+};
+
+// Runs stravener with the arguments in a folder, its settings kept in a folder of their
+// own, standard input from /dev/null.
+class Runner {
+ public:
+  Runner() { std::filesystem::create_directory(config()); }
+
+  std::string File(const std::string& name) const { return dir_.File(name); }
+  std::string config() const { return dir_.File("config"); }
+
+  // With measure, the program runs under the small probe process, so that its peak memory
+  // is its own and not that of this test program, from which it would be forked.
+  Outcome Run(const std::vector<std::string>& args, bool measure = false) const {
+    const std::string outPath = dir_.File(".stdout"), errPath = dir_.File(".stderr");
+    const std::string probePath = dir_.File(".probe");
+    const pid_t pid = fork();
+    if (pid == 0) {
+      if (chdir(dir_.Path().c_str()) != 0) _exit(126);
+      const int in = open("/dev/null", O_RDONLY);
+      const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      dup2(in, 0);
+      dup2(out, 1);
+      dup2(err, 2);
+      setenv("XDG_CONFIG_HOME", config().c_str(), 1);
+      std::vector<char*> argv;
+      if (measure) {
+        argv.push_back(const_cast<char*>(RSS_PROBE_EXE));
+        argv.push_back(const_cast<char*>(probePath.c_str()));
+      }
+      argv.push_back(const_cast<char*>(STRAVENER_EXE));
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    Outcome outcome;
+    int status = 0;
+    struct rusage usage {};
+    if (pid > 0 && wait4(pid, &status, 0, &usage) == pid) {
+      outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      outcome.peakKilobytes = usage.ru_maxrss;
+    }
+    if (measure) {
+      outcome.peakKilobytes = 0;
+      std::sscanf(ReadTextFile(probePath).c_str(), "%d %ld", &outcome.status, &outcome.peakKilobytes);
+    }
+    outcome.out = ReadTextFile(outPath);
+    outcome.err = ReadTextFile(errPath);
+    return outcome;
+  }
+
+  const std::filesystem::path& Path() const { return dir_.Path(); }
+
+ private:
+  TempDir dir_;
+};
+
+std::string Today() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char name[32];
+  std::strftime(name, sizeof name, "%Y%m%d_log.plt", &local);
+  return name;
+}
+
+std::string Canonical(const std::string& path) { return std::filesystem::weakly_canonical(path).string(); }
+
+}  // namespace
+
+TEST(ConvertCliTest, WorkedRecordGivesTheWorkedLine) {
+  Runner r;
+  WriteWholeFile(r.File("w.bin"), kWorkedLayout2);
+  const Outcome o = r.Run({"convert", "w.bin", "-o", "trip.plt"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out, "");
+  const std::string in = Canonical(r.File("w.bin")), out = Canonical(r.File("trip.plt"));
+  EXPECT_EQ(o.err, "Converting file\n" + in + "\n--> " + out + "\nOK, 1 points written.\n");
+  const std::string plt = ReadTextFile(r.File("trip.plt"));
+  EXPECT_EQ(plt.rfind("OziExplorer Track Point File Version 2.1\r\n", 0), 0u);
+  EXPECT_NE(plt.find("\r\n0,2,16776960,trip,1,0,2,8421376\r\n0\r\n"), std::string::npos);
+  ASSERT_GE(plt.size(), std::string(kWorkedLine).size());
+  EXPECT_EQ(plt.substr(plt.size() - std::string(kWorkedLine).size()), kWorkedLine);
+}
+
+TEST(ConvertCliTest, DefaultOutputIsTodaysNameInTheCurrentFolder) {
+  Runner r;
+  WriteWholeFile(r.File("w.bin"), kWorkedLayout2);
+  const std::string before = Today();
+  const Outcome o = r.Run({"convert", "w.bin"});
+  const std::string after = Today();
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_TRUE(PathExistsForTest(r.File(before)) || PathExistsForTest(r.File(after))) << o.err;
+}
+
+TEST(ConvertCliTest, ReplacesAnExistingOutputOnlyWithForce) {
+  Runner r;
+  WriteWholeFile(r.File("w.bin"), kWorkedLayout2);
+  WriteWholeFile(r.File("keep.plt"), {'o', 'l', 'd'});
+  Outcome o = r.Run({"convert", "w.bin", "-o", "keep.plt"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("already exists"), std::string::npos) << o.err;
+  EXPECT_EQ(ReadTextFile(r.File("keep.plt")), "old");
+
+  // Options may stand before the command name; ".plt" is added to a bare name.
+  o = r.Run({"--force", "-o", "keep", "convert", "w.bin"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(ReadTextFile(r.File("keep.plt")).find(kWorkedLine), std::string::npos);
+  o = r.Run({"convert", "--output=keep.plt", "w.bin", "--force", "--lang", "pl"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.err.find("OK, zapisano 1 punktów."), std::string::npos) << o.err;
+}
+
+TEST(ConvertCliTest, FailuresEndWithStatus1AndTheirLines) {
+  Runner r;
+  Outcome o = r.Run({"convert", "missing.bin", "-o", "a.plt"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("Error 0x2 opening binary track file.\nNo such file or directory\n"), std::string::npos)
+      << o.err;
+  o = r.Run({"convert", "missing.bin", "-o", "a.plt", "--lang", "pl"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("Konwersja pliku\n"), std::string::npos) << o.err;
+  EXPECT_NE(o.err.find("Błąd 0x2 otwarcia binarnego pliku śladu.\n"), std::string::npos) << o.err;
+
+  WriteWholeFile(r.File("w.bin"), kWorkedLayout2);
+  o = r.Run({"convert", "w.bin", "-o", "no/such/folder/a.plt"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("Error 0x2 creating track file.\n"), std::string::npos) << o.err;
+
+  // A full disk, reached through a link that the output replaces.
+  if (PathExistsForTest("/dev/full")) {
+    std::filesystem::create_symlink("/dev/full", r.File("full.plt"));
+    o = r.Run({"convert", "w.bin", "-o", "full.plt", "--force"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("Error 0x1c writing track file.\nNo space left on device\n"), std::string::npos) << o.err;
+    EXPECT_EQ(o.err.find("OK,"), std::string::npos) << o.err;
+  }
+
+  // Garbage: the first record beyond 90 degrees ends the run after the lines before it.
+  std::vector<unsigned char> garbage = kWorkedLayout2;
+  for (int i = 0; i < 16; ++i) garbage.push_back(0x7F);
+  WriteWholeFile(r.File("garbage.bin"), garbage);
+  o = r.Run({"convert", "garbage.bin", "-o", "g.plt"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("Error in track memory contents.\n"), std::string::npos) << o.err;
+  const std::string plt = ReadTextFile(r.File("g.plt"));
+  EXPECT_EQ(plt.substr(plt.size() - std::string(kWorkedLine).size()), kWorkedLine);
+
+  // The input is never replaced by its own conversion.
+  o = r.Run({"convert", "w.bin", "-o", "w.bin", "--force"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(ReadWholeFile(r.File("w.bin")), kWorkedLayout2);
+}
+
+TEST(ConvertCliTest, WrongUsageGivesStatus2) {
+  Runner r;
+  EXPECT_EQ(r.Run({"convert"}).status, 2);
+  EXPECT_EQ(r.Run({"convert", "a.bin", "b.bin"}).status, 2);
+  EXPECT_EQ(r.Run({"convert", "a.bin", "--bogus"}).status, 2);
+  EXPECT_EQ(r.Run({"convert", "a.bin", "-o"}).status, 2);
+  EXPECT_EQ(r.Run({"convert", "a.bin", "-o", ""}).status, 2);
+  EXPECT_EQ(r.Run({"convert", "a.bin", "--lang", "de"}).status, 2);
+  EXPECT_EQ(r.Run({"convert", "a.bin", "--force=yes"}).status, 2);
+  const Outcome help = r.Run({"convert", "--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("Usage: stravener convert FILE.bin"), std::string::npos) << help.out;
+  EXPECT_NE(help.out.find("--force"), std::string::npos);
+  EXPECT_NE(r.Run({"--help"}).out.find("convert"), std::string::npos);
+}
+
+TEST(ConvertCliTest, LanguageDefaultsToTheStoredSetting) {
+  Runner r;
+  ASSERT_EQ(r.Run({"setup", "--language", "pl"}).status, 0);
+  WriteWholeFile(r.File("w.bin"), kWorkedLayout2);
+  const Outcome o = r.Run({"convert", "w.bin", "-o", "a.plt"});
+  EXPECT_EQ(o.status, 0);
+  EXPECT_NE(o.err.find("OK, zapisano 1 punktów."), std::string::npos) << o.err;
+  EXPECT_NE(ReadTextFile(r.File("a.plt")).find("17-maj-06"), std::string::npos);
+}
+
+TEST(ConvertCliTest, MemoryStaysFlatWhateverTheInputSize) {
+  Runner r;
+  stravener::sim::SyntheticTrackOptions options;
+  options.points = 1000;
+  WriteWholeFile(r.File("small.bin"), stravener::sim::MakeSyntheticTrack(options));
+  options.points = 400000;
+  WriteWholeFile(r.File("big.bin"), stravener::sim::MakeSyntheticTrack(options));
+  const Outcome small = r.Run({"convert", "small.bin", "-o", "small.plt"}, true);
+  const Outcome big = r.Run({"convert", "big.bin", "-o", "big.plt"}, true);
+  ASSERT_GT(small.peakKilobytes, 0);
+  ASSERT_EQ(small.status, 0) << small.err;
+  ASSERT_EQ(big.status, 0) << big.err;
+  EXPECT_NE(big.err.find("OK, 400000 points written."), std::string::npos);
+  // 6.4 MB in and some 28 MB out: holding either would show many times over.
+  EXPECT_GT(std::filesystem::file_size(r.File("big.plt")), 20u * 1000 * 1000);
+  EXPECT_LT(big.peakKilobytes - small.peakKilobytes, 1024) << small.peakKilobytes << " kB, then " << big.peakKilobytes
+                                                           << " kB";
+}
