@@ -16,14 +16,13 @@
 #include "support/scoped_locale.h"
 #include "support/temp_dir.h"
 #include "track/binary_conversion.h"
+#include "worked_records.h"
 
 using namespace stravener;
 
 namespace {
 
-const std::vector<unsigned char> kWorkedLayout2{0x73, 0x0C, 0x31, 0x95, 0xBB, 0x6E, 0x25, 0x23,
-                                                0x45, 0x68, 0x0E, 0xF1, 0x27, 0x7F, 0x70, 0x00};
-const char kWorkedLine[] = "52.225000,21.012200,1,367,38854.4309028,17-May-06,10:20:30,7,1.2,3D\r\n";
+const std::vector<unsigned char> kWorkedRecord(kWorkedLayout2.begin(), kWorkedLayout2.end());
 
 std::string Header(const std::string& name) {
   return "OziExplorer Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n0,2,16776960," +
@@ -77,7 +76,7 @@ TEST(BinaryConversionTest, AsksForTheOutputWithTheDefaultName) {
     LanguageGuard guard(language);
     Conversion c;
     c.host.saveAnswer.reset();
-    WriteWholeFile(c.input, kWorkedLayout2);
+    WriteWholeFile(c.input, kWorkedRecord);
     EXPECT_FALSE(c.Run());
     ASSERT_EQ(c.host.saveChoices.size(), 1u);
     const FileChoice& choice = c.host.saveChoices[0];
@@ -99,8 +98,8 @@ TEST(BinaryConversionTest, AsksForTheOutputWithTheDefaultName) {
 TEST(BinaryConversionTest, ConvertsWholeRecordsAndIgnoresATail) {
   LanguageGuard english(kEnglish);
   Conversion c;
-  std::vector<unsigned char> bytes = kWorkedLayout2;
-  bytes.insert(bytes.end(), kWorkedLayout2.begin(), kWorkedLayout2.end());
+  std::vector<unsigned char> bytes = kWorkedRecord;
+  bytes.insert(bytes.end(), kWorkedRecord.begin(), kWorkedRecord.end());
   for (int i = 0; i < 8; ++i) bytes.push_back(0xEE);  // 40 bytes: the last 8 are no record
   WriteWholeFile(c.input, bytes);
   WriteWholeFile(c.output, std::vector<unsigned char>(5000, 'x'));  // replaced
@@ -129,13 +128,13 @@ TEST(BinaryConversionTest, GarbageStopsAtTheFirstInvalidRecord) {
   for (int language : {kPolish, kEnglish}) {
     LanguageGuard guard(language);
     Conversion c;
-    std::vector<unsigned char> bytes = kWorkedLayout2;
+    std::vector<unsigned char> bytes = kWorkedRecord;
     // A record saved by a layout-1 logger at 70 degrees north: read as layout 2 its
     // latitude is beyond 90 degrees.
     const std::vector<unsigned char> layout1{0x17, 0x0C, 0xB1, 0x0C, 0x8A, 0x7A, 0x46, 0x0D,
                                              0x88, 0x13, 0x15, 0x00, 0x98, 0x1C, 0x70, 0x00};
     bytes.insert(bytes.end(), layout1.begin(), layout1.end());
-    bytes.insert(bytes.end(), kWorkedLayout2.begin(), kWorkedLayout2.end());
+    bytes.insert(bytes.end(), kWorkedRecord.begin(), kWorkedRecord.end());
     WriteWholeFile(c.input, bytes);
     EXPECT_FALSE(c.Run());
     EXPECT_EQ(ReadTextFile(c.output), Header("out") + (language == kPolish
@@ -177,7 +176,7 @@ TEST(BinaryConversionTest, InputThatCannotBeOpened) {
     }
     if (geteuid() != 0) {  // permissions do not stop root
       Conversion locked;
-      WriteWholeFile(locked.input, kWorkedLayout2);
+      WriteWholeFile(locked.input, kWorkedRecord);
       std::filesystem::permissions(locked.input, std::filesystem::perms::none);
       expect(locked, EACCES);
     }
@@ -206,12 +205,12 @@ TEST(BinaryConversionTest, OutputThatCannotBeCreated) {
   for (int language : {kPolish, kEnglish}) {
     LanguageGuard guard(language);
     const auto expect = [language](Conversion& c, uint32_t code) {
-      WriteWholeFile(c.input, kWorkedLayout2);
+      WriteWholeFile(c.input, kWorkedRecord);
       EXPECT_FALSE(c.Run());
       const std::string line = language == kPolish ? "Błąd " + Hex(code) + " tworzenia pliku śladu."
                                                    : "Error " + Hex(code) + " creating track file.";
       EXPECT_EQ(c.host.Lines(), Concat(language == kPolish ? c.IntroPl() : c.Intro(), {line, SystemText(code)}));
-      EXPECT_EQ(ReadWholeFile(c.input), kWorkedLayout2);
+      EXPECT_EQ(ReadWholeFile(c.input), kWorkedRecord);
     };
     {
       Conversion noFolder;
@@ -253,7 +252,7 @@ TEST(BinaryConversionTest, FullDiskEndsWithoutTheSuccessLine) {
     Conversion c;
     c.output = "/dev/full";
     c.host.saveAnswer = c.output;
-    WriteWholeFile(c.input, kWorkedLayout2);
+    WriteWholeFile(c.input, kWorkedRecord);
     EXPECT_FALSE(c.Run());
     const std::string line = language == kPolish ? "Błąd 0x1c zapisu do pliku śladu." : "Error 0x1c writing track file.";
     EXPECT_EQ(c.host.Lines(), Concat(language == kPolish ? c.IntroPl() : c.Intro(), {line, SystemText(ENOSPC)}));
@@ -264,12 +263,12 @@ TEST(BinaryConversionTest, RefusesToReplaceTheInputItself) {
   for (int language : {kPolish, kEnglish}) {
     LanguageGuard guard(language);
     Conversion c;
-    WriteWholeFile(c.input, kWorkedLayout2);
+    WriteWholeFile(c.input, kWorkedRecord);
     // The same file under another spelling of its path.
     c.output = c.dir.File(".") + "/track.bin";
     c.host.saveAnswer = c.output;
     EXPECT_FALSE(c.Run());
-    EXPECT_EQ(ReadWholeFile(c.input), kWorkedLayout2);
+    EXPECT_EQ(ReadWholeFile(c.input), kWorkedRecord);
     ASSERT_EQ(c.host.log.Entries().size(), 4u);
     EXPECT_EQ(c.host.log.Entries().back().kind, LogKind::Error);
     EXPECT_EQ(c.host.log.Entries().back().text, language == kPolish

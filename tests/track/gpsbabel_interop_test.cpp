@@ -136,11 +136,35 @@ std::string GpsBabel() {
   return {};
 }
 
+// Converts the records into dir/track.plt with the conversion of saved files, then has
+// GPSBabel read that into GPX. False (with the reason added to the test's output) when
+// either fails.
+bool ConvertAndReadBack(const TempDir& dir, const std::vector<unsigned char>& records, std::string& gpx) {
+  const std::string gpsbabel = GpsBabel();
+  if (gpsbabel.empty()) {
+    ADD_FAILURE() << "gpsbabel is not installed (scripts/test installs it)";
+    return false;
+  }
+  WriteWholeFile(dir.File("track.bin"), records);
+  RecordingHost host;
+  host.saveAnswer = dir.File("track.plt");
+  if (!ConvertBinaryTrackFile(host, dir.File("track.bin"))) {
+    ADD_FAILURE() << "the conversion failed: " << (host.Lines().empty() ? "" : host.Lines().back());
+    return false;
+  }
+  const std::string command = gpsbabel + " -i ozi -f '" + dir.File("track.plt") + "' -o gpx -F '" +
+                              dir.File("track.gpx") + "' 2>'" + dir.File("gpsbabel.err") + "'";
+  if (std::system(command.c_str()) != 0) {
+    ADD_FAILURE() << "gpsbabel failed: " << ReadTextFile(dir.File("gpsbabel.err"));
+    return false;
+  }
+  gpx = ReadTextFile(dir.File("track.gpx"));
+  return true;
+}
+
 }  // namespace
 
 TEST(GpsBabelInteropTest, PositionsTimesAltitudesAndBreaksSurvive) {
-  const std::string gpsbabel = GpsBabel();
-  ASSERT_FALSE(gpsbabel.empty()) << "gpsbabel is not installed (scripts/test installs it)";
   LanguageGuard english(kEnglish);
   TempDir dir;
   const std::vector<SyntheticPoint> points = InteropTrack();
@@ -149,15 +173,9 @@ TEST(GpsBabelInteropTest, PositionsTimesAltitudesAndBreaksSurvive) {
     const auto record = sim::EncodeLayout2(p);
     bytes.insert(bytes.end(), record.begin(), record.end());
   }
-  WriteWholeFile(dir.File("track.bin"), bytes);
-  RecordingHost host;
-  host.saveAnswer = dir.File("track.plt");
-  ASSERT_TRUE(ConvertBinaryTrackFile(host, dir.File("track.bin")));
-
-  const std::string command = gpsbabel + " -i ozi -f '" + dir.File("track.plt") + "' -o gpx -F '" +
-                              dir.File("track.gpx") + "' 2>'" + dir.File("gpsbabel.err") + "'";
-  ASSERT_EQ(std::system(command.c_str()), 0) << ReadTextFile(dir.File("gpsbabel.err"));
-  const auto tracks = ReadGpxTracks(ReadTextFile(dir.File("track.gpx")));
+  std::string gpx;
+  ASSERT_TRUE(ConvertAndReadBack(dir, bytes, gpx));
+  const auto tracks = ReadGpxTracks(gpx);
 
   // One GPX track per segment: the first point, then every point with its bit set.
   std::vector<size_t> expectedSizes;
@@ -224,19 +242,12 @@ TEST(GpsBabelInteropTest, PositionsTimesAltitudesAndBreaksSurvive) {
 }
 
 TEST(GpsBabelInteropTest, RealisticSampleTrackReadsBack) {
-  const std::string gpsbabel = GpsBabel();
-  ASSERT_FALSE(gpsbabel.empty()) << "gpsbabel is not installed (scripts/test installs it)";
   TempDir dir;
   sim::SyntheticTrackOptions options;
   options.points = 3000;
-  WriteWholeFile(dir.File("sample.bin"), sim::MakeSyntheticTrack(options));
-  RecordingHost host;
-  host.saveAnswer = dir.File("sample.plt");
-  ASSERT_TRUE(ConvertBinaryTrackFile(host, dir.File("sample.bin")));
-  const std::string command = gpsbabel + " -i ozi -f '" + dir.File("sample.plt") + "' -o gpx -F '" +
-                              dir.File("sample.gpx") + "' 2>'" + dir.File("gpsbabel.err") + "'";
-  ASSERT_EQ(std::system(command.c_str()), 0) << ReadTextFile(dir.File("gpsbabel.err"));
-  const auto tracks = ReadGpxTracks(ReadTextFile(dir.File("sample.gpx")));
+  std::string gpx;
+  ASSERT_TRUE(ConvertAndReadBack(dir, sim::MakeSyntheticTrack(options), gpx));
+  const auto tracks = ReadGpxTracks(gpx);
   const auto points = sim::MakeSyntheticPoints(options);
   size_t segments = 0;
   for (size_t i = 0; i < points.size(); ++i) segments += (i == 0 || points[i].segmentStart) ? 1 : 0;

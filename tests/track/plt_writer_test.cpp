@@ -13,6 +13,7 @@
 #include "support/language_guard.h"
 #include "support/scoped_locale.h"
 #include "support/temp_dir.h"
+#include "worked_records.h"
 #include "track/plt_writer.h"
 
 using namespace stravener;
@@ -26,14 +27,9 @@ namespace {
 
 using Record = std::array<uint8_t, 16>;
 
-const Record kWorkedLayout1{0x17, 0x0C, 0xB1, 0x0C, 0x8A, 0x7A, 0x34, 0x0D,
-                            0x88, 0x13, 0x15, 0x00, 0x98, 0x1C, 0x70, 0x00};
-const Record kWorkedLayout2{0x73, 0x0C, 0x31, 0x95, 0xBB, 0x6E, 0x25, 0x23,
-                            0x45, 0x68, 0x0E, 0xF1, 0x27, 0x7F, 0x70, 0x00};
 // A layout-1 record at 70 degrees north: read as layout 2 its latitude is beyond 90.
 const Record kNorthLayout1{0x17, 0x0C, 0xB1, 0x0C, 0x8A, 0x7A, 0x46, 0x0D,
                            0x88, 0x13, 0x15, 0x00, 0x98, 0x1C, 0x70, 0x00};
-const char kWorkedLine[] = "52.225000,21.012200,1,367,38854.4309028,17-May-06,10:20:30,7,1.2,3D\r\n";
 
 const char kHeaderStart[] =
     "OziExplorer Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n";

@@ -6,6 +6,7 @@
 
 #include "app/format.h"
 #include "sim/synthetic_track.h"
+#include "worked_records.h"
 #include "track/track_record.h"
 
 using namespace stravener;
@@ -13,11 +14,6 @@ using namespace stravener;
 namespace {
 
 using Record = std::array<uint8_t, 16>;
-
-const Record kWorkedLayout1{0x17, 0x0C, 0xB1, 0x0C, 0x8A, 0x7A, 0x34, 0x0D,
-                            0x88, 0x13, 0x15, 0x00, 0x98, 0x1C, 0x70, 0x00};
-const Record kWorkedLayout2{0x73, 0x0C, 0x31, 0x95, 0xBB, 0x6E, 0x25, 0x23,
-                            0x45, 0x68, 0x0E, 0xF1, 0x27, 0x7F, 0x70, 0x00};
 
 TrackStamp Stamp(int year, int month, int day, int hour, int minute, int second) {
   return TrackStamp{static_cast<uint8_t>(year - 2000), static_cast<uint8_t>(month), static_cast<uint8_t>(day),
