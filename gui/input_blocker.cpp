@@ -1,0 +1,53 @@
+#include "gui/input_blocker.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+namespace stravener::gui {
+
+InputBlocker::InputBlocker(QWidget* window) : window_(window) {
+  QCoreApplication::instance()->installEventFilter(this);
+}
+
+InputBlocker::~InputBlocker() {
+  if (QCoreApplication::instance() != nullptr) QCoreApplication::instance()->removeEventFilter(this);
+}
+
+bool InputBlocker::IsUserInput(int eventType) {
+  switch (static_cast<QEvent::Type>(eventType)) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::Wheel:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::ToolTip:
+    case QEvent::Close:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool InputBlocker::eventFilter(QObject* watched, QEvent* event) {
+  if (window_ != nullptr && IsUserInput(event->type()) && watched->isWidgetType() &&
+      static_cast<QWidget*>(watched)->window() == window_) {
+    event->ignore();
+    ++dropped_;
+    return true;
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace stravener::gui

@@ -1,0 +1,381 @@
+#include "gui/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QUrl>
+#include <climits>
+
+#include "app/format.h"
+#include "app/language.h"
+#include "app/settings_store.h"
+#include "gui/about_dialog.h"
+#include "gui/configuration_dialog_widget.h"
+#include "gui/control_ids.h"
+#include "gui/dialog_units.h"
+#include "gui/dropped_file.h"
+#include "gui/event_log_view.h"
+#include "gui/file_filter.h"
+#include "gui/input_blocker.h"
+#include "gui/message_box.h"
+#include "gui/pictures.h"
+#include "gui/setup_dialog.h"
+#include "gui/tooltips.h"
+
+namespace stravener::gui {
+
+class MainWindow::BusyScope {
+ public:
+  explicit BusyScope(MainWindow& window) : window_(window) {
+    window_.busy_ = true;
+    window_.inputBlocker_ = std::make_unique<InputBlocker>(&window_);
+  }
+  ~BusyScope() {
+    // Input that came in while the command ran is delivered now, to be dropped.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    window_.inputBlocker_.reset();
+    window_.busy_ = false;
+  }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  MainWindow& window_;
+};
+
+MainWindow::MainWindow(Operations operations, SetupServices setupServices, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      operations_(std::move(operations)),
+      setupServices_(std::move(setupServices)) {
+  LoadPortSettings(portNumber_, speedLimit_);
+
+  const DialogUnits du(font());
+  setWindowTitle(QString::fromUtf8(kCaption));
+  setWindowIcon(ProgramIcon());
+  setFixedSize(du.Size(247, 228));
+  setAcceptDrops(true);
+  tooltips_ = new TooltipFilter(this);
+
+  // The controls in their tab order.
+  AddButton(kIdOpenPort, "O&twórz port", "&Open port", 7, 28, 50, 14);
+  AddButton(kIdClosePort, "&Zamknij port", "&Close port", 7, 49, 50, 14);
+  AddButton(kIdInformation, "&Informacje", "&Information", 7, 70, 50, 14);
+  AddButton(kIdConfiguration, "&Konfiguracja", "Co&nfiguration", 7, 91, 50, 14);
+  AddButton(kIdReadTrack, "&Odczytaj ślad", "&Read track", 7, 112, 50, 14);
+  AddButton(kIdEraseTrack, "&Usuń ślad", "&Erase track", 7, 133, 50, 14);
+  AddButton(kIdUpgrade, "&Apgrejd", "&Upgrade", 7, 154, 50, 14);
+  AddButton(kIdRestart, "&Restart", "Res&tart", 7, 175, 50, 14);
+  AddButton(kIdCancel, "Koniec", "Exit", 7, 206, 50, 14);
+  AddButton(kIdSetup, "U&stawienia...", "&Setup...", 129, 7, 50, 14);
+  AddButton(kIdAbout, "O &programie...", "&About...", 185, 7, 55, 14);
+
+  logList_ = new QListWidget(this);
+  logList_->setObjectName(QString::number(kIdLog));
+  logList_->setGeometry(du.Rect(64, 28, 176, 161));
+  logList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  logList_->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
+  logList_->setIconSize(QSize(12, 12));
+  logList_->setUniformItemSizes(true);
+  logList_->setWordWrap(false);
+  logList_->setSortingEnabled(false);
+
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName(QString::number(kIdProgress));
+  progress_->setGeometry(du.Rect(64, 206, 148, 14));
+  progress_->setTextVisible(false);
+  progress_->setRange(0, 100);
+  progress_->setValue(0);
+  progress_->setFocusPolicy(Qt::NoFocus);
+
+  languageButton_ = AddButton(kIdLanguage, "", "", 218, 206, 22, 14);
+  // The flag of the language the button switches to.
+  if (Language == kEnglish) {
+    languageButton_->setIcon(PolishFlagIcon());
+  } else if (Language == kPolish) {
+    languageButton_->setIcon(BritishFlagIcon());
+  }
+  languageButton_->setIconSize(QSize(16, 16));
+
+  logView_ = std::make_unique<EventLogView>(log_, *logList_, [this] { Repaint(); });
+  UpdateButtonStates();
+}
+
+MainWindow::~MainWindow() {
+  logView_.reset();
+  SaveSettings(Language, portNumber_, speedLimit_);
+}
+
+QPushButton* MainWindow::AddButton(int id, const char* polish, const char* english, int x, int y, int width,
+                                   int height) {
+  const DialogUnits du(font());
+  auto* button = new QPushButton(QString::fromUtf8(PickTextOrEmpty(polish, english)), this);
+  button->setObjectName(QString::number(id));
+  button->setGeometry(du.Rect(x, y, width, height));
+  button->setAutoDefault(false);
+  button->setDefault(false);
+  button->setFocusPolicy(Qt::StrongFocus);
+  button->installEventFilter(tooltips_);
+  connect(button, &QPushButton::clicked, this, [this, id] { RunCommand(id); });
+  return button;
+}
+
+QPushButton* MainWindow::Button(int id) const { return findChild<QPushButton*>(QString::number(id)); }
+
+bool MainWindow::PortOpen() const { return false; }
+
+void MainWindow::UpdateButtonStates() {
+  const bool open = PortOpen();
+  for (const int id : {kIdSetup, kIdOpenPort}) Button(id)->setEnabled(!open);
+  for (const int id : {kIdClosePort, kIdInformation, kIdConfiguration, kIdReadTrack, kIdEraseTrack, kIdUpgrade,
+                       kIdRestart}) {
+    Button(id)->setEnabled(open);
+  }
+  Button(open ? kIdClosePort : kIdOpenPort)->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::RunCommand(int id) {
+  if (busy_) return;
+  switch (id) {
+    case kIdOpenPort:
+      return Run(operations_.openPort);
+    case kIdClosePort:
+      return Run(operations_.closePort);
+    case kIdInformation:
+      return Run(operations_.showLoggerInfo);
+    case kIdConfiguration:
+      return Run(operations_.configureLogger);
+    case kIdReadTrack:
+      return Run(operations_.readTrack);
+    case kIdEraseTrack:
+      return Run(operations_.eraseTrackMemory);
+    case kIdUpgrade:
+      return Run(operations_.startFirmwareUpgrade);
+    case kIdRestart:
+      return Run(operations_.restartLogger);
+    case kIdSetup:
+      return RunSetup();
+    case kIdAbout:
+      return RunAbout();
+    case kIdLanguage:
+      return SwitchLanguage();
+    case kIdCancel:
+      reject();
+      return;
+    default:
+      return;
+  }
+}
+
+void MainWindow::Run(const std::function<void(MainWindow&)>& operation) {
+  BusyScope busy(*this);
+  if (operation) {
+    operation(*this);
+  } else {
+    ReportUnavailable();
+  }
+}
+
+void MainWindow::ReportUnavailable() {
+  LOG_TEXT(log_, LogKind::Error, "To polecenie nie jest dostępne w tej wersji programu.",
+           "This command is not available in this version of the program.");
+}
+
+void MainWindow::RunSetup() {
+  BusyScope busy(*this);
+  SetupDialog dialog(setupServices_, portNumber_, speedLimit_, this);
+  if (dialog.exec() == QDialog::Accepted) {
+    portNumber_ = dialog.PortNumber();
+    speedLimit_ = dialog.Speed();
+  }
+}
+
+void MainWindow::RunAbout() {
+  BusyScope busy(*this);
+  AboutDialog dialog(this);
+  dialog.exec();
+}
+
+void MainWindow::SwitchLanguage() {
+  BusyScope busy(*this);
+  ToggleLanguage();
+  ShowNotice(PickTextOrEmpty("Język interfejsu zostanie zmieniony przy następnym uruchomieniu programu.",
+                             "The interface language will change after next application start."));
+  done(QDialog::Accepted);
+}
+
+void MainWindow::HandleDroppedFiles(const QStringList& paths) {
+  if (busy_) return;
+  BusyScope busy(*this);
+  if (paths.size() != 1) {
+    ShowNotice(PickTextOrEmpty("Upuszczaj tylko jeden plik naraz.", "Drop only one file at a time."));
+    return;
+  }
+  const std::string path = paths.front().toStdString();
+  if (path.empty()) return;
+  switch (ClassifyDroppedFile(path)) {
+    case DroppedFileKind::FirmwareImage:
+      // The port is opened for the upgrade whatever its state, and closed afterwards.
+      if (!operations_.upgradeFirmware) return ReportUnavailable();
+      if (operations_.openPort) operations_.openPort(*this);
+      operations_.upgradeFirmware(*this, path);
+      if (operations_.closePort) operations_.closePort(*this);
+      return;
+    case DroppedFileKind::BinaryTrack:
+      if (!operations_.convertBinaryTrackFile) return ReportUnavailable();
+      operations_.convertBinaryTrackFile(*this, path);
+      return;
+    case DroppedFileKind::Unsupported:
+      ShowNotice(PickTextOrEmpty("Nieobsługiwany typ pliku.", "File type unsupported."));
+      return;
+  }
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Escape:
+      // Escape never closes the main window.
+      event->accept();
+      return;
+    case Qt::Key_F1:
+      event->accept();
+      RunCommand(kIdAbout);
+      return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      event->accept();
+      if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button != nullptr && button->isEnabled()) {
+        button->click();
+      } else if (!busy_) {
+        done(QDialog::Accepted);  // the dialog's OK: ends the window as Exit does
+      }
+      return;
+    default:
+      QDialog::keyPressEvent(event);
+  }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (busy_) {
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  QStringList paths;
+  for (const QUrl& url : event->mimeData()->urls()) paths << url.toLocalFile();
+  event->acceptProposedAction();
+  // Acted on once the drag has finished, so its message boxes do not hold the drag.
+  QMetaObject::invokeMethod(this, [this, paths] { HandleDroppedFiles(paths); }, Qt::QueuedConnection);
+}
+
+void MainWindow::SetProgressRange(uint32_t maximum) {
+  progressShift_ = 0;
+  while ((maximum >> progressShift_) > static_cast<uint32_t>(INT_MAX)) ++progressShift_;
+  progress_->setRange(0, static_cast<int>(maximum >> progressShift_));
+}
+
+void MainWindow::SetProgressPosition(uint32_t position) {
+  progress_->setValue(static_cast<int>(position >> progressShift_));
+}
+
+void MainWindow::Repaint() {
+  if (busy_) {
+    // The command runs inside a click: bring the window up to date now. The input blocker
+    // drops whatever the user does meanwhile.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+  } else {
+    update();
+  }
+}
+
+void MainWindow::ShowNotice(const std::string& text) {
+  ShowMessageBox(this, text, QMessageBox::NoIcon, QMessageBox::Ok);
+}
+
+bool MainWindow::AskOkCancel(const std::string& text) {
+  return ShowMessageBox(this, text, QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel) ==
+         QMessageBox::Ok;
+}
+
+void MainWindow::ShowWarning(const std::string& text) {
+  ShowMessageBox(this, text, QMessageBox::Warning, QMessageBox::Ok);
+}
+
+namespace {
+
+// The extension of a dialog filter's first pattern ("Track files (*.plt)" gives "plt"),
+// or empty when it names no single extension.
+QString FilterExtension(const QString& filter) {
+  const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+  if (open < 0) return QString();
+  QString patterns = filter.mid(open + 1);
+  patterns = patterns.left(patterns.indexOf(QLatin1Char(')')));
+  const QString first = patterns.section(QLatin1Char(' '), 0, 0);
+  if (!first.startsWith(QLatin1String("*."))) return QString();
+  const QString extension = first.mid(2);
+  if (extension.isEmpty() || extension.contains(QLatin1Char('*')) || extension.contains(QLatin1Char('?'))) {
+    return QString();
+  }
+  return extension;
+}
+
+}  // namespace
+
+std::optional<std::string> MainWindow::ChooseSaveFile(const FileChoice& choice) {
+  QFileDialog dialog(this, QString::fromStdString(choice.title));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  const QString filter = DialogFilter(choice.filter);
+  if (!filter.isEmpty()) dialog.setNameFilters(filter.split(QStringLiteral(";;")));
+  const QString defaultExtension = QString::fromStdString(choice.defaultExtension);
+  dialog.setDefaultSuffix(defaultExtension);
+  // A name typed without extension gets the one of the chosen file type.
+  connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, defaultExtension](const QString& selected) {
+    const QString extension = FilterExtension(selected);
+    dialog.setDefaultSuffix(extension.isEmpty() ? defaultExtension : extension);
+  });
+  dialog.setDirectory(lastFolder_.isEmpty() ? QDir::currentPath() : lastFolder_);
+  if (!choice.defaultName.empty()) dialog.selectFile(QString::fromStdString(choice.defaultName));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  const QString path = QDir::toNativeSeparators(dialog.selectedFiles().front());
+  lastFolder_ = QFileInfo(path).absolutePath();
+  return path.toStdString();
+}
+
+std::optional<std::string> MainWindow::ChooseOpenFile(const FileChoice& choice) {
+  QFileDialog dialog(this, QString::fromStdString(choice.title));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  const QString filter = DialogFilter(choice.filter);
+  if (!filter.isEmpty()) dialog.setNameFilters(filter.split(QStringLiteral(";;")));
+  dialog.setDefaultSuffix(QString::fromStdString(choice.defaultExtension));
+  dialog.setDirectory(lastFolder_.isEmpty() ? QDir::currentPath() : lastFolder_);
+  if (!choice.defaultName.empty()) dialog.selectFile(QString::fromStdString(choice.defaultName));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  const QString path = QDir::toNativeSeparators(dialog.selectedFiles().front());
+  lastFolder_ = QFileInfo(path).absolutePath();
+  return path.toStdString();
+}
+
+bool MainWindow::RunConfigurationDialog(ConfigurationDialog& dialog) {
+  ConfigurationDialogWidget widget(dialog, this);
+  return widget.exec() == QDialog::Accepted;
+}
+
+}  // namespace stravener::gui

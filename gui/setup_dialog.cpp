@@ -1,0 +1,114 @@
+#include "gui/setup_dialog.h"
+
+#include <QComboBox>
+#include <algorithm>
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/format.h"
+#include "app/language.h"
+#include "gui/control_ids.h"
+#include "gui/dialog_units.h"
+
+namespace stravener::gui {
+
+namespace {
+
+QString Text(const char* polish, const char* english) {
+  return QString::fromUtf8(PickTextOrEmpty(polish, english));
+}
+
+}  // namespace
+
+SetupDialog::SetupDialog(SetupServices services, uint32_t portNumber, uint32_t speed, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      services_(std::move(services)),
+      portNumber_(portNumber),
+      speed_(speed) {
+  const bool polish = Language == kPolish;
+  const DialogUnits du(font());
+  setWindowTitle(Text("Ustawienia programu", "Program setup"));
+  setFixedSize(du.Size(183, 82));
+
+  auto* portLabel = new QLabel(Text("Stravener podłączony do portu:", "Stravener connected to port:"), this);
+  portLabel->setGeometry(du.Rect(7, 9, polish ? 108 : 99, 8));
+  portList_ = new QComboBox(this);
+  portList_->setObjectName(QString::number(kIdPortList));
+  portList_->setGeometry(du.Rect(120, 7, 56, 12));
+  auto* speedLabel = new QLabel(Text("Maksymalna prędkość transferu:", "Data transfer speed limit:"), this);
+  speedLabel->setGeometry(du.Rect(7, 26, polish ? 103 : 78, 8));
+  speedList_ = new QComboBox(this);
+  speedList_->setObjectName(QString::number(kIdSpeedList));
+  speedList_->setGeometry(du.Rect(120, 26, 56, 12));
+  // The closed lists are as high as the style wants them, centred on their row.
+  for (QComboBox* list : {portList_, speedList_}) {
+    QRect geometry = list->geometry();
+    const int height = std::max(geometry.height(), list->sizeHint().height());
+    geometry.moveTop(geometry.top() - (height - geometry.height()) / 2);
+    geometry.setHeight(height);
+    list->setGeometry(geometry);
+    list->setMaxVisibleItems(8);
+  }
+  GrowToFitText(*portLabel);
+  GrowToFitText(*speedLabel);
+  portLabel->setBuddy(portList_);
+  speedLabel->setBuddy(speedList_);
+
+  auto* save = new QPushButton(Text("Zapisz", "Save"), this);
+  save->setObjectName(QString::number(kIdOk));
+  save->setGeometry(du.Rect(70, 59, 50, 14));
+  save->setDefault(true);
+  auto* cancel = new QPushButton(Text("Anuluj", "Cancel"), this);
+  cancel->setObjectName(QString::number(kIdCancel));
+  cancel->setGeometry(du.Rect(126, 59, 50, 14));
+  cancel->setAutoDefault(false);
+  connect(save, &QPushButton::clicked, this, &SetupDialog::Save);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+  // The ports the system reports; the first one is selected when there is any.
+  std::vector<std::string> reported;
+  if (services_.enumeratePorts) reported = services_.enumeratePorts();
+  const std::vector<std::string> entries = PortListEntries(reported);
+  for (const std::string& entry : entries) portList_->addItem(QString::fromStdString(entry));
+  portList_->setCurrentIndex(entries.empty() ? -1 : 0);
+
+  // The stored port, matched as a prefix ("COM1" also finds COM10 when COM1 is missing).
+  const int stored = FindEntryWithPrefix(entries, FormatText("COM%u", portNumber_));
+  if (stored >= 0) portList_->setCurrentIndex(stored);
+  if (portList_->currentIndex() >= 0) portNumber_ = SelectedPortNumber();
+
+  FillSpeedList();
+  std::vector<std::string> speeds;
+  for (int i = 0; i < speedList_->count(); ++i) speeds.push_back(speedList_->itemText(i).toStdString());
+  const std::string storedSpeed = FormatText("%u bps", speed_);
+  for (size_t i = 0; i < speeds.size(); ++i) {
+    if (speeds[i].compare(0, storedSpeed.size(), storedSpeed) == 0) {
+      speedList_->setCurrentIndex(static_cast<int>(i));
+      break;
+    }
+  }
+
+  // From now on every change of port probes again.
+  connect(portList_, &QComboBox::currentIndexChanged, this, [this](int) { FillSpeedList(); });
+}
+
+uint32_t SetupDialog::SelectedPortNumber() const {
+  if (portList_->currentIndex() < 0) return 0;
+  return PortNumberOfEntry(portList_->currentText().toStdString());
+}
+
+void SetupDialog::FillSpeedList() {
+  const uint32_t port = SelectedPortNumber();
+  const uint32_t maxSpeed = services_.probeMaxSpeed ? services_.probeMaxSpeed(port) : 115200;
+  speedList_->clear();
+  for (const std::string& entry : SpeedListEntries(maxSpeed)) speedList_->addItem(QString::fromStdString(entry));
+  speedList_->setCurrentIndex(speedList_->count() > 0 ? 0 : -1);
+}
+
+void SetupDialog::Save() {
+  portNumber_ = SelectedPortNumber();
+  speed_ = speedList_->currentIndex() >= 0 ? SpeedOfEntry(speedList_->currentText().toStdString()) : 0;
+  accept();
+}
+
+}  // namespace stravener::gui
