@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QWindow>
 
 namespace stravener::gui {
 
@@ -41,8 +42,12 @@ bool InputBlocker::IsUserInput(int eventType) {
 }
 
 bool InputBlocker::eventFilter(QObject* watched, QEvent* event) {
-  if (window_ != nullptr && IsUserInput(event->type()) && watched->isWidgetType() &&
-      static_cast<QWidget*>(watched)->window() == window_) {
+  if (window_ == nullptr || !IsUserInput(event->type())) return QObject::eventFilter(watched, event);
+  // Input from the window system reaches the window's native window first, where a click
+  // would already move the focus; input sent to a widget directly is caught there.
+  const bool toWindow = (watched->isWindowType() && watched == window_->windowHandle()) ||
+                        (watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == window_);
+  if (toWindow) {
     event->ignore();
     ++dropped_;
     return true;

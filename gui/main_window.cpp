@@ -206,11 +206,13 @@ void MainWindow::RunAbout() {
 }
 
 void MainWindow::SwitchLanguage() {
-  BusyScope busy(*this);
-  ToggleLanguage();
-  ShowNotice(PickTextOrEmpty("Język interfejsu zostanie zmieniony przy następnym uruchomieniu programu.",
-                             "The interface language will change after next application start."));
-  done(QDialog::Accepted);
+  {
+    BusyScope busy(*this);
+    ToggleLanguage();
+    ShowNotice(PickTextOrEmpty("Język interfejsu zostanie zmieniony przy następnym uruchomieniu programu.",
+                               "The interface language will change after next application start."));
+  }
+  done(QDialog::Accepted);  // once no longer busy: ending the window closes it
 }
 
 void MainWindow::HandleDroppedFiles(const QStringList& paths) {

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "support/temp_dir.h"
+
+// Acts on the next modal window that opens (a dialog or message box run with exec()), once
+// it is showing. The action usually records what it sees and closes the window. Used
+// before the call that opens the window; Seen() tells whether it came.
+class OnNextModal {
+ public:
+  explicit OnNextModal(std::function<void(QWidget*)> action) : action_(std::move(action)) {
+    before_ = QApplication::activeModalWidget();
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
+    timer_.start();
+    clock_.start();
+  }
+  ~OnNextModal() { timer_.stop(); }
+  bool Seen() const { return seen_; }
+
+ private:
+  void Poll() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal != nullptr && modal != before_ && modal->isVisible()) {
+      timer_.stop();
+      seen_ = true;
+      action_(modal);
+      return;
+    }
+    if (clock_.elapsed() > 5000) timer_.stop();  // never came: Seen() stays false
+  }
+
+  std::function<void(QWidget*)> action_;
+  QPointer<QWidget> before_;
+  QTimer timer_;
+  QElapsedTimer clock_;
+  bool seen_ = false;
+};
+
+// A private settings folder for one test: XDG_CONFIG_HOME points into a fresh temporary
+// folder and is restored afterwards.
+class ScopedConfigHome {
+ public:
+  ScopedConfigHome() {
+    const char* previous = std::getenv("XDG_CONFIG_HOME");
+    hadPrevious_ = previous != nullptr;
+    if (hadPrevious_) previous_ = previous;
+    ::setenv("XDG_CONFIG_HOME", dir_.Path().c_str(), 1);
+  }
+  ~ScopedConfigHome() {
+    if (hadPrevious_) {
+      ::setenv("XDG_CONFIG_HOME", previous_.c_str(), 1);
+    } else {
+      ::unsetenv("XDG_CONFIG_HOME");
+    }
+  }
+  std::string SettingsFile() const { return dir_.File("Quillet/settings"); }
+  void WriteSettings(const std::string& text) const {
+    std::filesystem::create_directories(dir_.Path() / "Quillet");
+    std::ofstream(SettingsFile(), std::ios::binary) << text;
+  }
+
+ private:
+  TempDir dir_;
+  bool hadPrevious_ = false;
+  std::string previous_;
+};
+
+// The widget of a control id in a window.
+template <typename T>
+T* Control(QWidget& window, int id) {
+  return window.findChild<T*>(QString::number(id));
+}
