@@ -52,12 +52,13 @@ class MainWindow::BusyScope {
   MainWindow& window_;
 };
 
-MainWindow::MainWindow(Operations operations, SetupServices setupServices, QWidget* parent)
+MainWindow::MainWindow(Operations operations, SetupServices setupServices, SerialOpener opener, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       operations_(std::move(operations)),
-      setupServices_(std::move(setupServices)) {
-  LoadPortSettings(portNumber_, speedLimit_);
+      setupServices_(std::move(setupServices)),
+      connection_(log_, std::move(opener)) {
+  LoadPortSettings(connection_.portNumber, connection_.speedLimit);
 
   const DialogUnits du(font());
   setWindowTitle(QString::fromUtf8(kCaption));
@@ -107,12 +108,17 @@ MainWindow::MainWindow(Operations operations, SetupServices setupServices, QWidg
   languageButton_->setIconSize(QSize(16, 16));
 
   logView_ = std::make_unique<EventLogView>(log_, *logList_, [this] { Repaint(); });
+  connection_.updateButtonStates = [this] { UpdateButtonStates(); };
   UpdateButtonStates();
 }
 
 MainWindow::~MainWindow() {
+  connection_.updateButtonStates = nullptr;
   logView_.reset();
-  SaveSettings(Language, portNumber_, speedLimit_);
+  // An open port is closed without a log line; the speed limit stored is the one in force,
+  // lowered by the last opening.
+  if (connection_.openFlag != 0) CloseHandleSilently(connection_);
+  SaveSettings(Language, connection_.portNumber, connection_.speedLimit);
 }
 
 QPushButton* MainWindow::AddButton(int id, const char* polish, const char* english, int x, int y, int width,
@@ -130,8 +136,6 @@ QPushButton* MainWindow::AddButton(int id, const char* polish, const char* engli
 }
 
 QPushButton* MainWindow::Button(int id) const { return findChild<QPushButton*>(QString::number(id)); }
-
-bool MainWindow::PortOpen() const { return false; }
 
 void MainWindow::UpdateButtonStates() {
   const bool open = PortOpen();
@@ -192,10 +196,10 @@ void MainWindow::ReportUnavailable() {
 
 void MainWindow::RunSetup() {
   BusyScope busy(*this);
-  SetupDialog dialog(setupServices_, portNumber_, speedLimit_, this);
+  SetupDialog dialog(setupServices_, connection_.portNumber, connection_.speedLimit, this);
   if (dialog.exec() == QDialog::Accepted) {
-    portNumber_ = dialog.PortNumber();
-    speedLimit_ = dialog.Speed();
+    connection_.portNumber = dialog.PortNumber();
+    connection_.speedLimit = dialog.Speed();
   }
 }
 

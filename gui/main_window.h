@@ -9,6 +9,7 @@
 #include "app/host.h"
 #include "gui/operations.h"
 #include "gui/setup_ports.h"
+#include "link/port_connection.h"
 
 class QListWidget;
 class QProgressBar;
@@ -28,8 +29,10 @@ class TooltipFilter;
 class MainWindow : public QDialog, public Host {
   Q_OBJECT
  public:
+  // The port is opened through opener: the machine's own ports, or a test double.
   explicit MainWindow(Operations operations = DefaultOperations(),
-                      SetupServices setupServices = DefaultSetupServices(), QWidget* parent = nullptr);
+                      SetupServices setupServices = DefaultSetupServices(),
+                      SerialOpener opener = SystemSerialOpener(), QWidget* parent = nullptr);
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
@@ -46,10 +49,11 @@ class MainWindow : public QDialog, public Host {
   std::optional<std::string> ChooseOpenFile(const FileChoice& choice) override;
   bool RunConfigurationDialog(ConfigurationDialog& dialog) override;
 
-  // The port connection's values.
-  bool PortOpen() const;
-  uint32_t PortNumber() const { return portNumber_; }
-  uint32_t SpeedLimit() const { return speedLimit_; }
+  // The one connection to the logger, which the operations use.
+  PortConnection& Connection() { return connection_; }
+  bool PortOpen() const { return connection_.openFlag != 0; }
+  uint32_t PortNumber() const { return connection_.portNumber; }
+  uint32_t SpeedLimit() const { return connection_.speedLimit; }
 
   // Enables Setup and Open port while the port is closed, the seven logger commands while
   // it is open, and gives the focus to Close port or Open port accordingly.
@@ -86,8 +90,7 @@ class MainWindow : public QDialog, public Host {
   Operations operations_;
   SetupServices setupServices_;
   EventLog log_;
-  uint32_t portNumber_ = 0;
-  uint32_t speedLimit_ = 0;
+  PortConnection connection_;
   QListWidget* logList_ = nullptr;
   QProgressBar* progress_ = nullptr;
   QPushButton* languageButton_ = nullptr;
