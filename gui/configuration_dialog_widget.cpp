@@ -57,6 +57,8 @@ ConfigurationDialogWidget::ConfigurationDialogWidget(ConfigurationDialog& dialog
   cancel->setGeometry(du.Rect(133, 59, 50, 14));
   cancel->setAutoDefault(false);
 
+  GrowToFitControls(*this, du.X(7));
+
   connect(skipBox_, &QCheckBox::clicked, this, [this] { dialog_.OnSkipClicked(); });
   connect(save, &QPushButton::clicked, this, [this] {
     if (dialog_.OnSave()) accept();

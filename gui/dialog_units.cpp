@@ -1,6 +1,8 @@
 #include "gui/dialog_units.h"
 
 #include <QFontMetrics>
+#include <QPushButton>
+#include <algorithm>
 
 namespace stravener::gui {
 
@@ -39,6 +41,19 @@ QRect DialogUnits::Rect(int x, int y, int width, int height) const {
 void GrowToFitText(QWidget& widget) {
   const int needed = widget.sizeHint().width();
   if (needed > widget.width()) widget.resize(needed, widget.height());
+}
+
+void GrowToFitControls(QWidget& dialog, int margin) {
+  int right = 0;
+  for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    right = std::max(right, child->geometry().right() + 1);
+  }
+  const int grow = right + margin - dialog.width();
+  if (grow <= 0) return;
+  for (QPushButton* button : dialog.findChildren<QPushButton*>(Qt::FindDirectChildrenOnly)) {
+    button->move(button->x() + grow, button->y());
+  }
+  dialog.setFixedSize(dialog.width() + grow, dialog.height());
 }
 
 QSize DialogUnits::Size(int width, int height) const { return QSize(X(width), Y(height)); }

@@ -32,4 +32,9 @@ class DialogUnits {
 // font at hand than the layout gave it, so no text is cut off.
 void GrowToFitText(QWidget& widget);
 
+// Widens a fixed-size dialog whose controls, grown to fit their texts, reach past its right
+// edge, keeping a margin of `margin` pixels after the rightmost one. The push buttons along
+// the bottom move with the right edge.
+void GrowToFitControls(QWidget& dialog, int margin);
+
 }  // namespace stravener::gui

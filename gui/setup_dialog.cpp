@@ -51,6 +51,11 @@ SetupDialog::SetupDialog(SetupServices services, uint32_t portNumber, uint32_t s
   }
   GrowToFitText(*portLabel);
   GrowToFitText(*speedLabel);
+  // Labels that needed more room push the lists to the right rather than under them.
+  const int listLeft = std::max(portLabel->geometry().right(), speedLabel->geometry().right()) + 1 + du.X(4);
+  if (listLeft > portList_->x()) {
+    for (QComboBox* list : {portList_, speedList_}) list->move(listLeft, list->y());
+  }
   portLabel->setBuddy(portList_);
   speedLabel->setBuddy(speedList_);
 
@@ -87,6 +92,19 @@ SetupDialog::SetupDialog(SetupServices services, uint32_t portNumber, uint32_t s
       break;
     }
   }
+
+  // Entries that carry their device ("COM33 (ttyUSB0)") need wider lists than the names
+  // alone; both lists keep one width.
+  int listWidth = portList_->width();
+  for (QComboBox* list : {portList_, speedList_}) {
+    list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    listWidth = std::max(listWidth, list->sizeHint().width());
+  }
+  for (QComboBox* list : {portList_, speedList_}) {
+    list->setSizeAdjustPolicy(QComboBox::AdjustToContentsOnFirstShow);
+    list->resize(listWidth, list->height());
+  }
+  GrowToFitControls(*this, du.X(7));
 
   // From now on every change of port probes again.
   connect(portList_, &QComboBox::currentIndexChanged, this, [this](int) { FillSpeedList(); });
