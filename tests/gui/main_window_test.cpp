@@ -343,6 +343,11 @@ TEST(MainWindowTest, ADropFromTheDesktopReachesTheConversion) {
   QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(&window, &enter);
   EXPECT_TRUE(enter.isAccepted());
+  QMimeData web;
+  web.setUrls({QUrl("https://example.org/track.bin")});
+  QDragEnterEvent refused(at, Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&window, &refused);
+  EXPECT_FALSE(refused.isAccepted());
   QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(&window, &drop);
   EXPECT_TRUE(recorder.calls.empty());  // acted on after the drag has ended
