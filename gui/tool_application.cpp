@@ -1,6 +1,10 @@
 #include "gui/tool_application.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QString>
+#include <QTranslator>
 
 #include "app/format.h"
 #include "app/language.h"
@@ -16,6 +20,14 @@ int StartupLanguage(int32_t stored) {
 
 int RunToolApplication() {
   Language = StartupLanguage(ReadLanguageSetting());
+  // The toolkit's own texts (file dialogs, standard buttons) in the window's language, where
+  // the system has them.
+  QTranslator toolkitTexts;
+  if (Language == kPolish &&
+      toolkitTexts.load(QLocale(QLocale::Polish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(&toolkitTexts);
+  }
   const QString screenshots = qEnvironmentVariable("STRAVENER_TOOL_SCREENSHOTS");
   if (!screenshots.isEmpty()) return TakeScreenshots(screenshots);
   {

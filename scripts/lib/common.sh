@@ -40,7 +40,7 @@ ensure_locale() {
 
 # What building and testing the native program needs.
 BUILD_PACKAGES=(cmake g++ ninja-build make libgtest-dev libgmock-dev googletest pkg-config)
-GUI_PACKAGES=(qt6-base-dev qt6-svg-dev fonts-dejavu-core fontconfig)
+GUI_PACKAGES=(qt6-base-dev qt6-svg-dev qt6-translations-l10n fonts-dejavu-core fontconfig)
 # Only for scripts/screenshots: a virtual display and the tools to run it.
 SCREENSHOT_PACKAGES=(xvfb xauth imagemagick)
 TEST_PACKAGES=(gpsbabel locales)
