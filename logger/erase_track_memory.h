@@ -1,0 +1,15 @@
+#pragma once
+
+#include "app/host.h"
+#include "link/port_connection.h"
+#include "logger/operation_result.h"
+
+namespace stravener {
+
+// The Erase track button: asks "Do you want to erase track memory?" and, on OK, sends
+// "$PQRVE,\r\n" after the attention sentence and reads the logger's one-byte answer, 1 for
+// erased. Done when the logger answered 1; Cancelled when the user declined (nothing sent,
+// nothing logged); Failed otherwise (another answer gives "Protocol error.").
+OperationResult EraseTrackMemory(PortConnection& connection, Host& host);
+
+}  // namespace stravener

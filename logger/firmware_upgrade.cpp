@@ -1,0 +1,220 @@
+#include "logger/firmware_upgrade.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "app/format.h"
+#include "app/language.h"
+#include "logger/logger_commands.h"
+#include "platform/file.h"
+#include "platform/system_error.h"
+
+namespace stravener {
+
+namespace {
+
+constexpr uint32_t kBootLoaderSpeed = 115200;
+constexpr uint32_t kSwitchPauseMs = 100;
+constexpr uint32_t kRestartPauseMs = 20;
+constexpr int kSignatureAttempts = 10;
+constexpr uint8_t kAcknowledgement = 0x0D;
+constexpr uint8_t kPadding = 0xFF;
+
+// The boot loader's one-byte commands.
+constexpr uint8_t kSignatureCommand = 's';
+constexpr uint8_t kEraseCommand = 'e';
+constexpr uint8_t kAddressCommand = 'A';
+constexpr uint8_t kLowByteCommand = 'c';
+constexpr uint8_t kHighByteCommand = 'C';
+constexpr uint8_t kWritePageCommand = 'm';
+constexpr uint8_t kRestartCommand = 'r';
+
+class Upgrade {
+ public:
+  Upgrade(PortConnection& connection, Host& host, ReportFlag report)
+      : connection_(connection), host_(host), log_(*connection.log), report_(report) {}
+
+  int Run(const std::string& path);
+
+ private:
+  int Identify();
+  int LoadImage(const std::string& path);
+  bool ReadAcknowledgement();
+  int ProtocolError();
+  int SendAddress(uint32_t wordAddress);
+  int Send(uint8_t byte) { return WritePortByte(connection_, byte, report_); }
+
+  PortConnection& connection_;
+  Host& host_;
+  EventLog& log_;
+  const ReportFlag report_;
+  ProcessorProfile profile_{};
+  std::unique_ptr<uint8_t[]> image_;
+  uint32_t imageSize_ = 0;
+  uint32_t pageCount_ = 0;
+};
+
+int Upgrade::Run(const std::string& path) {
+  Clock& clock = host_.GetClock();
+  if (SendCommand(connection_, clock, kUpgradeSentence, report_) != 0) return -1;
+  if (report_) {
+    LOG_TEXT(log_, LogKind::Info, "Wysłano komendę aktualizacji oprogramowania.", "Firmware upgrade command sent.");
+  }
+  clock.Sleep(kSwitchPauseMs);
+  if (SetPortSpeed(connection_, kBootLoaderSpeed, report_) != 0) return -1;
+  clock.Sleep(kSwitchPauseMs);
+
+  if (Identify() != 0) return -1;
+  if (LoadImage(path) != 0) return -1;
+
+  if (report_) LOG_TEXT(log_, LogKind::Info, "Czyszczenie pamięci programu.", "Erasing program memory.");
+  if (Send(kEraseCommand) != 0) return -1;
+  if (!ReadAcknowledgement()) return ProtocolError();
+
+  if (report_) {
+    LOG_TEXT(log_, LogKind::Info, "Programowanie pamięci (%u bajt%s).", "Programming memory (%u bytes%s).",
+             imageSize_, BytePluralEnding(imageSize_));
+  }
+  host_.SetProgressRange(pageCount_);
+  const uint32_t words = profile_.wordsPerPage;
+  uint32_t address = 0;
+  for (uint32_t page = 0; page < pageCount_; ++page) {
+    host_.SetProgressPosition(page);
+    host_.Repaint();
+    if (SendAddress(address) != 0) return -1;
+    for (uint32_t j = 0; j < words; ++j) {
+      const uint32_t at = 2 * (address + j);
+      if (Send(kLowByteCommand) != 0 || Send(image_[at]) != 0) return -1;
+      if (Send(kHighByteCommand) != 0 || Send(image_[at + 1]) != 0) return -1;
+    }
+    if (SendAddress(address) != 0 || Send(kWritePageCommand) != 0) return -1;
+    // One acknowledgement for each 'A', 'c', 'C' and 'm' of the page, read after it.
+    for (uint32_t k = 0; k < 2 * words + 3; ++k) {
+      if (!ReadAcknowledgement()) return ProtocolError();
+    }
+    address += words;
+  }
+  host_.SetProgressPosition(pageCount_);
+  if (report_) LOG_TEXT(log_, LogKind::Info, "Oprogramowanie załadowane do stravenera.", "Firmware loaded into stravener.");
+
+  clock.Sleep(kRestartPauseMs);
+  if (Send(kRestartCommand) != 0) return -1;
+  host_.SetProgressPosition(0);
+  if (report_) LOG_TEXT(log_, LogKind::Info, "Wysłano komendę restartu procesora.", "Processor restart command sent.");
+  ClosePort(connection_, report_);
+  return 0;
+}
+
+int Upgrade::Identify() {
+  uint8_t signature[3] = {0, 0, 0};
+  for (int attempt = 0; attempt < kSignatureAttempts; ++attempt) {
+    if (PurgePort(connection_, report_) != 0) return -1;
+    if (Send(kSignatureCommand) != 0) return -1;
+    // Bytes that do not arrive show as 00 in the message.
+    std::memset(signature, 0, sizeof signature);
+    if (ReadPort(connection_, signature, 3, report_) == 3) {
+      if (const auto profile = FindProcessorProfile(signature)) {
+        profile_ = *profile;
+        return 0;
+      }
+    }
+  }
+  if (report_) {
+    LOG_TEXT(log_, LogKind::Error, "Niewłaściwa sygnatura procesora (%02X,%02X,%02X).",
+             "Bad processor signature (%02X,%02X,%02X).", signature[0], signature[1], signature[2]);
+    LOG_TEXT(log_, LogKind::Error, "Podłącz stravener i rozpocznij apgrejd ponownie.",
+             "Connect stravener and begin upgrade again.");
+  }
+  return -1;
+}
+
+int Upgrade::LoadImage(const std::string& path) {
+  File file;
+  if (const uint32_t code = file.OpenForReading(path); code != 0) {
+    if (report_) {
+      LOG_TEXT(log_, LogKind::Error, "Błąd 0x%x otwierania pliku apgrejdu.", "Error 0x%x opening firmware file.", code);
+      log_.LogSystemError(LogKind::Error, code);
+    }
+    return -1;
+  }
+  uint64_t size = 0;
+  if (const uint32_t code = file.Size(size); code != 0) {
+    file.Close();
+    if (report_) {
+      LOG_TEXT(log_, LogKind::Error, "Błąd 0x%x pobierania rozmiaru pliku apgrejdu.",
+               "Error 0x%x getting firmware file size.", code);
+      log_.LogSystemError(LogKind::Error, code);
+    }
+    return -1;
+  }
+  // The whole size counts: a file of 4 GiB and a few bytes is not a few bytes long.
+  if (size == 0 || size > profile_.largestImage) {
+    file.Close();
+    if (report_) {
+      LOG_TEXT(log_, LogKind::Error, "Niewłaściwa długość pliku apgrejdu.", "Unproper firmware file length.");
+    }
+    return -1;
+  }
+  imageSize_ = static_cast<uint32_t>(size);
+  const uint32_t pageBytes = profile_.BytesPerPage();
+  pageCount_ = (imageSize_ + pageBytes - 1) / pageBytes;
+  image_ = std::make_unique<uint8_t[]>(kLargestFirmwareImage);
+  std::fill_n(image_.get(), pageCount_ * pageBytes, kPadding);
+  size_t got = 0;
+  uint32_t code = file.Read(image_.get(), imageSize_, got);
+  if (code != 0 || got != imageSize_) {
+    if (code == 0) code = LastSystemError();
+    if (report_) {
+      LOG_TEXT(log_, LogKind::Error, "Błąd 0x%x odczytu pliku apgrejdu.", "Error 0x%x reading firmware file.", code);
+      log_.LogSystemError(LogKind::Error, code);
+    }
+    file.Close();
+    return -1;
+  }
+  file.Close();
+  return 0;
+}
+
+bool Upgrade::ReadAcknowledgement() {
+  uint8_t answer = 0;
+  return ReadPort(connection_, &answer, 1, report_) == 1 && answer == kAcknowledgement;
+}
+
+int Upgrade::ProtocolError() {
+  if (report_) LOG_TEXT(log_, LogKind::Error, "Błąd protokołu.", "Protocol error.");
+  ClearLineErrors(connection_);
+  return -1;
+}
+
+int Upgrade::SendAddress(uint32_t wordAddress) {
+  if (Send(kAddressCommand) != 0) return -1;
+  if (Send(static_cast<uint8_t>((wordAddress >> 8) & 0xff)) != 0) return -1;
+  return Send(static_cast<uint8_t>(wordAddress & 0xff));
+}
+
+}  // namespace
+
+std::optional<ProcessorProfile> FindProcessorProfile(const uint8_t* signature) {
+  for (const ProcessorProfile& profile : kProcessorProfiles) {
+    if (std::equal(profile.signature.begin(), profile.signature.end(), signature)) return profile;
+  }
+  return std::nullopt;
+}
+
+int UpgradeFirmware(PortConnection& connection, Host& host, const std::string& path, ReportFlag report) {
+  Upgrade upgrade(connection, host, report);
+  return upgrade.Run(path);
+}
+
+OperationResult StartFirmwareUpgrade(PortConnection& connection, Host& host) {
+  const FileChoice choice{PickTextOrEmpty("Wybierz plik apgrejdu", "Choose firmware file"),
+                          PickTextOrEmpty("Pliki apgrejdu (*.upg)|*.upg|Wszystkie pliki (*.*)|*.*||",
+                                          "Firmware files (*.upg)|*.upg|All files (*.*)|*.*||"),
+                          "upg", ""};
+  const std::optional<std::string> chosen = host.ChooseOpenFile(choice);
+  if (!chosen) return OperationResult::Cancelled;
+  return UpgradeFirmware(connection, host, *chosen, true) == 0 ? OperationResult::Done : OperationResult::Failed;
+}
+
+}  // namespace stravener

@@ -1,0 +1,21 @@
+#include "logger/logger_commands.h"
+
+namespace stravener {
+
+int WriteSentence(PortConnection& connection, std::string_view sentence, ReportFlag report) {
+  return WritePort(connection, reinterpret_cast<const uint8_t*>(sentence.data()), sentence.size(), report);
+}
+
+int SendAttention(PortConnection& connection, Clock& clock, ReportFlag report) {
+  if (WriteSentence(connection, kAttentionSentence, report) != 0) return -1;
+  clock.Sleep(kAttentionPauseMs);
+  return 0;
+}
+
+int SendCommand(PortConnection& connection, Clock& clock, std::string_view sentence, ReportFlag report) {
+  if (SetPortSpeed(connection, kCommandSpeed, report) != 0) return -1;
+  if (SendAttention(connection, clock, report) != 0) return -1;
+  return WriteSentence(connection, sentence, report);
+}
+
+}  // namespace stravener

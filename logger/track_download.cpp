@@ -1,0 +1,286 @@
+#include "logger/track_download.h"
+
+#include <cctype>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "app/format.h"
+#include "app/language.h"
+#include "link/frame.h"
+#include "logger/logger_commands.h"
+#include "logger/logger_info.h"
+#include "logger/stopwatch.h"
+#include "platform/file.h"
+#include "platform/system_error.h"
+#include "track/plt_writer.h"
+#include "track/track_record.h"
+
+namespace stravener {
+
+namespace {
+
+constexpr uint32_t kSwitchPauseMs = 100;
+constexpr uint32_t kRepeatPauseMs = 500;
+constexpr uint32_t kFailurePauseMs = 1000;
+// Bytes a second per bit/s at 10 bits a byte, over the quarter second a block should take.
+constexpr uint32_t kBlockDivisor = 40;
+
+bool IsPltName(const std::string& path) {
+  std::string extension = std::filesystem::path(path).extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension == ".plt";
+}
+
+// The state of one download, from the speed switch to the closing steps.
+class Transfer {
+ public:
+  Transfer(PortConnection& connection, Host& host, const LoggerInfo& info, std::string path, bool raw)
+      : connection_(connection),
+        host_(host),
+        log_(*connection.log),
+        clock_(host.GetClock()),
+        path_(std::move(path)),
+        raw_(raw),
+        layout_(info.FormatDigit()),
+        total_(info.UsedBytes()),
+        pointCount_(info.PointCount()),
+        pageSize_(info.PageSize()) {}
+
+  OperationResult Run(TrackReadSummary* summary);
+
+ private:
+  bool SwitchSpeed();
+  void Loop();
+  bool WritePending();
+  bool FinishFile();
+  // Applies the retry rule after a failed request or frame: true to go on.
+  bool Retry();
+  void Close();
+  void Pause(uint32_t milliseconds) {
+    host_.Repaint();
+    clock_.Sleep(milliseconds);
+  }
+
+  PortConnection& connection_;
+  Host& host_;
+  EventLog& log_;
+  Clock& clock_;
+  const std::string path_;
+  const bool raw_;
+  const int layout_;
+  const uint32_t total_;
+  const uint32_t pointCount_;
+  const uint32_t pageSize_;
+
+  uint32_t speed_ = 0;
+  File output_;
+  std::unique_ptr<uint8_t[]> buffer_;
+  uint32_t startPage_ = 0;
+  uint32_t received_ = 0;
+  uint32_t block_ = 0;
+  uint32_t pending_ = 0;
+  int retryCount_ = 0;
+  bool firstRecord_ = true;
+  bool finished_ = false;
+  bool done_ = false;
+  int32_t elapsedMs_ = 0;
+  int64_t averageBps_ = 0;
+};
+
+OperationResult Transfer::Run(TrackReadSummary* summary) {
+  // Up to the speed sentence the logger stays at 4800 bit/s, and a failure simply ends.
+  if (SetPortSpeed(connection_, kCommandSpeed, true) != 0) return OperationResult::Failed;
+  if (SendAttention(connection_, clock_, true) != 0) return OperationResult::Failed;
+  const TransferSpeed transfer = TransferSpeedFor(connection_.speedLimit);
+  connection_.speedLimit = transfer.speed;
+  speed_ = transfer.speed;
+  if (WriteSentence(connection_, transfer.sentence, true) != 0) return OperationResult::Failed;
+
+  // From here on the logger has left 4800 bit/s: every path ends with the closing steps.
+  if (SwitchSpeed()) Loop();
+  Close();
+  if (!done_) return OperationResult::Failed;
+  if (summary != nullptr) {
+    summary->path = path_;
+    summary->raw = raw_;
+    summary->bytes = total_;
+    summary->elapsedMs = elapsedMs_;
+    summary->averageBps = averageBps_;
+  }
+  return OperationResult::Done;
+}
+
+bool Transfer::SwitchSpeed() {
+  LOG_TEXT(log_, LogKind::Info, "Wysłano komendę zmiany prędkości.", "Speed change command sent.");
+  Pause(kSwitchPauseMs);
+  if (SetPortSpeed(connection_, speed_, true) != 0) {
+    Pause(kFailurePauseMs);
+    return false;
+  }
+  Pause(kSwitchPauseMs);
+  if (const uint32_t code = output_.Create(path_); code != 0) {
+    LOG_TEXT(log_, LogKind::Error, "Błąd 0x%x tworzenia pliku śladu.", "Error 0x%x creating track file.", code);
+    log_.LogSystemError(LogKind::Error, code);
+    Pause(kFailurePauseMs);
+    return false;
+  }
+  buffer_ = std::make_unique<uint8_t[]>(kReceiveBufferSize);
+  host_.SetProgressRange(total_);
+  host_.SetProgressPosition(0);
+  host_.Repaint();
+  Stopwatch(clock_, false);
+  return true;
+}
+
+void Transfer::Loop() {
+  for (;;) {
+    if (!finished_) {
+      block_ = TrackBlockSize(speed_, pageSize_, total_ - received_);
+      if (block_ != 0) {
+        const std::string request = FormatText("$PQRVT,%u,%u,\r\n", startPage_, block_);
+        if (WriteSentence(connection_, request, true) != 0) {
+          if (Retry()) continue;
+          return;
+        }
+      }
+    }
+    // The request is on the wire; the previous block is written while the logger answers.
+    if (pending_ != 0 && !WritePending()) return;
+    if (finished_) {
+      if (!FinishFile()) return;
+      elapsedMs_ = Stopwatch(clock_, true);
+      // A transfer shorter than the clock can tell still took some time.
+      const int64_t elapsed = elapsedMs_ > 0 ? elapsedMs_ : 1;
+      averageBps_ = static_cast<int64_t>(received_) * 10000 / elapsed;
+      LOG_TEXT(log_, LogKind::Info, "Odczyt śladu zakończony (%u bajt%s).", "Track read (%u bytes%s).", total_,
+               BytePluralEnding(total_));
+      LOG_TEXT(log_, LogKind::Info, "Średni transfer: %d bps.", "Average transfer: %d bps.",
+               static_cast<int>(averageBps_));
+      done_ = true;
+      return;
+    }
+    if (block_ != 0) {
+      if (ReadFrame(connection_, buffer_.get(), static_cast<uint16_t>(block_), true, true) != 0) {
+        if (Retry()) continue;
+        return;
+      }
+      pending_ = block_;
+      received_ += block_;
+      retryCount_ = 0;
+      startPage_ += block_ / pageSize_;
+      host_.SetProgressPosition(received_);
+      host_.Repaint();
+    }
+    if (received_ >= total_ || block_ == 0) finished_ = true;
+  }
+}
+
+bool Transfer::WritePending() {
+  if (raw_) {
+    size_t written = 0;
+    uint32_t code = output_.Write(buffer_.get(), pending_, written);
+    if (code != 0 || written != pending_) {
+      if (code == 0) code = LastSystemError();
+      LOG_TEXT(log_, LogKind::Error, "Błąd 0x%x zapisu do pliku śladu.", "Error 0x%x writing track file.", code);
+      log_.LogSystemError(LogKind::Error, code);
+      return false;
+    }
+  } else {
+    // Only whole records go to the writer: when the used memory ends inside a record, its
+    // bytes that the logger never sent are not handed over as if they were part of it.
+    static const std::string kNoPath;
+    for (uint32_t p = 0; p + kTrackRecordSize <= pending_; p += kTrackRecordSize) {
+      if (WritePltPoint(log_, output_, firstRecord_ ? path_ : kNoPath, layout_, buffer_.get() + p, firstRecord_, true,
+                        pointCount_) == -1) {
+        return false;
+      }
+      firstRecord_ = false;
+    }
+  }
+  pending_ = 0;
+  return true;
+}
+
+bool Transfer::FinishFile() {
+  // A write the system could only finish on closing fails here, before the download is
+  // reported as complete.
+  const uint32_t code = output_.Close();
+  if (code == 0) return true;
+  LOG_TEXT(log_, LogKind::Error, "Błąd 0x%x zapisu do pliku śladu.", "Error 0x%x writing track file.", code);
+  log_.LogSystemError(LogKind::Error, code);
+  return false;
+}
+
+bool Transfer::Retry() {
+  if (++retryCount_ == kBlockAttempts) return false;
+  Pause(kRepeatPauseMs);
+  if (PurgePort(connection_, true) != 0) return false;
+  LOG_TEXT(log_, LogKind::Info, "Ponowienie komendy.", "Repeating command.");
+  return true;
+}
+
+void Transfer::Close() {
+  if (output_.IsOpen()) output_.Close();
+  if (!done_ && buffer_) Pause(kFailurePauseMs);  // failures before the loop have paused already
+  WriteSentence(connection_, kBackTo4800Sentence, true);
+  LOG_TEXT(log_, LogKind::Info, "Wysłano komendę zmiany prędkości.", "Speed change command sent.");
+  Pause(kSwitchPauseMs);
+  SetPortSpeed(connection_, kCommandSpeed, true);
+  if (!done_) LOG_TEXT(log_, LogKind::Error, "Transfer przerwany.", "Transfer aborted.");
+  host_.SetProgressPosition(0);
+}
+
+}  // namespace
+
+TransferSpeed TransferSpeedFor(uint32_t speedLimit) {
+  switch (speedLimit) {
+    case 38400: return {"$PQRVS,3\r\n", 38400};
+    case 57600: return {"$PQRVS,5\r\n", 57600};
+    case 230400: return {"$PQRVS,2\r\n", 230400};
+    case 460800: return {"$PQRVS,4\r\n", 460800};
+    default: return {"$PQRVS,1\r\n", 115200};
+  }
+}
+
+uint32_t TrackBlockSize(uint32_t speed, uint32_t pageSize, uint32_t remaining) {
+  const uint32_t g = speed / (pageSize * kBlockDivisor);
+  const uint32_t pages = g == 0 ? 2 : g + (g & 1);
+  const uint32_t block = pageSize * pages;
+  return block < remaining ? block : remaining;
+}
+
+OperationResult ReadTrack(PortConnection& connection, Host& host, TrackReadSummary* summary) {
+  LoggerInfo info;
+  if (ReadLoggerInfo(connection, host.GetClock(), info) != 0) return OperationResult::Failed;
+  const int layout = info.FormatDigit();
+  if (layout != 1 && layout != 2) {
+    host.ShowNotice(PickTextOrEmpty("Niewłaściwa wersja oprogramowania loggera.", "Improper logger firmware version."));
+    return OperationResult::Stopped;
+  }
+  if (info.UsedBytes() == 0) {
+    host.ShowNotice(PickTextOrEmpty("Pamięć śladu jest czysta.", "The track memory is clear."));
+    return OperationResult::Stopped;
+  }
+  // A page of 0 bytes gives no block size, and one of 32768 bytes or more makes the
+  // smallest block too long for a frame and the receive buffer.
+  if (info.PageSize() == 0 || info.PageSize() > kLargestPageSize) {
+    host.ShowNotice(FORMAT_PAIR("Nie można odczytać śladu: logger podaje rozmiar strony pamięci %u bajt%s.",
+                                "The track cannot be read: the logger reports a memory page size of %u bytes%s.",
+                                static_cast<unsigned>(info.PageSize()), BytePluralEnding(info.PageSize())));
+    return OperationResult::Stopped;
+  }
+
+  const FileChoice choice{
+      PickTextOrEmpty("Zapisz ślad jako", "Save track as"),
+      PickTextOrEmpty("Pliki śladu (*.plt)|*.plt|Pliki binarne (*.bin)|*.bin|Wszystkie pliki (*.*)|*.*||",
+                      "Track files (*.plt)|*.plt|Binary files (*.bin)|*.bin|All files (*.*)|*.*||"),
+      "plt", DefaultTrackName(host.GetClock().Today())};
+  const std::optional<std::string> chosen = host.ChooseSaveFile(choice);
+  if (!chosen) return OperationResult::Cancelled;
+
+  Transfer transfer(connection, host, info, *chosen, !IsPltName(*chosen));
+  return transfer.Run(summary);
+}
+
+}  // namespace stravener

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/host.h"
+#include "link/port_connection.h"
+#include "logger/operation_result.h"
+
+namespace stravener {
+
+// A track memory page larger than this cannot be downloaded: two pages, the smallest block,
+// would not fit a frame's 16-bit length.
+constexpr uint32_t kLargestPageSize = 32767;
+// The receive buffer of one block.
+constexpr size_t kReceiveBufferSize = 65536;
+// Consecutive failures of one block that end the transfer.
+constexpr int kBlockAttempts = 5;
+
+// The speed sentence for a speed limit and the speed the transfer then runs at. A limit
+// outside the table (115200 included) gives "$PQRVS,1\r\n" and 115200.
+struct TransferSpeed {
+  std::string_view sentence;
+  uint32_t speed;
+};
+TransferSpeed TransferSpeedFor(uint32_t speedLimit);
+
+// The byte count of the next block: about a quarter of a second of line time at the
+// transfer speed, an even number of pages and at least two, but no more than `remaining`.
+// The page size must lie in 1..kLargestPageSize.
+uint32_t TrackBlockSize(uint32_t speed, uint32_t pageSize, uint32_t remaining);
+
+// What a finished download tells its caller.
+struct TrackReadSummary {
+  std::string path;          // the file written
+  bool raw = false;          // the memory saved unchanged (else converted to PLT)
+  uint32_t bytes = 0;        // the used track memory
+  int32_t elapsedMs = 0;     // from the first request to the last block written
+  int64_t averageBps = 0;    // "Average transfer" (10 bits a byte)
+};
+
+// The Read track button. Reads the logger's information record, asks for an output file
+// (".plt" in any letter case converts every record to a PLT line, any other extension saves
+// the used memory unchanged), switches both sides to the speed limit, requests the memory
+// in blocks with the next request on the wire before the previous block is written,
+// repeats a failed block up to four times, and ends by sending "$PQRVS,0\r\n" and switching
+// the port back to 4800 bit/s. It may lower the connection's speed limit to 115200 (see
+// TransferSpeedFor). Progress goes to the host's progress bar, one repaint per block.
+//
+// Done when the whole track was saved (the summary, when given, is then filled); Cancelled
+// when the user chose no file; Stopped when a notice ended it before the transfer (a
+// firmware it does not know, an empty track memory, a page size it cannot download);
+// Failed otherwise. After a failed transfer the file keeps what was written so far.
+OperationResult ReadTrack(PortConnection& connection, Host& host, TrackReadSummary* summary = nullptr);
+
+}  // namespace stravener
