@@ -1,0 +1,204 @@
+// The firmware upgrade against a scripted boot loader behind the serial test double: the
+// bytes of every page, the padding, the profiles' limits, and every refusal.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include "fake_logger_bench.h"
+#include "logger/firmware_upgrade.h"
+#include "support/language_guard.h"
+#include "support/log_lines.h"
+#include "support/temp_dir.h"
+
+using namespace stravener;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
+
+namespace {
+
+std::vector<unsigned char> Image(size_t size) {
+  std::vector<unsigned char> image(size);
+  for (size_t i = 0; i < size; ++i) image[i] = static_cast<unsigned char>(i * 7 + 3);
+  return image;
+}
+
+// The bytes one page sends: address, then 'c' low, 'C' high for every word, address, 'm'.
+std::vector<uint8_t> PageBytes(uint32_t wordAddress, const std::vector<uint8_t>& page) {
+  std::vector<uint8_t> bytes{'A', static_cast<uint8_t>(wordAddress >> 8), static_cast<uint8_t>(wordAddress & 0xff)};
+  for (size_t j = 0; j + 1 < page.size(); j += 2) {
+    bytes.insert(bytes.end(), {'c', page[j], 'C', page[j + 1]});
+  }
+  bytes.insert(bytes.end(), {'A', static_cast<uint8_t>(wordAddress >> 8), static_cast<uint8_t>(wordAddress & 0xff), 'm'});
+  return bytes;
+}
+
+struct UpgradeBench : FakeLoggerBench {
+  std::string WriteImage(size_t size) {
+    const std::string path = dir.File("image.upg");
+    WriteWholeFile(path, Image(size));
+    return path;
+  }
+  int Run(const std::string& path, bool report = true) { return UpgradeFirmware(connection, host, path, report); }
+  TempDir dir;
+};
+
+}  // namespace
+
+TEST(FirmwareUpgradeTest, SixtyFiveBytesAreTwoPagesPaddedWithFF) {
+  LanguageGuard english(kEnglish);
+  UpgradeBench bench;
+  const std::vector<unsigned char> image = Image(65);
+  EXPECT_EQ(bench.Run(bench.WriteImage(65)), 0);
+
+  std::vector<uint8_t> expected{'s', 'e'};
+  const std::vector<uint8_t> first(image.begin(), image.begin() + 64);
+  std::vector<uint8_t> second(64, 0xFF);
+  second[0] = image[64];
+  const std::vector<uint8_t> page0 = PageBytes(0, first), page1 = PageBytes(32, second);
+  expected.insert(expected.end(), page0.begin(), page0.end());
+  expected.insert(expected.end(), page1.begin(), page1.end());
+  expected.push_back('r');
+  EXPECT_EQ(bench.logger.bootBytes, expected);
+  EXPECT_EQ(bench.logger.sentences, (std::vector<std::string>{"$PMLR,06,00,02A9\r\n", "$PQRVU,\r\n"}));
+
+  EXPECT_THAT(LogLines(bench.host.log),
+              ElementsAre("I Firmware upgrade command sent.", "I Changing port speed to 115200 bps.",
+                          "I Erasing program memory.", "I Programming memory (65 bytes).",
+                          "I Firmware loaded into stravener.", "I Processor restart command sent.", "I Port closed.",
+                          "S -----"));
+  EXPECT_THAT(bench.host.clock.sleeps, ElementsAre(150u, 100u, 100u, 20u));
+  EXPECT_THAT(bench.host.progressRanges, ElementsAre(2u));
+  EXPECT_THAT(bench.host.progressPositions, ElementsAre(0u, 1u, 2u, 0u));
+  EXPECT_EQ(bench.connection.openFlag, 0);
+  // Each byte is its own write.
+  EXPECT_EQ(bench.line.Count(FakeCall::Write), 2u + expected.size());
+}
+
+TEST(FirmwareUpgradeTest, InPolishWithTheFlagClear) {
+  {
+    LanguageGuard polish(kPolish);
+    UpgradeBench bench;
+    EXPECT_EQ(bench.Run(bench.WriteImage(2)), 0);
+    EXPECT_THAT(LogLines(bench.host.log),
+                ElementsAre("I Wysłano komendę aktualizacji oprogramowania.", "I Zmiana prędkości portu na 115200 bps.",
+                            "I Czyszczenie pamięci programu.", "I Programowanie pamięci (2 bajty).",
+                            "I Oprogramowanie załadowane do stravenera.", "I Wysłano komendę restartu procesora.",
+                            "I Port zamknięty.", "S -----"));
+  }
+  UpgradeBench quiet;
+  EXPECT_EQ(quiet.Run(quiet.WriteImage(2), false), 0);
+  EXPECT_THAT(LogLines(quiet.host.log), ElementsAre("I Port closed.", "S -----"));
+}
+
+TEST(FirmwareUpgradeTest, ImageLengthLimitsOfEachProfile) {
+  LanguageGuard english(kEnglish);
+  for (const ProcessorProfile& profile : kProcessorProfiles) {
+    UpgradeBench largest;
+    largest.logger.signature = profile.signature;
+    EXPECT_EQ(largest.Run(largest.WriteImage(profile.largestImage)), 0) << profile.largestImage;
+    const uint32_t pages = profile.largestImage / profile.BytesPerPage();
+    EXPECT_EQ(largest.logger.pagesWritten, pages);
+    // The last page's word address.
+    const uint32_t last = (pages - 1) * profile.wordsPerPage;
+    const std::vector<uint8_t>& bytes = largest.logger.bootBytes;
+    const size_t tail = 4 + 1;  // 'A', high, low, 'm', then 'r'
+    ASSERT_GT(bytes.size(), tail);
+    EXPECT_EQ(bytes[bytes.size() - tail + 1], last >> 8);
+    EXPECT_EQ(bytes[bytes.size() - tail + 2], last & 0xff);
+
+    for (size_t size : {size_t{profile.largestImage} + 1, size_t{0}}) {
+      UpgradeBench refused;
+      refused.logger.signature = profile.signature;
+      EXPECT_EQ(refused.Run(refused.WriteImage(size)), -1) << size;
+      EXPECT_FALSE(refused.logger.erased) << "nothing is erased for a file of " << size << " bytes";
+      EXPECT_EQ(LogLines(refused.host.log).back(), "E Unproper firmware file length.");
+      EXPECT_EQ(refused.connection.openFlag, 1);
+      EXPECT_EQ(refused.connection.currentSpeed, 115200u);
+    }
+  }
+  // The 128-word profile's last page of 508 has the address FD 80.
+  EXPECT_EQ((kLargestFirmwareImage / 256 - 1) * 128, 0xFD80u);
+}
+
+TEST(FirmwareUpgradeTest, AFileOfFourGibibytesAndAFewBytesIsNotAFewBytesLong) {
+  UpgradeBench bench;
+  const std::string path = bench.dir.File("huge.upg");
+  WriteWholeFile(path, Image(1));
+  if (truncate(path.c_str(), (off_t{1} << 32) + 65) != 0) GTEST_SKIP() << "no sparse files here";
+  LanguageGuard english(kEnglish);
+  EXPECT_EQ(bench.Run(path), -1);
+  EXPECT_EQ(LogLines(bench.host.log).back(), "E Unproper firmware file length.");
+  EXPECT_FALSE(bench.logger.erased);
+}
+
+TEST(FirmwareUpgradeTest, SignatureIsAskedTenTimes) {
+  LanguageGuard english(kEnglish);
+  UpgradeBench reversed;
+  reversed.logger.signature = {0x1E, 0x93, 0x07};
+  EXPECT_EQ(reversed.Run(reversed.WriteImage(10)), -1);
+  EXPECT_EQ(reversed.logger.bootBytes, std::vector<uint8_t>(10, 's'));
+  const std::vector<std::string> lines = LogLines(reversed.host.log);
+  EXPECT_THAT(std::vector<std::string>(lines.end() - 2, lines.end()),
+              ElementsAre("E Bad processor signature (1E,93,07).", "E Connect stravener and begin upgrade again."));
+  // A purge before every attempt, besides those of the two speed steps.
+  EXPECT_EQ(reversed.line.Count(FakeCall::Purge), 2u + 10u);
+
+  // Bytes that never came show as 00.
+  UpgradeBench shortAnswer;
+  shortAnswer.logger.signatureLength = 2;
+  EXPECT_EQ(shortAnswer.Run(shortAnswer.WriteImage(10)), -1);
+  EXPECT_EQ(LogLines(shortAnswer.host.log).end()[-2], "E Bad processor signature (07,93,00).");
+
+  LanguageGuard polish(kPolish);
+  UpgradeBench none;
+  none.logger.signatureLength = 0;
+  EXPECT_EQ(none.Run(none.WriteImage(10)), -1);
+  const std::vector<std::string> polishLines = LogLines(none.host.log);
+  EXPECT_THAT(std::vector<std::string>(polishLines.end() - 2, polishLines.end()),
+              ElementsAre("E Niewłaściwa sygnatura procesora (00,00,00).",
+                          "E Podłącz stravener i rozpocznij apgrejd ponownie."));
+}
+
+TEST(FirmwareUpgradeTest, WrongAcknowledgementAndMissingFile) {
+  LanguageGuard english(kEnglish);
+  UpgradeBench wrong;
+  wrong.logger.acknowledgement = 0x0A;
+  EXPECT_EQ(wrong.Run(wrong.WriteImage(100)), -1);
+  EXPECT_THAT(LogLines(wrong.host.log).back(), "E Protocol error.");
+  EXPECT_EQ(wrong.logger.bootBytes, (std::vector<uint8_t>{'s', 'e'})) << "nothing after the erase's answer";
+  EXPECT_EQ(wrong.connection.openFlag, 1);
+  EXPECT_EQ(wrong.line.speed, 115200u);
+
+  UpgradeBench missing;
+  EXPECT_EQ(missing.Run(missing.dir.File("none.upg")), -1);
+  const std::vector<std::string> lines = LogLines(missing.host.log);
+  EXPECT_THAT(std::vector<std::string>(lines.end() - 2, lines.end()),
+              ElementsAre("E Error 0x2 opening firmware file.", SystemTextLine(2)));
+  EXPECT_FALSE(missing.logger.erased);
+}
+
+TEST(FirmwareUpgradeTest, TheUpgradeButtonAsksForTheFile) {
+  LanguageGuard english(kEnglish);
+  UpgradeBench cancelled;
+  EXPECT_EQ(StartFirmwareUpgrade(cancelled.connection, cancelled.host), OperationResult::Cancelled);
+  ASSERT_EQ(cancelled.host.openChoices.size(), 1u);
+  EXPECT_EQ(cancelled.host.openChoices[0].title, "Choose firmware file");
+  EXPECT_EQ(cancelled.host.openChoices[0].filter, "Firmware files (*.upg)|*.upg|All files (*.*)|*.*||");
+  EXPECT_EQ(cancelled.host.openChoices[0].defaultExtension, "upg");
+  EXPECT_EQ(cancelled.host.openChoices[0].defaultName, "");
+  EXPECT_EQ(cancelled.Wire(), "");
+
+  UpgradeBench chosen;
+  chosen.host.openAnswer = chosen.WriteImage(64);
+  EXPECT_EQ(StartFirmwareUpgrade(chosen.connection, chosen.host), OperationResult::Done);
+  EXPECT_EQ(chosen.logger.pagesWritten, 1u);
+
+  LanguageGuard polish(kPolish);
+  UpgradeBench polishChoice;
+  StartFirmwareUpgrade(polishChoice.connection, polishChoice.host);
+  EXPECT_EQ(polishChoice.host.openChoices[0].title, "Wybierz plik apgrejdu");
+  EXPECT_EQ(polishChoice.host.openChoices[0].filter, "Pliki apgrejdu (*.upg)|*.upg|Wszystkie pliki (*.*)|*.*||");
+}

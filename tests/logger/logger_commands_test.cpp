@@ -1,0 +1,269 @@
+// The information, restart, erase and configuration commands against a scripted logger
+// behind the serial test double: what goes on the wire, what is shown and logged.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "fake_logger_bench.h"
+#include "logger/configure_logger.h"
+#include "logger/erase_track_memory.h"
+#include "logger/logger_commands.h"
+#include "logger/logger_info.h"
+#include "logger/restart_logger.h"
+#include "support/language_guard.h"
+#include "support/log_lines.h"
+
+using namespace stravener;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+const std::string kAttention = "$PMLR,06,00,02A9\r\n";
+
+LoggerInfo InfoWith(uint16_t pageCount, uint16_t pageSize, uint16_t fullPages, uint16_t partial) {
+  LoggerInfo info;
+  const uint8_t head[12] = {0x01, 0x00, 0x12, 0x34, 0x15, 0x03, 0x20, 0x06, '2', '.', '1', '0'};
+  std::copy(std::begin(head), std::end(head), info.bytes.begin());
+  const uint16_t words[4] = {pageCount, pageSize, fullPages, partial};
+  for (int i = 0; i < 4; ++i) {
+    info.bytes[12 + 2 * i] = static_cast<uint8_t>(words[i] & 0xff);
+    info.bytes[13 + 2 * i] = static_cast<uint8_t>(words[i] >> 8);
+  }
+  return info;
+}
+
+}  // namespace
+
+TEST(LoggerInfoTest, InformationGoesOutAfterAttentionAndAPause) {
+  LanguageGuard english(kEnglish);
+  FakeLoggerBench bench;
+  bench.logger.SetGeometry(2048, 256, 10, 32);
+  EXPECT_EQ(ShowLoggerInfo(bench.connection, bench.host), OperationResult::Done);
+
+  EXPECT_EQ(bench.Wire(), kAttention + "$PQRVI,\r\n");
+  EXPECT_THAT(bench.host.clock.sleeps, ElementsAre(150u));
+  // The port was cleared and purged before the attention sentence; 4800 was set already.
+  EXPECT_THAT(bench.line.calls, ::testing::IsSupersetOf({"ClearLineErrors", "Purge"}));
+  EXPECT_EQ(bench.line.calls[0], "ClearLineErrors");
+  EXPECT_EQ(bench.line.calls[1], "Purge");
+  // The report is a notice; the only log line is the command's.
+  EXPECT_THAT(LogLines(bench.host.log), ElementsAre("I Read info command sent."));
+  ASSERT_EQ(bench.host.notices.size(), 1u);
+  EXPECT_EQ(bench.host.notices[0],
+            "Information about stravener:\r\n\r\nSerial number: 01-001234\r\nProduction date: 15.03.2006\r\n"
+            "Firmware version: 2.10\r\n\r\nMemory size: 524288 bytes\r\nUsed: 2592 bytes (0.5%)\r\n"
+            "Free: 521696 bytes (99.5%)");
+}
+
+TEST(LoggerInfoTest, ReportInPolishWithItsEndings) {
+  LanguageGuard polish(kPolish);
+  EXPECT_EQ(FormatLoggerInfoReport(InfoWith(2048, 256, 10, 32)),
+            "Informacje o stravenerze:\r\n\r\nNumer seryjny: 01-001234\r\nData produkcji: 15.03.2006\r\n"
+            "Wersja oprogramowania: 2.10\r\n\r\nRozmiar pamięci: 524288 bajtów\r\nZajęte: 2592 bajty (0.5%)\r\n"
+            "Wolne: 521696 bajtów (99.5%)");
+}
+
+TEST(LoggerInfoTest, RecordFieldsAndTheirEdges) {
+  LanguageGuard english(kEnglish);
+  LoggerInfo info = InfoWith(2048, 256, 10, 32);
+  EXPECT_EQ(info.FirmwareVersion(), "2.10");
+  EXPECT_EQ(info.FormatDigit(), 2);
+  EXPECT_EQ(info.PointCount(), 162u);
+  info.bytes[9] = 0;  // a version whose second byte is zero shows only its first character
+  EXPECT_EQ(info.FirmwareVersion(), "2");
+  info.bytes[9] = '.';
+  info.bytes[20] = 7;
+  EXPECT_EQ(info.SkipSetting(), 7);
+
+  // No memory at all: both shares are 0.0, and nothing divides by zero.
+  const std::string empty = FormatLoggerInfoReport(InfoWith(0, 256, 0, 0));
+  EXPECT_NE(empty.find("Memory size: 0 bytes\r\nUsed: 0 bytes (0.0%)\r\nFree: 0 bytes (0.0%)"), std::string::npos)
+      << empty;
+
+  // More used than there is: free shows 0, not a wrapped-around count.
+  const LoggerInfo over = InfoWith(4, 256, 5, 0);
+  EXPECT_EQ(over.FreeBytes(), 0u);
+  const std::string overReport = FormatLoggerInfoReport(over);
+  EXPECT_NE(overReport.find("Used: 1280 bytes (125.0%)\r\nFree: 0 bytes (0.0%)"), std::string::npos) << overReport;
+
+  // Counts beyond the signed range print as the unsigned numbers they are.
+  const std::string huge = FormatLoggerInfoReport(InfoWith(65535, 65535, 65535, 0));
+  EXPECT_NE(huge.find("Memory size: 4294836225 bytes"), std::string::npos) << huge;
+  EXPECT_NE(huge.find("Used: 4294836225 bytes (100.0%)"), std::string::npos) << huge;
+}
+
+TEST(LoggerInfoTest, AFailedAnswerShowsNothing) {
+  LanguageGuard english(kEnglish);
+  FakeLoggerBench bench;
+  bench.logger.alterFrame = [](int, std::vector<uint8_t>& frame) { frame.back() ^= 0x55; };
+  EXPECT_EQ(ShowLoggerInfo(bench.connection, bench.host), OperationResult::Failed);
+  EXPECT_THAT(LogLines(bench.host.log), ElementsAre("I Read info command sent.", "E Checksum error."));
+  EXPECT_THAT(bench.host.notices, IsEmpty());
+
+  FakeLoggerBench silent;
+  silent.logger.alterFrame = [](int, std::vector<uint8_t>& frame) { frame.clear(); };
+  EXPECT_EQ(ShowLoggerInfo(silent.connection, silent.host), OperationResult::Failed);
+  EXPECT_THAT(LogLines(silent.host.log), ElementsAre("I Read info command sent.", "E Port read timeout exceeded."));
+}
+
+TEST(LoggerInfoTest, AFailedAttentionEndsBeforeTheCommand) {
+  LanguageGuard english(kEnglish);
+  FakeLoggerBench bench;
+  bench.line.Fail(FakeCall::Write, 5);
+  EXPECT_EQ(ShowLoggerInfo(bench.connection, bench.host), OperationResult::Failed);
+  EXPECT_EQ(bench.Wire(), "");
+  EXPECT_THAT(bench.host.clock.sleeps, IsEmpty()) << "no pause after an attention that did not go out";
+  EXPECT_THAT(LogLines(bench.host.log), ElementsAre("E Error 0x5 writing port.", SystemTextLine(5)));
+}
+
+TEST(RestartLoggerTest, SendsTheSentenceAndClosesThePort) {
+  LanguageGuard english(kEnglish);
+  FakeLoggerBench bench;
+  EXPECT_EQ(RestartLogger(bench.connection, bench.host), OperationResult::Done);
+  EXPECT_EQ(bench.Wire(), kAttention + "$PQRVX,\r\n");
+  EXPECT_EQ(bench.connection.openFlag, 0);
+  EXPECT_THAT(LogLines(bench.host.log), ElementsAre("I Processor restart command sent.", "I Port closed.", "S -----"));
+  EXPECT_EQ(bench.line.Count(FakeCall::Read), 0u) << "no answer is awaited";
+
+  FakeLoggerBench failing;
+  failing.line.Fail(FakeCall::Write, 5, 1);  // the attention goes out, the command does not
+  EXPECT_EQ(RestartLogger(failing.connection, failing.host), OperationResult::Failed);
+  EXPECT_EQ(failing.connection.openFlag, 1);
+}
+
+TEST(EraseTrackMemoryTest, AsksFirstAndSendsNothingWhenDeclined) {
+  LanguageGuard polish(kPolish);
+  FakeLoggerBench bench;
+  bench.host.answerOk = false;
+  EXPECT_EQ(EraseTrackMemory(bench.connection, bench.host), OperationResult::Cancelled);
+  EXPECT_THAT(bench.host.questions, ElementsAre("Czy chcesz wyczyścić pamięć śladu?"));
+  EXPECT_EQ(bench.Wire(), "");
+  EXPECT_THAT(bench.line.calls, IsEmpty());
+  EXPECT_THAT(LogLines(bench.host.log), IsEmpty());
+}
+
+TEST(EraseTrackMemoryTest, TheAnswerDecides) {
+  LanguageGuard english(kEnglish);
+  FakeLoggerBench erased;
+  EXPECT_EQ(EraseTrackMemory(erased.connection, erased.host), OperationResult::Done);
+  EXPECT_EQ(erased.Wire(), kAttention + "$PQRVE,\r\n");
+  EXPECT_THAT(LogLines(erased.host.log), ElementsAre("I Track memory erase command sent."));
+
+  for (uint8_t answer : {0, 2, 255}) {
+    FakeLoggerBench bench;
+    bench.logger.eraseAnswer = answer;
+    EXPECT_EQ(EraseTrackMemory(bench.connection, bench.host), OperationResult::Failed);
+    EXPECT_THAT(LogLines(bench.host.log), ElementsAre("I Track memory erase command sent.", "E Protocol error."));
+    EXPECT_EQ(bench.line.calls.back(), "ClearLineErrors") << "the line errors are cleared after the protocol error";
+  }
+}
+
+namespace {
+
+// Runs the configuration command with the logger's setting and what the user does.
+struct Configuration {
+  explicit Configuration(uint8_t loggerSkip) { bench.logger.info[20] = loggerSkip; }
+  OperationResult Run() { return ConfigureLogger(bench.connection, bench.host); }
+  // The sentence sent after the information request, if any.
+  std::string Saved() const {
+    for (const std::string& s : bench.logger.sentences) {
+      if (s.rfind("$PQRVC,", 0) == 0) return s;
+    }
+    return "";
+  }
+  FakeLoggerBench bench;
+};
+
+}  // namespace
+
+TEST(ConfigureLoggerTest, TheLoggersSettingOpensTheDialogAndSaveSendsIt) {
+  LanguageGuard english(kEnglish);
+  Configuration zero(0);
+  zero.bench.host.user = [](ConfigurationDialog&, DialogControls&) { return true; };
+  EXPECT_EQ(zero.Run(), OperationResult::Done);
+  EXPECT_FALSE(zero.bench.host.dialogOpenedWith.boxChecked);
+  EXPECT_FALSE(zero.bench.host.dialogOpenedWith.fieldEnabled);
+  EXPECT_EQ(zero.bench.host.dialogOpenedWith.field, "0");
+  EXPECT_EQ(zero.Saved(), "$PQRVC,0,0,\r\n");
+  // Information (its own prologue), then attention and the save sentence with no speed step.
+  EXPECT_EQ(zero.bench.Wire(), kAttention + "$PQRVI,\r\n" + kAttention + "$PQRVC,0,0,\r\n");
+  EXPECT_THAT(zero.bench.host.clock.sleeps, ElementsAre(150u, 150u));
+  EXPECT_EQ(zero.bench.line.Count(FakeCall::Purge), 1u) << "only the information request's speed step purges";
+  EXPECT_THAT(LogLines(zero.bench.host.log), ElementsAre("I Read info command sent.", "I Save configuration command sent.",
+                                                         "I The configuration was saved."));
+
+  Configuration five(5);
+  five.bench.host.user = [](ConfigurationDialog&, DialogControls&) { return true; };
+  EXPECT_EQ(five.Run(), OperationResult::Done);
+  EXPECT_TRUE(five.bench.host.dialogOpenedWith.boxChecked);
+  EXPECT_EQ(five.bench.host.dialogOpenedWith.field, "5");
+  EXPECT_EQ(five.Saved(), "$PQRVC,0,5,\r\n");
+}
+
+TEST(ConfigureLoggerTest, WhatTheUserDoesInTheDialog) {
+  LanguageGuard english(kEnglish);
+  // A number typed, then the box cleared: 0 is sent and the number is never validated.
+  Configuration cleared(5);
+  cleared.bench.host.user = [](ConfigurationDialog& dialog, DialogControls& controls) {
+    controls.field = "7";
+    controls.boxChecked = false;
+    dialog.OnSkipClicked();
+    return true;
+  };
+  EXPECT_EQ(cleared.Run(), OperationResult::Done);
+  EXPECT_EQ(cleared.Saved(), "$PQRVC,0,0,\r\n");
+  EXPECT_THAT(cleared.bench.host.controls.warnings, IsEmpty());
+
+  // The box ticked and 255 typed.
+  Configuration ticked(0);
+  ticked.bench.host.user = [](ConfigurationDialog& dialog, DialogControls& controls) {
+    controls.boxChecked = true;
+    dialog.OnSkipClicked();
+    controls.field = "255";
+    return true;
+  };
+  EXPECT_EQ(ticked.Run(), OperationResult::Done);
+  EXPECT_EQ(ticked.Saved(), "$PQRVC,0,255,\r\n");
+  EXPECT_THAT(ticked.bench.host.controls.warnings, ElementsAre("Input number from 1 to 255."))
+      << "ticking the box over 0 warns at once";
+
+  // 256 cannot be saved: the dialog stays open, and here the user then cancels.
+  Configuration refused(5);
+  refused.bench.host.user = [](ConfigurationDialog& dialog, DialogControls& controls) {
+    controls.field = "256";
+    EXPECT_FALSE(dialog.OnSave());
+    return false;
+  };
+  EXPECT_EQ(refused.Run(), OperationResult::Cancelled);
+  EXPECT_EQ(refused.Saved(), "");
+  EXPECT_EQ(refused.bench.Wire(), kAttention + "$PQRVI,\r\n") << "nothing after the information request";
+  EXPECT_THAT(LogLines(refused.bench.host.log), ElementsAre("I Read info command sent."));
+}
+
+TEST(ConfigureLoggerTest, TheLoggersAnswer) {
+  LanguageGuard english(kEnglish);
+  struct Case {
+    uint8_t answer;
+    OperationResult result;
+    const char* last;
+  };
+  for (const Case& c : {Case{0, OperationResult::Done, "I The configuration was saved."},
+                        Case{1, OperationResult::Failed, "E Protocol error."},
+                        Case{2, OperationResult::Failed, "E Configuration data error."}}) {
+    Configuration configuration(3);
+    configuration.bench.logger.configurationAnswer = c.answer;
+    configuration.bench.host.user = [](ConfigurationDialog&, DialogControls&) { return true; };
+    EXPECT_EQ(configuration.Run(), c.result) << int(c.answer);
+    EXPECT_THAT(LogLines(configuration.bench.host.log),
+                ElementsAre("I Read info command sent.", "I Save configuration command sent.", c.last));
+  }
+  LanguageGuard polish(kPolish);
+  Configuration configuration(3);
+  configuration.bench.logger.configurationAnswer = 2;
+  configuration.bench.host.user = [](ConfigurationDialog&, DialogControls&) { return true; };
+  configuration.Run();
+  EXPECT_THAT(LogLines(configuration.bench.host.log),
+              ElementsAre("I Wysłano komendę odczytu informacji.", "I Wysłano komendę zapisu konfiguracji.",
+                          "E Błąd danych konfiguracji."));
+}

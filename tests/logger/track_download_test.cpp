@@ -1,0 +1,366 @@
+// The track download against a scripted logger behind the serial test double: the block
+// rule, the requests and their order, the speed table, the outputs, every refusal and
+// failure path with its pauses and closing steps.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "fake_logger_bench.h"
+#include "logger/track_download.h"
+#include "support/language_guard.h"
+#include "support/log_lines.h"
+#include "support/temp_dir.h"
+#include "track/plt_writer.h"
+
+using namespace stravener;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::StartsWith;
+
+namespace {
+
+const std::string kAttention = "$PMLR,06,00,02A9\r\n";
+
+// The block requests written, in order.
+std::vector<std::string> Requests(const ScriptedLogger& logger) {
+  std::vector<std::string> requests;
+  for (const std::string& s : logger.sentences) {
+    if (s.rfind("$PQRVT,", 0) == 0) requests.push_back(s);
+  }
+  return requests;
+}
+
+std::vector<unsigned char> Used(const ScriptedLogger& logger, size_t bytes) {
+  return std::vector<unsigned char>(logger.memory.begin(), logger.memory.begin() + static_cast<std::ptrdiff_t>(bytes));
+}
+
+// The PLT file the writer makes of these records, written by hand for comparison.
+std::string ExpectedPlt(const std::string& path, const std::vector<unsigned char>& used, int layout) {
+  EventLog log;
+  File file;
+  EXPECT_EQ(file.Create(path), 0u);
+  const uint32_t points = static_cast<uint32_t>(used.size() / 16);
+  for (uint32_t i = 0; i < points; ++i) {
+    EXPECT_NE(WritePltPoint(log, file, i == 0 ? path : "", layout, used.data() + 16 * i, i == 0, true, points), -1);
+  }
+  file.Close();
+  return ReadTextFile(path);
+}
+
+struct Download : FakeLoggerBench {
+  Download(uint16_t fullPages, uint16_t partial, uint32_t limit = 115200) {
+    logger.SetGeometry(2048, 256, fullPages, partial);
+    logger.SetUsedMemory(fullPages * 256u + partial);
+    connection.speedLimit = limit;
+    host.saveAnswer = dir.File("track.bin");
+  }
+  OperationResult Run() { return ReadTrack(connection, host, &summary); }
+
+  TempDir dir;
+  TrackReadSummary summary;
+};
+
+}  // namespace
+
+TEST(TrackBlockSizeTest, AQuarterSecondOfLineTimeInAnEvenNumberOfPages) {
+  EXPECT_EQ(TrackBlockSize(38400, 256, 1u << 20), 1024u);
+  EXPECT_EQ(TrackBlockSize(57600, 256, 1u << 20), 1536u);
+  EXPECT_EQ(TrackBlockSize(115200, 256, 1u << 20), 3072u);
+  EXPECT_EQ(TrackBlockSize(230400, 256, 1u << 20), 5632u);
+  EXPECT_EQ(TrackBlockSize(460800, 256, 1u << 20), 11776u);
+  EXPECT_EQ(TrackBlockSize(115200, 8192, 1u << 20), 16384u) << "never less than two pages";
+  EXPECT_EQ(TrackBlockSize(115200, 256, 2592), 2592u) << "cut to what remains";
+  EXPECT_EQ(TrackBlockSize(38400, kLargestPageSize, 1u << 20), 65534u) << "the largest page still fits a frame";
+}
+
+TEST(TrackDownloadTest, OneBlockDownloadOnTheWireAndInTheLog) {
+  LanguageGuard english(kEnglish);
+  Download d(10, 32);
+  EXPECT_EQ(d.Run(), OperationResult::Done);
+
+  EXPECT_EQ(d.Wire(), kAttention + "$PQRVI,\r\n" + kAttention + "$PQRVS,1\r\n" + "$PQRVT,0,2592,\r\n" + "$PQRVS,0\r\n");
+  EXPECT_EQ(ReadWholeFile(d.dir.File("track.bin")), Used(d.logger, 2592));
+  const std::vector<std::string> lines = LogLines(d.host.log);
+  ASSERT_EQ(lines.size(), 7u) << ::testing::PrintToString(lines);
+  EXPECT_THAT(std::vector<std::string>(lines.begin(), lines.begin() + 4),
+              ElementsAre("I Read info command sent.", "I Speed change command sent.",
+                          "I Changing port speed to 115200 bps.", "I Track read (2592 bytes)."));
+  EXPECT_THAT(lines[4], StartsWith("I Average transfer: "));
+  EXPECT_THAT(std::vector<std::string>(lines.begin() + 5, lines.end()),
+              ElementsAre("I Speed change command sent.", "I Changing port speed to 4800 bps."));
+  // 150 after each attention, 100 after the speed sentence and after the port's switch,
+  // 100 after the way back.
+  EXPECT_THAT(d.host.clock.sleeps, ElementsAre(150u, 150u, 100u, 100u, 100u));
+  EXPECT_THAT(d.host.progressRanges, ElementsAre(2592u));
+  EXPECT_THAT(d.host.progressPositions, ElementsAre(0u, 2592u, 0u));
+  EXPECT_EQ(d.line.speed, 4800u);
+  EXPECT_EQ(d.connection.currentSpeed, 4800u);
+  EXPECT_EQ(d.summary.bytes, 2592u);
+  EXPECT_TRUE(d.summary.raw);
+  EXPECT_EQ(d.summary.path, d.dir.File("track.bin"));
+
+  // The save choice offered.
+  ASSERT_EQ(d.host.saveChoices.size(), 1u);
+  EXPECT_EQ(d.host.saveChoices[0].title, "Save track as");
+  EXPECT_EQ(d.host.saveChoices[0].filter, "Track files (*.plt)|*.plt|Binary files (*.bin)|*.bin|All files (*.*)|*.*||");
+  EXPECT_EQ(d.host.saveChoices[0].defaultExtension, "plt");
+  EXPECT_EQ(d.host.saveChoices[0].defaultName, "20060315_log");
+}
+
+TEST(TrackDownloadTest, BlocksOfWholePagesWithTheLastCut) {
+  LanguageGuard polish(kPolish);
+  Download d(40, 0);
+  EXPECT_EQ(d.Run(), OperationResult::Done);
+  EXPECT_THAT(Requests(d.logger), ElementsAre("$PQRVT,0,3072,\r\n", "$PQRVT,12,3072,\r\n", "$PQRVT,24,3072,\r\n",
+                                              "$PQRVT,36,1024,\r\n"));
+  EXPECT_THAT(d.host.progressRanges, ElementsAre(10240u));
+  EXPECT_THAT(d.host.progressPositions, ElementsAre(0u, 3072u, 6144u, 9216u, 10240u, 0u));
+  EXPECT_EQ(ReadWholeFile(d.dir.File("track.bin")), Used(d.logger, 10240));
+  EXPECT_THAT(LogLines(d.host.log), ::testing::Contains("I Odczyt śladu zakończony (10240 bajtów)."));
+  // One repaint after every block at least.
+  EXPECT_GE(d.host.repaints, 4);
+}
+
+TEST(TrackDownloadTest, TheNextRequestIsOnTheWireBeforeThePreviousBlockIsWritten) {
+  Download d(40, 0);
+  std::vector<uintmax_t> fileSizeAtRequest;
+  d.logger.onBlockRequest = [&](uint32_t, uint32_t) {
+    fileSizeAtRequest.push_back(std::filesystem::file_size(d.dir.File("track.bin")));
+  };
+  EXPECT_EQ(d.Run(), OperationResult::Done);
+  // At the request for block k, blocks 0 .. k-2 are in the file.
+  EXPECT_THAT(fileSizeAtRequest, ElementsAre(0u, 0u, 3072u, 6144u));
+}
+
+TEST(TrackDownloadTest, EverySpeedOfTheTable) {
+  LanguageGuard english(kEnglish);
+  struct Case {
+    uint32_t limit;
+    const char* sentence;
+    uint32_t speed;
+    const char* firstRequest;
+  };
+  const Case cases[] = {
+      {38400, "$PQRVS,3\r\n", 38400, "$PQRVT,0,1024,\r\n"},     {57600, "$PQRVS,5\r\n", 57600, "$PQRVT,0,1536,\r\n"},
+      {115200, "$PQRVS,1\r\n", 115200, "$PQRVT,0,3072,\r\n"},   {230400, "$PQRVS,2\r\n", 230400, "$PQRVT,0,5632,\r\n"},
+      {460800, "$PQRVS,4\r\n", 460800, "$PQRVT,0,11776,\r\n"},  {9600, "$PQRVS,1\r\n", 115200, "$PQRVT,0,3072,\r\n"},
+      {0, "$PQRVS,1\r\n", 115200, "$PQRVT,0,3072,\r\n"},        {921600, "$PQRVS,1\r\n", 115200, "$PQRVT,0,3072,\r\n"},
+  };
+  for (const Case& c : cases) {
+    Download d(80, 0, c.limit);
+    EXPECT_EQ(d.Run(), OperationResult::Done) << c.limit;
+    ASSERT_GE(d.logger.sentences.size(), 5u);
+    EXPECT_EQ(d.logger.sentences[3], c.sentence) << c.limit;
+    EXPECT_EQ(d.logger.sentences[4], c.firstRequest) << c.limit;
+    EXPECT_THAT(LogLines(d.host.log), ::testing::Contains("I Changing port speed to " + std::to_string(c.speed) +
+                                                          " bps."))
+        << c.limit;
+    EXPECT_EQ(d.connection.speedLimit, c.speed) << "a limit outside the table becomes 115200 and stays so";
+    EXPECT_EQ(ReadWholeFile(d.dir.File("track.bin")), Used(d.logger, 80 * 256)) << c.limit;
+  }
+}
+
+TEST(TrackDownloadTest, PltInAnyLetterCaseConvertsOtherExtensionsSaveRaw) {
+  LanguageGuard english(kEnglish);
+  Download plt(10, 32);
+  plt.host.saveAnswer = plt.dir.File("Trip.PLT");
+  EXPECT_EQ(plt.Run(), OperationResult::Done);
+  EXPECT_FALSE(plt.summary.raw);
+  TempDir other;
+  EXPECT_EQ(ReadTextFile(plt.dir.File("Trip.PLT")), ExpectedPlt(other.File("Trip.PLT"), Used(plt.logger, 2592), 2));
+  const std::string text = ReadTextFile(plt.dir.File("Trip.PLT"));
+  EXPECT_THAT(text, HasSubstr("0,2,16776960,Trip,1,0,2,8421376\r\n162\r\n"));
+  EXPECT_EQ(text.find("OziExplorer", 1), std::string::npos) << "one header: the path went to the writer once";
+
+  for (const char* name : {"track.txt", "track", "track.plt.bak"}) {
+    Download raw(10, 32);
+    raw.host.saveAnswer = raw.dir.File(name);
+    EXPECT_EQ(raw.Run(), OperationResult::Done) << name;
+    EXPECT_EQ(ReadWholeFile(raw.dir.File(name)), Used(raw.logger, 2592)) << name;
+  }
+}
+
+TEST(TrackDownloadTest, AnIncompleteLastRecordStaysOutOfThePltFile) {
+  LanguageGuard english(kEnglish);
+  // 2600 bytes: 162 whole records and 8 bytes of a record the logger had not finished.
+  Download plt(10, 40);
+  plt.host.saveAnswer = plt.dir.File("t.plt");
+  EXPECT_EQ(plt.Run(), OperationResult::Done);
+  TempDir other;
+  EXPECT_EQ(ReadTextFile(plt.dir.File("t.plt")), ExpectedPlt(other.File("t.plt"), Used(plt.logger, 2592), 2));
+  EXPECT_THAT(LogLines(plt.host.log), ::testing::Contains("I Track read (2600 bytes)."));
+  for (const std::string& line : LogLines(plt.host.log)) EXPECT_THAT(line, StartsWith("I "));
+
+  // The raw file keeps every byte.
+  Download raw(10, 40);
+  EXPECT_EQ(raw.Run(), OperationResult::Done);
+  EXPECT_EQ(ReadWholeFile(raw.dir.File("track.bin")), Used(raw.logger, 2600));
+}
+
+TEST(TrackDownloadTest, NoticesThatStopBeforeTheSaveChoice) {
+  LanguageGuard english(kEnglish);
+  struct Case {
+    const char* what;
+    std::function<void(ScriptedLogger&)> setUp;
+    const char* notice;
+  };
+  const Case cases[] = {
+      {"format 3", [](ScriptedLogger& l) { l.info[8] = '3'; }, "Improper logger firmware version."},
+      {"format 0", [](ScriptedLogger& l) { l.info[8] = '0'; }, "Improper logger firmware version."},
+      {"empty", [](ScriptedLogger& l) { l.SetGeometry(2048, 256, 0, 0); }, "The track memory is clear."},
+      {"page size 0", [](ScriptedLogger& l) { l.SetGeometry(2048, 0, 10, 32); },
+       "The track cannot be read: the logger reports a memory page size of 0 bytes."},
+      {"page size 32768", [](ScriptedLogger& l) { l.SetGeometry(16, 32768, 1, 0); },
+       "The track cannot be read: the logger reports a memory page size of 32768 bytes."},
+  };
+  for (const Case& c : cases) {
+    Download d(10, 32);
+    c.setUp(d.logger);
+    EXPECT_EQ(d.Run(), OperationResult::Stopped) << c.what;
+    EXPECT_THAT(d.host.notices, ElementsAre(c.notice)) << c.what;
+    EXPECT_THAT(d.host.saveChoices, IsEmpty()) << c.what;
+    EXPECT_EQ(d.Wire(), kAttention + "$PQRVI,\r\n") << c.what;
+    EXPECT_THAT(LogLines(d.host.log), ElementsAre("I Read info command sent.")) << c.what;
+  }
+  LanguageGuard polish(kPolish);
+  Download d(10, 32);
+  d.logger.SetGeometry(2048, 0, 10, 32);
+  d.Run();
+  EXPECT_THAT(d.host.notices,
+              ElementsAre("Nie można odczytać śladu: logger podaje rozmiar strony pamięci 0 bajtów."));
+}
+
+TEST(TrackDownloadTest, TheLargestPageSizeStillDownloads) {
+  Download d(0, 0);
+  d.logger.SetGeometry(4, kLargestPageSize, 0, 0);
+  d.logger.SetUsedMemory(2u * kLargestPageSize);
+  EXPECT_EQ(d.Run(), OperationResult::Done);
+  EXPECT_THAT(Requests(d.logger), ElementsAre("$PQRVT,0,65534,\r\n"));
+  EXPECT_EQ(ReadWholeFile(d.dir.File("track.bin")), Used(d.logger, 65534));
+}
+
+TEST(TrackDownloadTest, CancellingTheSaveChoiceSendsNothingMore) {
+  Download d(10, 32);
+  d.host.saveAnswer.reset();
+  EXPECT_EQ(d.Run(), OperationResult::Cancelled);
+  EXPECT_EQ(d.Wire(), kAttention + "$PQRVI,\r\n");
+  EXPECT_EQ(d.host.log.Entries().size(), 1u) << "only the information request's line";
+  EXPECT_FALSE(std::filesystem::exists(d.dir.File("track.bin")));
+}
+
+TEST(TrackDownloadTest, AShortTransferStillReportsAnAverage) {
+  LanguageGuard english(kEnglish);
+  Download d(10, 32);
+  d.host.clock.frozenCounter = 12345;  // no time passes at all
+  EXPECT_EQ(d.Run(), OperationResult::Done);
+  // Counted as 1 ms: 2592 bytes of 10 bits in 1 ms.
+  EXPECT_THAT(LogLines(d.host.log), ::testing::Contains("I Average transfer: 25920000 bps."));
+  EXPECT_EQ(d.summary.elapsedMs, 0);
+}
+
+TEST(TrackDownloadTest, FourFailuresOfABlockAreRepeatedTheFifthAborts) {
+  LanguageGuard english(kEnglish);
+  // Frame 1 is the information record, frame 2 the first block; frames 3-6 fail.
+  Download repeated(40, 0);
+  repeated.logger.alterFrame = [](int ordinal, std::vector<uint8_t>& frame) {
+    if (ordinal >= 3 && ordinal <= 6) frame.back() ^= 0xFF;
+  };
+  EXPECT_EQ(repeated.Run(), OperationResult::Done);
+  EXPECT_EQ(ReadWholeFile(repeated.dir.File("track.bin")), Used(repeated.logger, 10240));
+  EXPECT_THAT(Requests(repeated.logger),
+              ElementsAre("$PQRVT,0,3072,\r\n", "$PQRVT,12,3072,\r\n", "$PQRVT,12,3072,\r\n", "$PQRVT,12,3072,\r\n",
+                          "$PQRVT,12,3072,\r\n", "$PQRVT,12,3072,\r\n", "$PQRVT,24,3072,\r\n", "$PQRVT,36,1024,\r\n"));
+  const std::vector<std::string> lines = LogLines(repeated.host.log);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "I Repeating command."), 4);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "E Checksum error."), 4);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "E Transfer aborted."), 0);
+  EXPECT_EQ(std::count(repeated.host.clock.sleeps.begin(), repeated.host.clock.sleeps.end(), 500u), 4);
+
+  Download aborted(40, 0);
+  aborted.logger.alterFrame = [](int ordinal, std::vector<uint8_t>& frame) {
+    if (ordinal >= 3) frame.back() ^= 0xFF;
+  };
+  EXPECT_EQ(aborted.Run(), OperationResult::Failed);
+  EXPECT_EQ(ReadWholeFile(aborted.dir.File("track.bin")), Used(aborted.logger, 3072)) << "the first block stays";
+  EXPECT_EQ(Requests(aborted.logger).size(), 6u) << "one request and five attempts of the second block";
+  const std::vector<std::string> end = LogLines(aborted.host.log);
+  ASSERT_GE(end.size(), 4u);
+  EXPECT_THAT(std::vector<std::string>(end.end() - 4, end.end()),
+              ElementsAre("E Checksum error.", "I Speed change command sent.", "I Changing port speed to 4800 bps.",
+                          "E Transfer aborted."));
+  EXPECT_EQ(std::count(end.begin(), end.end(), "I Repeating command."), 4);
+  EXPECT_EQ(aborted.logger.sentences.back(), "$PQRVS,0\r\n");
+  // Four repeats of 500 ms, then 1000 ms after the failure, then 100 ms after the way back.
+  const std::vector<uint32_t>& sleeps = aborted.host.clock.sleeps;
+  EXPECT_THAT(std::vector<uint32_t>(sleeps.end() - 6, sleeps.end()), ElementsAre(500u, 500u, 500u, 500u, 1000u, 100u));
+  EXPECT_THAT(aborted.host.progressPositions.back(), 0u);
+  EXPECT_FALSE(aborted.summary.bytes);
+}
+
+TEST(TrackDownloadTest, ABlockPendingWhenTheNextRequestFailsIsWrittenAfterTheRepeat) {
+  LanguageGuard english(kEnglish);
+  Download d(40, 0);
+  // The writes: attention, info, attention, speed, request 0, request 12 (fails).
+  d.line.Fail(FakeCall::Write, 5, 5);
+  std::vector<uintmax_t> fileSizeAtRequest;
+  d.logger.onBlockRequest = [&](uint32_t, uint32_t) {
+    fileSizeAtRequest.push_back(std::filesystem::file_size(d.dir.File("track.bin")));
+  };
+  EXPECT_EQ(d.Run(), OperationResult::Done);
+  EXPECT_EQ(ReadWholeFile(d.dir.File("track.bin")), Used(d.logger, 10240));
+  EXPECT_THAT(Requests(d.logger), ElementsAre("$PQRVT,0,3072,\r\n", "$PQRVT,12,3072,\r\n", "$PQRVT,24,3072,\r\n",
+                                              "$PQRVT,36,1024,\r\n"));
+  // The block of page 0 was still pending when the repeat of page 12 went out.
+  EXPECT_THAT(fileSizeAtRequest, ElementsAre(0u, 0u, 3072u, 6144u));
+  EXPECT_THAT(LogLines(d.host.log), ::testing::IsSupersetOf({"E Error 0x5 writing port.", "I Repeating command."}));
+}
+
+TEST(TrackDownloadTest, FailuresAfterTheSpeedSentenceStillTakeTheLoggerBack) {
+  LanguageGuard english(kEnglish);
+  // The port refuses the transfer speed.
+  Download slow(10, 32, 460800);
+  slow.line.maxSpeed = 230400;
+  EXPECT_EQ(slow.Run(), OperationResult::Failed);
+  EXPECT_EQ(slow.logger.sentences.back(), "$PQRVS,0\r\n");
+  EXPECT_THAT(Requests(slow.logger), IsEmpty());
+  EXPECT_FALSE(std::filesystem::exists(slow.dir.File("track.bin")));
+  EXPECT_THAT(slow.host.clock.sleeps, ElementsAre(150u, 150u, 100u, 1000u, 100u));
+  EXPECT_EQ(LogLines(slow.host.log).back(), "E Transfer aborted.");
+  EXPECT_EQ(slow.line.speed, 4800u);
+
+  // The file cannot be created.
+  Download nowhere(10, 32);
+  nowhere.host.saveAnswer = nowhere.dir.File("missing/track.bin");
+  EXPECT_EQ(nowhere.Run(), OperationResult::Failed);
+  EXPECT_THAT(LogLines(nowhere.host.log),
+              ::testing::IsSupersetOf(std::vector<std::string>{"E Error 0x2 creating track file.", SystemTextLine(2), "E Transfer aborted."}));
+  EXPECT_THAT(nowhere.host.clock.sleeps, ElementsAre(150u, 150u, 100u, 100u, 1000u, 100u));
+  EXPECT_EQ(nowhere.logger.sentences.back(), "$PQRVS,0\r\n");
+
+  // The disk is full: the raw write fails.
+  Download full(10, 32);
+  full.host.saveAnswer = "/dev/full";
+  EXPECT_EQ(full.Run(), OperationResult::Failed);
+  const std::vector<std::string> lines = LogLines(full.host.log);
+  EXPECT_THAT(lines, ::testing::IsSupersetOf(std::vector<std::string>{"E Error 0x1c writing track file.", SystemTextLine(28)}));
+  EXPECT_EQ(lines.back(), "E Transfer aborted.");
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "I Track read (2592 bytes)."), 0);
+}
+
+TEST(TrackDownloadTest, ARecordTheWriterRefusesEndsTheTransfer) {
+  LanguageGuard english(kEnglish);
+  Download d(40, 0);
+  // A record of the second block with a latitude near 180 degrees.
+  const uint8_t latitude[4] = {0x7F, 0xFF, 0xFF, 0xFF};
+  std::copy(std::begin(latitude), std::end(latitude), d.logger.memory.begin() + 3072 + 16 * 5 + 6);
+  d.host.saveAnswer = d.dir.File("t.plt");
+  EXPECT_EQ(d.Run(), OperationResult::Failed);
+  const std::vector<std::string> lines = LogLines(d.host.log);
+  EXPECT_THAT(lines, ::testing::Contains("E Error in track memory contents."));
+  EXPECT_EQ(lines.back(), "E Transfer aborted.");
+  EXPECT_EQ(d.logger.sentences.back(), "$PQRVS,0\r\n");
+}
