@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -141,6 +143,15 @@ int SimulatedLogger::Start(std::string* error) {
     return -1;
   }
   started_ = true;
+  if (options_.realTime) {
+    // Hardware keeps its own time whatever else the machine does: where the system allows
+    // it (as root), the logger's thread runs at the lowest real-time priority, so a busy
+    // machine delays neither its answers nor its speed switches. It sleeps nearly all
+    // the time, so it takes nothing from the others.
+    sched_param priority{};
+    priority.sched_priority = sched_get_priority_min(SCHED_FIFO);
+    (void)pthread_setschedparam(thread_.native_handle(), SCHED_FIFO, &priority);
+  }
   return 0;
 }
 
@@ -603,8 +614,9 @@ void SimulatedLogger::SetSpeed(uint32_t speed, SteadyTime time) {
 void SimulatedLogger::Vanish(SteadyTime time) {
   output_.clear();
   switch_.reset();
-  line_.Close();
+  // Gone before the line closes, so whoever sees the hang-up also sees the reason.
   SetMode(LoggerMode::Gone, time, "the device vanished from the line");
+  line_.Close();
 }
 
 void SimulatedLogger::SaveProgrammedImage(SteadyTime time) {

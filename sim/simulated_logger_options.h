@@ -58,6 +58,9 @@ struct SimulatedLoggerOptions {
   std::chrono::microseconds pageWriteTime{4000};      // writing one flash page
   std::chrono::microseconds speedWatchInterval{1000};  // how often the tool's speed is read
 
+  // Whether the logger's thread asks for real-time scheduling (granted only to root).
+  bool realTime = true;
+
   // The speed the line is set to before the tool opens it.
   uint32_t initialLineSpeed = 9600;
 };

@@ -75,14 +75,14 @@ TEST_F(TransferModeTest, DownloadsTheWholeTrackAndReturnsToCommandMode) {
   for (int i = 0; i < 2; ++i) {
     const double logger = MillisecondsBetween(switches[i].time, loggerSpeeds[i].time);
     EXPECT_GE(logger, 49.0);
-    EXPECT_LT(logger, 70.0);
+    EXPECT_LT(logger, 80.0);
   }
   const auto toolAt115200 = std::find_if(toolSpeeds.begin(), toolSpeeds.end(),
                                          [](const TraceEvent& e) { return e.toolSpeed == 115200; });
   ASSERT_NE(toolAt115200, toolSpeeds.end());
   const double tool = MillisecondsBetween(switches[0].time, toolAt115200->time);
   EXPECT_GE(tool, 99.0);
-  EXPECT_LT(tool, 130.0);
+  EXPECT_LT(tool, 150.0);
   const auto blocks = Trace().SentencesOf(SentenceKind::TrackBlock);
   ASSERT_EQ(blocks.size(), 7u);
   EXPECT_EQ(blocks[0].text, "$PQRVT,0,3072,\r\n");
@@ -193,12 +193,14 @@ TEST_F(TransferModeTest, AnswersTakeTheirLineTime) {
   measured = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - sent).count();
   EXPECT_NEAR(measured, LineMilliseconds(11779, 460800), LineMilliseconds(11779, 460800) * 0.1);
 
+  ASSERT_TRUE(Trace().WaitFor([](const TraceEvent& e) { return e.kind == TraceKind::Answer && e.bytes.size() > 25; },
+                              1000ms));
   const auto answers = Trace().Answers();
   ASSERT_EQ(answers.size(), 2u);
   EXPECT_NEAR(MillisecondsBetween(answers[0].start, answers[0].time), LineMilliseconds(25, 4800),
-              LineMilliseconds(25, 4800) * 0.05);
+              LineMilliseconds(25, 4800) * 0.1);
   EXPECT_NEAR(MillisecondsBetween(answers[1].start, answers[1].time), LineMilliseconds(11779, 460800),
-              LineMilliseconds(11779, 460800) * 0.05);
+              LineMilliseconds(11779, 460800) * 0.1);
 }
 
 TEST_F(TransferModeTest, WithoutPacingAnswersComeAtOnce) {

@@ -1,0 +1,274 @@
+#include "sim/sim_command_line.h"
+
+#include <cctype>
+#include <charconv>
+#include <fstream>
+#include <iterator>
+
+#include "app/format.h"
+#include "sim/program_memory.h"
+
+namespace stravener::sim {
+
+namespace {
+
+bool ParseUnsigned(const std::string& text, uint64_t low, uint64_t high, uint64_t& value) {
+  if (text.empty()) return false;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && end == text.data() + text.size() && value >= low && value <= high;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Hex digits with optional separators (space, comma, colon, dash) into exactly `count`
+// bytes.
+bool ParseHexBytes(const std::string& text, uint8_t* out, size_t count) {
+  std::string digits;
+  for (const char c : text) {
+    if (c == ' ' || c == ',' || c == ':' || c == '-') continue;
+    if (HexDigit(c) < 0) return false;
+    digits += c;
+  }
+  if (digits.size() != count * 2) return false;
+  for (size_t i = 0; i < count; ++i) {
+    out[i] = static_cast<uint8_t>(HexDigit(digits[2 * i]) << 4 | HexDigit(digits[2 * i + 1]));
+  }
+  return true;
+}
+
+// DD.MM.YYYY into the packed decimal day, month, century and year.
+bool ParseDate(const std::string& text, std::array<uint8_t, 4>& out) {
+  if (text.size() != 10 || text[2] != '.' || text[5] != '.') return false;
+  for (const size_t i : {0u, 1u, 3u, 4u, 6u, 7u, 8u, 9u}) {
+    if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
+  }
+  const auto pack = [&](size_t i) { return static_cast<uint8_t>((text[i] - '0') << 4 | (text[i + 1] - '0')); };
+  const int day = (text[0] - '0') * 10 + (text[1] - '0');
+  const int month = (text[3] - '0') * 10 + (text[4] - '0');
+  if (day < 1 || day > 31 || month < 1 || month > 12) return false;
+  out = {pack(0), pack(3), pack(6), pack(8)};
+  return true;
+}
+
+bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+}  // namespace
+
+std::string SimHelpText() {
+  return "Usage: stravener-sim [OPTIONS]\n"
+         "\n"
+         "A simulated Stravener GPS track logger, with its processor's boot loader, on a\n"
+         "pseudo-terminal. Prints the path of the line (the serial port the tool opens) on\n"
+         "the first line of its output and runs until it is interrupted (Ctrl+C or SIGTERM).\n"
+         "The line behaves like the real one: commands at 4800 bit/s only 100 ms or more\n"
+         "after the attention sentence, answers paced at the line speed, and bytes garbled\n"
+         "when the two sides run at different speeds.\n"
+         "\n"
+         "The line:\n"
+         "  --com N              also make the port COMN for the tool: a link\n"
+         "                       ~/.config/Quillet/ports/COMN (removed on exit)\n"
+         "  --link PATH          also make a link to the line at PATH (for instance in a\n"
+         "                       Wine prefix's dosdevices folder; removed on exit)\n"
+         "  --no-pace            send answers at once instead of at the line speed\n"
+         "  -v, --verbose        trace every sentence, byte and answer with times on stderr\n"
+         "\n"
+         "The logger:\n"
+         "  --pages N            pages of track memory (default 2048)\n"
+         "  --page-size N        bytes per page (default 256)\n"
+         "  --layout 1|2         record layout of the synthetic track (default 2)\n"
+         "  --points N           points of the synthetic track (default 5000)\n"
+         "  --track FILE.bin     fill the memory with this file instead\n"
+         "  --firmware TEXT      firmware version, up to 4 characters (default 2.10, or\n"
+         "                       1.05 with --layout 1); its first character is the layout\n"
+         "  --serial XX-XXXXXX   serial number, 8 hex digits (default 01-001234)\n"
+         "  --date DD.MM.YYYY    production date (default 15.03.2006)\n"
+         "  --skip N             points skipped between writes, 0-255 (default 0)\n"
+         "\n"
+         "The boot loader:\n"
+         "  --signature XXXXXX   processor signature: 07931E (64-byte pages), 02951E\n"
+         "                       (128-byte pages, the default) or 02971E (256-byte pages)\n"
+         "  --image-out FILE     save the programmed image to FILE when the boot loader\n"
+         "                       restarts the logger ('r'): program memory from address 0\n"
+         "                       to the end of the highest page written since the erase\n"
+         "\n"
+         "Faults (--fault KIND@N, repeatable; each fires once):\n"
+         "  N counts the frames the logger answers (information, erase, configuration\n"
+         "  and track block frames together), from 1:\n"
+         "    checksum@N         the frame carries a wrong checksum\n"
+         "    length@N           its length word is one more than its payload\n"
+         "    short@N            it stops halfway through its payload\n"
+         "    silent@N           it is not sent at all\n"
+         "    garbage@N          three stray bytes go out before it\n"
+         "    vanish@N           the device disappears halfway through it: the line is\n"
+         "                       closed as when a USB adapter is unplugged\n"
+         "  For the boot loader:\n"
+         "    signature@K        the first K signature requests get the bytes reversed\n"
+         "    ack@P              the page write of page P (from 0) is acknowledged with 0x0A\n"
+         "    noack@P            the page write of page P is not acknowledged\n"
+         "\n"
+         "  -h, --help           show this help\n"
+         "\n"
+         "Exit status: 0 after an interruption, 1 when the line cannot be set up, 2 on\n"
+         "wrong usage.\n";
+}
+
+ParseOutcome ParseSimCommandLine(const std::vector<std::string>& args, SimProgramOptions& options,
+                                 std::string& error) {
+  SimulatedLoggerOptions& logger = options.logger;
+  std::optional<std::string> trackPath;
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string name = args[i];
+    std::optional<std::string> inlineValue;
+    if (name.rfind("--", 0) == 0) {
+      const size_t equals = name.find('=');
+      if (equals != std::string::npos) {
+        inlineValue = name.substr(equals + 1);
+        name.resize(equals);
+      }
+    }
+    const auto value = [&](std::string& out) {
+      if (inlineValue) {
+        out = *inlineValue;
+        return true;
+      }
+      if (i + 1 >= args.size()) {
+        error = name + " needs a value";
+        return false;
+      }
+      out = args[++i];
+      return true;
+    };
+    const auto flag = [&] {
+      if (inlineValue) {
+        error = name + " takes no value";
+        return false;
+      }
+      return true;
+    };
+
+    std::string text;
+    uint64_t number = 0;
+    if (name == "-h" || name == "--help") {
+      options.help = true;
+    } else if (name == "-v" || name == "--verbose") {
+      if (!flag()) return ParseOutcome::UsageError;
+      options.verbose = true;
+    } else if (name == "--no-pace") {
+      if (!flag()) return ParseOutcome::UsageError;
+      logger.pace = false;
+    } else if (name == "--com") {
+      if (!value(text)) return ParseOutcome::UsageError;
+      if (text.rfind("COM", 0) == 0 || text.rfind("com", 0) == 0) text.erase(0, 3);
+      if (!ParseUnsigned(text, 1, 255, number)) {
+        error = "--com takes a port number from 1 to 255";
+        return ParseOutcome::UsageError;
+      }
+      options.comPort = static_cast<uint32_t>(number);
+    } else if (name == "--link") {
+      if (!value(text)) return ParseOutcome::UsageError;
+      if (text.empty()) {
+        error = "--link needs a path";
+        return ParseOutcome::UsageError;
+      }
+      options.links.push_back(text);
+    } else if (name == "--pages" || name == "--page-size") {
+      if (!value(text)) return ParseOutcome::UsageError;
+      if (!ParseUnsigned(text, 1, 65535, number)) {
+        error = name + " takes a number from 1 to 65535";
+        return ParseOutcome::UsageError;
+      }
+      (name == "--pages" ? logger.pageCount : logger.pageSize) = static_cast<uint16_t>(number);
+    } else if (name == "--layout") {
+      if (!value(text)) return ParseOutcome::UsageError;
+      if (text != "1" && text != "2") {
+        error = "--layout takes 1 or 2";
+        return ParseOutcome::UsageError;
+      }
+      logger.layout = text[0] - '0';
+    } else if (name == "--points") {
+      if (!value(text)) return ParseOutcome::UsageError;
+      if (!ParseUnsigned(text, 0, 0xFFFFFFFFu, number)) {
+        error = "--points takes a number";
+        return ParseOutcome::UsageError;
+      }
+      logger.points = static_cast<uint32_t>(number);
+    } else if (name == "--track") {
+      if (!value(text)) return ParseOutcome::UsageError;
+      trackPath = text;
+    } else if (name == "--firmware") {
+      if (!value(text)) return ParseOutcome::UsageError;
+      bool printable = !text.empty() && text.size() <= 4;
+      for (const char c : text) printable = printable && c > ' ' && c < 0x7F;
+      if (!printable) {
+        error = "--firmware takes one to four printable characters";
+        return ParseOutcome::UsageError;
+      }
+      logger.firmware = text;
+    } else if (name == "--serial") {
+      if (!value(text)) return ParseOutcome::UsageError;
+      if (!ParseHexBytes(text, logger.serial.data(), 4)) {
+        error = "--serial takes 8 hex digits, for instance 01-001234";
+        return ParseOutcome::UsageError;
+      }
+    } else if (name == "--date") {
+      if (!value(text)) return ParseOutcome::UsageError;
+      if (!ParseDate(text, logger.productionDate)) {
+        error = "--date takes a date as DD.MM.YYYY, for instance 15.03.2006";
+        return ParseOutcome::UsageError;
+      }
+    } else if (name == "--skip") {
+      if (!value(text)) return ParseOutcome::UsageError;
+      if (!ParseUnsigned(text, 0, 255, number)) {
+        error = "--skip takes a number from 0 to 255";
+        return ParseOutcome::UsageError;
+      }
+      logger.skip = static_cast<uint8_t>(number);
+    } else if (name == "--signature") {
+      if (!value(text)) return ParseOutcome::UsageError;
+      std::array<uint8_t, 3> signature{};
+      if (!ParseHexBytes(text, signature.data(), 3) || FindProcessorProfile(signature) == nullptr) {
+        error = "--signature takes 07931E, 02951E or 02971E";
+        return ParseOutcome::UsageError;
+      }
+      logger.signature = signature;
+    } else if (name == "--image-out") {
+      if (!value(text)) return ParseOutcome::UsageError;
+      logger.imageOut = text;
+    } else if (name == "--fault") {
+      if (!value(text)) return ParseOutcome::UsageError;
+      std::string why;
+      const std::optional<Fault> fault = ParseFault(text, &why);
+      if (!fault) {
+        error = "--fault " + text + ": " + why;
+        return ParseOutcome::UsageError;
+      }
+      logger.faults.push_back(*fault);
+    } else {
+      error = "unknown option " + args[i];
+      return ParseOutcome::UsageError;
+    }
+  }
+  if (options.help) return ParseOutcome::Help;
+
+  if (trackPath) {
+    std::vector<uint8_t> bytes;
+    if (!ReadFile(*trackPath, bytes)) {
+      error = "cannot read the track file " + *trackPath;
+      return ParseOutcome::Failure;
+    }
+    logger.track = std::move(bytes);
+  }
+  return ParseOutcome::Run;
+}
+
+}  // namespace stravener::sim
