@@ -47,9 +47,10 @@ const char* VerdictName(Verdict verdict);
 struct TraceEvent {
   size_t index = 0;
   TraceKind kind = TraceKind::Noise;
-  // Sentences and boot bytes: when the last byte arrived. Answers: when the last byte was
-  // put on the line. Speed and mode changes: when they happened (the tool's speed is
-  // watched about every millisecond).
+  // Sentences and boot bytes: when the last byte arrived (a pseudo-terminal delivers a
+  // write at once, so this is when the tool wrote it). Answers: when the last byte was put
+  // on the line. Speed and mode changes: when they happened (the tool's speed is watched
+  // about every millisecond).
   SteadyTime time{};
   SteadyTime start{};        // answers: when their first byte was put on the line
   uint32_t toolSpeed = 0;    // the tool's side of the line at that time (new speed for ToolSpeed)

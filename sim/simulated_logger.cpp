@@ -123,12 +123,12 @@ int SimulatedLogger::Start(std::string* error) {
   loggerSpeed_ = kCommandSpeed;
   toolSpeed_ = line_.ToolSpeed();
   TraceEvent start;
-  start.kind = TraceKind::Note;
+  start.kind = TraceKind::Mode;
   start.time = now;
   start.toolSpeed = toolSpeed_;
   start.loggerSpeed = loggerSpeed_;
-  start.text = FormatText("logger on %s: command mode at %u bit/s, the line at %u bit/s", line_.SlavePath().c_str(),
-                          kCommandSpeed, toolSpeed_.load());
+  start.text = FormatText("command mode at %u bit/s on %s (the line set to %u bit/s)", kCommandSpeed,
+                          line_.SlavePath().c_str(), toolSpeed_.load());
   trace_.Record(std::move(start));
 
   stopping_ = false;
