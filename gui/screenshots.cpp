@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QTimer>
 #include <cstdio>
 
 #include "app/format.h"
@@ -41,7 +42,23 @@ int TakeScreenshots(const QString& folder) {
   QApplication::processEvents();
   const QStringList commands =
       qEnvironmentVariable("STRAVENER_TOOL_SCREENSHOT_COMMANDS").split(QLatin1Char(','), Qt::SkipEmptyParts);
+  // A notice that a command shows (the logger's information) is drawn too, then answered.
+  int notices = 0;
+  QTimer answer;
+  answer.setInterval(50);
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    const QString suffix = Language == kPolish ? QStringLiteral("pl") : QStringLiteral("en");
+    const QString path =
+        QDir(folder).filePath(QStringLiteral("notice%1_").arg(++notices) + suffix + QStringLiteral(".png"));
+    ok &= box->grab().save(path);
+    std::fprintf(stderr, "wrote %s\n", qPrintable(path));
+    box->done(QMessageBox::Ok);
+  });
+  answer.start();
   for (const QString& command : commands) window.RunCommand(command.trimmed().toInt());
+  answer.stop();
   ok &= Save(window, folder, QStringLiteral("main_window"));
   window.show();
 
