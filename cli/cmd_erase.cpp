@@ -1,0 +1,37 @@
+// stravener erase: erases the logger's track memory, after asking.
+
+#include "cli/cli_host.h"
+#include "cli/command.h"
+#include "cli/port_session.h"
+#include "logger/erase_track_memory.h"
+
+namespace stravener::cli {
+namespace {
+
+const OptionSpec kYesOption{"--yes", "-y", nullptr, "erase without asking"};
+
+int RunErase(Invocation& invocation) {
+  invocation.Host().SetAssumeYes(invocation.Has(kYesOption.name));
+  return RunOnPort(invocation, [](PortConnection& connection, CliHost& host) {
+    return ExitStatus(EraseTrackMemory(connection, host));
+  });
+}
+
+const Command kEraseCommand{
+    "erase",
+    "",
+    "erase the logger's track memory (asks first)",
+    "Asks \"Do you want to erase track memory?\" on the terminal; without a terminal it\n"
+    "refuses unless --yes is given. The track is gone afterwards: save it first with\n"
+    "stravener read-track (or use read-track --erase-after).\n"
+    "Exit status 0 when the logger confirmed the erase, 1 when it did not or when the\n"
+    "question was declined.",
+    {kYesOption, kPortOption, kMaxSpeedOption},
+    0,
+    0,
+    RunErase};
+
+STRAVENER_REGISTER_COMMAND(kEraseCommand);
+
+}  // namespace
+}  // namespace stravener::cli

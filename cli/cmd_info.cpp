@@ -1,0 +1,31 @@
+// stravener info: the logger's serial number, production date, firmware and memory use.
+
+#include "cli/cli_host.h"
+#include "cli/command.h"
+#include "cli/port_session.h"
+#include "logger/logger_info.h"
+
+namespace stravener::cli {
+namespace {
+
+int RunInfo(Invocation& invocation) {
+  return RunOnPort(invocation, [](PortConnection& connection, CliHost& host) {
+    return ExitStatus(ShowLoggerInfo(connection, host));
+  });
+}
+
+const Command kInfoCommand{
+    "info",
+    "",
+    "show the logger's serial number, production date, firmware and memory use",
+    "Asks the logger for its information record and prints the report on stdout; the\n"
+    "event log goes to stderr. Exit status 1 when the logger did not answer properly.",
+    {kPortOption, kMaxSpeedOption},
+    0,
+    0,
+    RunInfo};
+
+STRAVENER_REGISTER_COMMAND(kInfoCommand);
+
+}  // namespace
+}  // namespace stravener::cli

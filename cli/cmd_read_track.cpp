@@ -1,0 +1,76 @@
+// stravener read-track: downloads the logger's track into a PLT file or a raw binary file.
+
+#include "app/format.h"
+#include "app/language.h"
+#include "cli/cli_host.h"
+#include "cli/command.h"
+#include "cli/port_session.h"
+#include "logger/erase_track_memory.h"
+#include "logger/logger_info.h"
+#include "logger/track_download.h"
+
+namespace stravener::cli {
+namespace {
+
+const OptionSpec kOutputOption{"--output", "-o", "FILE",
+                               "the file to write (default: YYYYMMDD_log.plt of today, in the current folder; "
+                               "\".plt\" is added to a name without an extension)"};
+const OptionSpec kForceOption{"--force", nullptr, nullptr, "replace the output file when it exists"};
+const OptionSpec kEraseAfterOption{"--erase-after", nullptr, nullptr,
+                                   "ERASE the logger's track memory once the whole track is saved"};
+
+// Erases the track just saved, without a second question, unless the logger has stored
+// more since: those points are in no file yet.
+OperationResult EraseSavedTrack(PortConnection& connection, CliHost& host, const TrackReadSummary& saved) {
+  LoggerInfo info;
+  if (ReadLoggerInfo(connection, host.GetClock(), info) != 0) return OperationResult::Failed;
+  if (info.UsedBytes() != saved.bytes) {
+    LOG_TEXT(host.Log(), LogKind::Error,
+             "Logger zapisał nowe punkty od odczytu śladu; pamięć śladu nie została wyczyszczona.",
+             "The logger has stored new points since the track was read; its track memory was not erased.");
+    return OperationResult::Failed;
+  }
+  host.SetAssumeYes(true);
+  return EraseTrackMemory(connection, host);
+}
+
+int RunReadTrack(Invocation& invocation) {
+  CliHost& host = invocation.Host();
+  if (auto output = invocation.Value(kOutputOption.name)) {
+    if (output->empty()) return UsageError(invocation.Command(), "--output takes a file name");
+    host.SetOutputPath(*output);
+  }
+  host.SetForce(invocation.Has(kForceOption.name));
+  const bool eraseAfter = invocation.Has(kEraseAfterOption.name);
+  return RunOnPort(invocation, [eraseAfter](PortConnection& connection, CliHost& cliHost) {
+    TrackReadSummary summary;
+    const OperationResult read = ReadTrack(connection, cliHost, &summary);
+    if (read != OperationResult::Done) return ExitStatus(read);
+    if (!eraseAfter) return kExitOk;
+    return ExitStatus(EraseSavedTrack(connection, cliHost, summary));
+  });
+}
+
+const Command kReadTrackCommand{
+    "read-track",
+    "",
+    "download the logger's track into a PLT file or a raw binary file",
+    "Reads the whole used track memory at the speed limit and saves it: a name ending in\n"
+    ".plt (any letter case) is converted into an OziExplorer PLT file, any other name gets\n"
+    "the memory unchanged (a binary track file, which stravener convert reads later).\n"
+    "An existing file is replaced only with --force. The event log and a progress bar go\n"
+    "to stderr.\n"
+    "With --erase-after the logger's track memory is erased, without a further question,\n"
+    "once the whole track is in the file, unless the logger stored new points meanwhile.\n"
+    "Exit status 0 when the track was saved (and erased, with --erase-after); 1 when it\n"
+    "was not, including when the track memory is empty (\"The track memory is clear.\"),\n"
+    "when the logger's firmware is not known, and when the output file exists.",
+    {kOutputOption, kForceOption, kEraseAfterOption, kPortOption, kMaxSpeedOption},
+    0,
+    0,
+    RunReadTrack};
+
+STRAVENER_REGISTER_COMMAND(kReadTrackCommand);
+
+}  // namespace
+}  // namespace stravener::cli

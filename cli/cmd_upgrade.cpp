@@ -1,0 +1,51 @@
+// stravener upgrade: loads a firmware image into the logger through its boot loader.
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "app/format.h"
+#include "cli/cli_host.h"
+#include "cli/command.h"
+#include "cli/port_session.h"
+#include "logger/firmware_upgrade.h"
+
+namespace stravener::cli {
+namespace {
+
+int RunUpgrade(Invocation& invocation) {
+  CliHost& host = invocation.Host();
+  const std::string file = invocation.Operands().front();
+  if (file.empty()) return UsageError(invocation.Command(), "the firmware file name is empty");
+  // As the file dialog does: only an existing file can be chosen. The logger is not handed
+  // over to its boot loader for a file that is not there.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(std::filesystem::path(file), error)) {
+    const std::string message = FORMAT_PAIR("stravener upgrade: %s: nie ma takiego pliku", 
+                                            "stravener upgrade: %s: no such file", file.c_str());
+    std::fprintf(stderr, "%s\n", message.c_str());
+    return kExitFailure;
+  }
+  host.SetInputPath(file);
+  return RunOnPort(invocation, [](PortConnection& connection, CliHost& cliHost) {
+    return ExitStatus(StartFirmwareUpgrade(connection, cliHost));
+  });
+}
+
+const Command kUpgradeCommand{
+    "upgrade",
+    "FILE.upg",
+    "load new firmware into the logger through its boot loader",
+    "Hands the logger over to its processor's boot loader, identifies the processor, erases\n"
+    "its program memory and writes FILE.upg page by page, then restarts it. The port is\n"
+    "closed afterwards. Do not disconnect the logger while this runs. A progress bar goes\n"
+    "to stderr. Exit status 0 when the image was written and the processor restarted.",
+    {kPortOption, kMaxSpeedOption},
+    1,
+    1,
+    RunUpgrade};
+
+STRAVENER_REGISTER_COMMAND(kUpgradeCommand);
+
+}  // namespace
+}  // namespace stravener::cli

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <functional>
+
+#include "link/port_connection.h"
+#include "logger/operation_result.h"
+
+namespace stravener::cli {
+
+class CliHost;
+class Invocation;
+
+// One run of a command that talks to the logger: the port named by --port (else the stored
+// Port) with the speed limit of --max-speed (else the stored MaxSpeed) is opened, the
+// operation runs on it, and the port is closed again if the operation left it open.
+// Returns kExitUsage for a wrong --port or --max-speed, kExitFailure when the port cannot
+// be opened, else what the operation returns. Nothing is stored.
+int RunOnPort(Invocation& invocation, const std::function<int(PortConnection&, CliHost&)>& operation);
+
+// The exit status of an operation's result: 0 for Done, 1 for anything else.
+int ExitStatus(OperationResult result);
+
+}  // namespace stravener::cli

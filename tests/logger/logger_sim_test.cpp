@@ -1,0 +1,445 @@
+// The logger operations against the simulated logger on a pseudo-terminal, through the
+// machine's own serial code: the sentences in the order the logger received them, the
+// pauses as the logger measured them, the speeds, the downloads, faults and the upgrade.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "logger/configure_logger.h"
+#include "logger/erase_track_memory.h"
+#include "logger/firmware_upgrade.h"
+#include "logger/logger_info.h"
+#include "logger/restart_logger.h"
+#include "logger/track_download.h"
+#include "sim_logger_bench.h"
+#include "support/language_guard.h"
+#include "support/log_lines.h"
+#include "support/temp_dir.h"
+#include "track/plt_writer.h"
+
+using namespace stravener;
+using stravener::sim::FaultKind;
+using stravener::sim::LoggerMode;
+using stravener::sim::MillisecondsBetween;
+using stravener::sim::SentenceKind;
+using stravener::sim::SimulatedLoggerOptions;
+using stravener::sim::TraceEvent;
+using stravener::sim::TraceKind;
+using stravener::sim::Verdict;
+using ::testing::ElementsAre;
+using ::testing::StartsWith;
+
+namespace {
+
+const std::string kAttention = "$PMLR,06,00,02A9\r\n";
+
+// A pause the tool makes, as the logger sees it: the pause, give or take the moments the
+// logger's thread takes to notice a byte or a speed change (a few milliseconds on a busy
+// machine), and not much more.
+void ExpectPause(double measuredMs, double pauseMs, const std::string& what) {
+  EXPECT_GE(measuredMs, pauseMs - 5.0) << what;
+  EXPECT_LT(measuredMs, pauseMs + 80.0) << what;
+}
+
+// The first event after `after` (by index) of a kind that matches.
+std::optional<TraceEvent> Next(const std::vector<TraceEvent>& events, size_t after,
+                               const std::function<bool(const TraceEvent&)>& match) {
+  for (const TraceEvent& e : events) {
+    if (e.index > after && match(e)) return e;
+  }
+  return std::nullopt;
+}
+
+std::string ExpectedPlt(const std::string& path, const std::vector<uint8_t>& used, int layout) {
+  EventLog log;
+  File file;
+  EXPECT_EQ(file.Create(path), 0u);
+  const uint32_t points = static_cast<uint32_t>(used.size() / 16);
+  for (uint32_t i = 0; i < points; ++i) {
+    EXPECT_NE(WritePltPoint(log, file, i == 0 ? path : "", layout, used.data() + 16 * i, i == 0, true, points), -1);
+  }
+  file.Close();
+  return ReadTextFile(path);
+}
+
+std::vector<unsigned char> Prefix(const std::vector<uint8_t>& bytes, size_t count) {
+  return std::vector<unsigned char>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count));
+}
+
+}  // namespace
+
+TEST(LoggerSimTest, InformationOnTheWireWithItsPause) {
+  LanguageGuard english(kEnglish);
+  SimLoggerBench bench(Unpaced(5000));
+  ASSERT_TRUE(bench.Started());
+  EXPECT_EQ(ShowLoggerInfo(bench.connection, bench.host), OperationResult::Done);
+
+  const auto sentences = bench.Events(TraceKind::Sentence);
+  ASSERT_EQ(sentences.size(), 2u);
+  EXPECT_EQ(sentences[0].text, kAttention);
+  EXPECT_EQ(sentences[1].text, "$PQRVI,\r\n");
+  EXPECT_EQ(sentences[1].verdict, Verdict::Accepted);
+  EXPECT_EQ(sentences[1].toolSpeed, 4800u);
+  ExpectPause(MillisecondsBetween(sentences[0].time, sentences[1].time), 150, "attention to command");
+  EXPECT_TRUE(bench.Events(TraceKind::Noise).empty());
+
+  ASSERT_EQ(bench.host.notices.size(), 1u);
+  // The default logger: 5000 records in 2048 pages of 256 bytes.
+  EXPECT_EQ(bench.host.notices[0],
+            "Information about stravener:\r\n\r\nSerial number: 01-001234\r\nProduction date: 15.03.2006\r\n"
+            "Firmware version: 2.10\r\n\r\nMemory size: 524288 bytes\r\nUsed: 80000 bytes (15.3%)\r\n"
+            "Free: 444288 bytes (84.7%)");
+}
+
+TEST(LoggerSimTest, OneBlockDownloadOnTheWireWithItsPauses) {
+  LanguageGuard english(kEnglish);
+  SimulatedLoggerOptions options = Unpaced(162);  // 2592 bytes: 10 pages and 32 bytes
+  SimLoggerBench bench(options);
+  ASSERT_TRUE(bench.Started());
+  TempDir dir;
+  bench.host.saveAnswer = dir.File("t.bin");
+  EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Done);
+  // The logger watches the tool's speed about every millisecond.
+  ASSERT_TRUE(bench.Sim().Trace().WaitFor(
+      [](const TraceEvent& e) { return e.kind == TraceKind::ToolSpeed && e.toolSpeed == 4800; },
+      std::chrono::milliseconds(1000), bench.Sim().Trace().SentencesOf(SentenceKind::TrackBlock).back().index));
+
+  EXPECT_THAT(bench.SentenceTexts(), ElementsAre(kAttention, "$PQRVI,\r\n", kAttention, "$PQRVS,1\r\n",
+                                                 "$PQRVT,0,2592,\r\n", "$PQRVS,0\r\n"));
+  for (const TraceEvent& s : bench.Events(TraceKind::Sentence)) {
+    EXPECT_TRUE(s.verdict == Verdict::Accepted || s.verdict == Verdict::Attention) << s.text;
+  }
+  const auto answers = bench.Events(TraceKind::Answer);
+  ASSERT_EQ(answers.size(), 2u);
+  EXPECT_EQ(answers[0].bytes.size(), 22u + 3u);
+  EXPECT_EQ(answers[1].bytes.size(), 2592u + 3u);
+  EXPECT_FALSE(answers[1].Garbled());
+  EXPECT_EQ(ReadWholeFile(dir.File("t.bin")), Prefix(bench.Sim().UsedMemory(), 2592));
+
+  // The pauses as the logger saw them.
+  const auto events = bench.Events();
+  const auto sentences = bench.Events(TraceKind::Sentence);
+  ExpectPause(MillisecondsBetween(sentences[0].time, sentences[1].time), 150, "first attention");
+  ExpectPause(MillisecondsBetween(sentences[2].time, sentences[3].time), 150, "second attention");
+  const auto toFast = Next(events, sentences[3].index, [](const TraceEvent& e) {
+    return e.kind == TraceKind::ToolSpeed && e.toolSpeed == 115200;
+  });
+  ASSERT_TRUE(toFast);
+  ExpectPause(MillisecondsBetween(sentences[3].time, toFast->time), 100, "speed sentence to the port's switch");
+  ExpectPause(MillisecondsBetween(toFast->time, sentences[4].time), 100, "port's switch to the first request");
+  const auto back = Next(events, sentences[5].index, [](const TraceEvent& e) {
+    return e.kind == TraceKind::ToolSpeed && e.toolSpeed == 4800;
+  });
+  ASSERT_TRUE(back);
+  ExpectPause(MillisecondsBetween(sentences[5].time, back->time), 100, "way back to the port's switch");
+
+  const std::vector<std::string> lines = LogLines(bench.host.log);
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_THAT(lines[3], "I Track read (2592 bytes).");
+  EXPECT_THAT(lines[6], "I Changing port speed to 4800 bps.");
+}
+
+TEST(LoggerSimTest, DownloadsAtEverySpeedOfTheTable) {
+  LanguageGuard english(kEnglish);
+  struct Case {
+    uint32_t limit;
+    const char* sentence;
+    uint32_t speed;
+  };
+  for (const Case& c : {Case{38400, "$PQRVS,3\r\n", 38400}, Case{57600, "$PQRVS,5\r\n", 57600},
+                        Case{115200, "$PQRVS,1\r\n", 115200}, Case{230400, "$PQRVS,2\r\n", 230400},
+                        Case{460800, "$PQRVS,4\r\n", 460800}, Case{19200, "$PQRVS,1\r\n", 115200}}) {
+    SimLoggerBench bench(Unpaced(1500), c.limit);  // 24000 bytes
+    ASSERT_TRUE(bench.Started());
+    TempDir dir;
+    bench.host.saveAnswer = dir.File("t.bin");
+    EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Done) << c.limit;
+    EXPECT_EQ(ReadWholeFile(dir.File("t.bin")), Prefix(bench.Sim().UsedMemory(), 24000)) << c.limit;
+    EXPECT_EQ(bench.connection.speedLimit, c.speed) << c.limit;
+    const auto sentences = bench.SentenceTexts();
+    ASSERT_GE(sentences.size(), 4u);
+    EXPECT_EQ(sentences[3], c.sentence) << c.limit;
+    // Every block reached the tool at the speed it listened at.
+    for (const TraceEvent& answer : bench.Events(TraceKind::Answer)) {
+      EXPECT_FALSE(answer.Garbled()) << c.limit << ": " << answer.text;
+    }
+    for (const TraceEvent& block : bench.Sim().Trace().SentencesOf(SentenceKind::TrackBlock)) {
+      EXPECT_EQ(block.loggerSpeed, c.speed) << c.limit;
+    }
+    ASSERT_TRUE(bench.AwaitMode(LoggerMode::Command)) << c.limit;
+    EXPECT_EQ(bench.Sim().Speed(), 4800u);
+  }
+}
+
+TEST(LoggerSimTest, PltOutputOfBothLayoutsMatchesTheLoggersMemory) {
+  LanguageGuard english(kEnglish);
+  for (int layout : {1, 2}) {
+    SimulatedLoggerOptions options = Unpaced(2000);
+    options.layout = layout;
+    SimLoggerBench bench(options);
+    ASSERT_TRUE(bench.Started());
+    TempDir dir, other;
+    bench.host.saveAnswer = dir.File("20060315_log.plt");
+    EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Done) << layout;
+    EXPECT_EQ(ReadTextFile(dir.File("20060315_log.plt")),
+              ExpectedPlt(other.File("20060315_log.plt"), bench.Sim().UsedMemory(), layout))
+        << layout;
+    EXPECT_THAT(LogLines(bench.host.log), ::testing::Contains("I Track read (32000 bytes).")) << layout;
+  }
+}
+
+TEST(LoggerSimTest, PacedDownloadReportsWhatTheLineCarried) {
+  LanguageGuard english(kEnglish);
+  SimulatedLoggerOptions options;
+  options.points = 3000;  // 48000 bytes
+  SimLoggerBench bench(options, 230400);
+  ASSERT_TRUE(bench.Started());
+  TempDir dir;
+  bench.host.saveAnswer = dir.File("t.bin");
+  TrackReadSummary summary;
+  EXPECT_EQ(ReadTrack(bench.connection, bench.host, &summary), OperationResult::Done);
+  EXPECT_EQ(ReadWholeFile(dir.File("t.bin")), Prefix(bench.Sim().UsedMemory(), 48000));
+  // 48000 bytes of 10 bits take 2083 ms at 230400 bit/s; no download beats the line.
+  EXPECT_GE(summary.elapsedMs, 2083 - 5);
+  EXPECT_LE(summary.averageBps, 230400 * 101 / 100);
+  EXPECT_GE(summary.averageBps, 230400 / 3) << "far slower than the line";
+  EXPECT_THAT(LogLines(bench.host.log),
+              ::testing::Contains("I Average transfer: " + std::to_string(summary.averageBps) + " bps."));
+}
+
+TEST(LoggerSimTest, CancellingTheSaveChoiceSendsNothingMore) {
+  SimLoggerBench bench(Unpaced());
+  ASSERT_TRUE(bench.Started());
+  EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Cancelled);
+  stravener::Clock().Sleep(300);
+  EXPECT_THAT(bench.SentenceTexts(), ElementsAre(kAttention, "$PQRVI,\r\n"));
+}
+
+TEST(LoggerSimTest, FourFailuresOfABlockAreRepeated) {
+  LanguageGuard english(kEnglish);
+  // Frame 1 is the information record, frame 2 the first block; the second block fails
+  // four times in four ways and then comes.
+  SimulatedLoggerOptions options = Unpaced(1000);  // 16000 bytes: six blocks at 115200
+  options.faults = {{FaultKind::Checksum, 3}, {FaultKind::Length, 4}, {FaultKind::Garbage, 5}, {FaultKind::Short, 6}};
+  SimLoggerBench bench(options);
+  ASSERT_TRUE(bench.Started());
+  TempDir dir;
+  bench.host.saveAnswer = dir.File("t.bin");
+  EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Done);
+  EXPECT_EQ(ReadWholeFile(dir.File("t.bin")), Prefix(bench.Sim().UsedMemory(), 16000));
+  const std::vector<std::string> lines = LogLines(bench.host.log);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "I Repeating command."), 4);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "E Transfer aborted."), 0);
+  EXPECT_THAT(lines, ::testing::IsSupersetOf(std::vector<std::string>{
+                         "E Checksum error.", "E Protocol error.", "E Port read timeout exceeded."}));
+  // A repeat asks for the same page and byte count.
+  const auto blocks = bench.Sim().Trace().SentencesOf(SentenceKind::TrackBlock);
+  ASSERT_EQ(blocks.size(), 6u + 4u);
+  for (size_t i = 1; i <= 5; ++i) EXPECT_EQ(blocks[i].text, "$PQRVT,12,3072,\r\n");
+}
+
+TEST(LoggerSimTest, TheFifthFailureAbortsAndLeavesTheLoggerInCommandMode) {
+  LanguageGuard english(kEnglish);
+  SimulatedLoggerOptions options = Unpaced(1000);
+  options.faults = {{FaultKind::Checksum, 4}, {FaultKind::Checksum, 5}, {FaultKind::Silent, 6},
+                    {FaultKind::Checksum, 7}, {FaultKind::Checksum, 8}};
+  SimLoggerBench bench(options);
+  ASSERT_TRUE(bench.Started());
+  TempDir dir;
+  bench.host.saveAnswer = dir.File("t.bin");
+  EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Failed);
+  // Blocks 1 and 2 came: the file holds exactly them.
+  EXPECT_EQ(ReadWholeFile(dir.File("t.bin")), Prefix(bench.Sim().UsedMemory(), 6144));
+  const std::vector<std::string> lines = LogLines(bench.host.log);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "I Repeating command."), 4);
+  EXPECT_THAT(std::vector<std::string>(lines.end() - 4, lines.end()),
+              ElementsAre("E Checksum error.", "I Speed change command sent.", "I Changing port speed to 4800 bps.",
+                          "E Transfer aborted."));
+  EXPECT_EQ(bench.SentenceTexts().back(), "$PQRVS,0\r\n");
+  ASSERT_TRUE(bench.AwaitMode(LoggerMode::Command));
+  EXPECT_EQ(bench.connection.currentSpeed, 4800u);
+  EXPECT_EQ(bench.host.progressPositions.back(), 0u);
+
+  // The logger answers commands again.
+  EXPECT_EQ(ShowLoggerInfo(bench.connection, bench.host), OperationResult::Done);
+}
+
+TEST(LoggerSimTest, TheDeviceVanishingMidTransferEndsCleanly) {
+  LanguageGuard english(kEnglish);
+  SimulatedLoggerOptions options = Unpaced(1000);
+  options.faults = {{FaultKind::Vanish, 3}};
+  SimLoggerBench bench(options);
+  ASSERT_TRUE(bench.Started());
+  TempDir dir;
+  bench.host.saveAnswer = dir.File("t.bin");
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Failed);
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_LT(seconds, 20.0);
+  EXPECT_TRUE(bench.Sim().Vanished());
+  EXPECT_EQ(ReadWholeFile(dir.File("t.bin")), Prefix(bench.Sim().UsedMemory(), 3072));
+  EXPECT_EQ(LogLines(bench.host.log).back(), "E Transfer aborted.");
+  // The line is gone: the read fails, so does the purge before a repeat, and the closing
+  // steps report their own failures without stopping.
+  const std::vector<std::string> lines = LogLines(bench.host.log);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "I Repeating command."), 0);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "I Speed change command sent."), 2);
+  EXPECT_EQ(bench.host.progressPositions.back(), 0u);
+}
+
+TEST(LoggerSimTest, EraseConfigurationAndRestart) {
+  LanguageGuard english(kEnglish);
+  SimulatedLoggerOptions options = Unpaced(100);
+  options.skip = 5;
+  SimLoggerBench bench(options);
+  ASSERT_TRUE(bench.Started());
+
+  bench.host.user = [](ConfigurationDialog&, DialogControls& controls) {
+    controls.field = "9";
+    return true;
+  };
+  EXPECT_EQ(ConfigureLogger(bench.connection, bench.host), OperationResult::Done);
+  EXPECT_EQ(bench.host.dialogOpenedWith.field, "5");
+  EXPECT_EQ(bench.Sim().SkipSetting(), 9);
+  bench.host.user = [](ConfigurationDialog& dialog, DialogControls& controls) {
+    controls.boxChecked = false;
+    dialog.OnSkipClicked();
+    return true;
+  };
+  EXPECT_EQ(ConfigureLogger(bench.connection, bench.host), OperationResult::Done);
+  EXPECT_EQ(bench.Sim().SkipSetting(), 0);
+
+  EXPECT_EQ(EraseTrackMemory(bench.connection, bench.host), OperationResult::Done);
+  EXPECT_EQ(bench.Sim().UsedBytes(), 0u);
+
+  EXPECT_EQ(RestartLogger(bench.connection, bench.host), OperationResult::Done);
+  EXPECT_EQ(bench.connection.openFlag, 0);
+  // The logger takes the sentence a moment after the tool has written it.
+  const auto restart = bench.Sim().Trace().WaitFor(
+      [](const TraceEvent& e) { return e.kind == TraceKind::Sentence && e.sentence == SentenceKind::Restart; },
+      std::chrono::milliseconds(1000));
+  ASSERT_TRUE(restart);
+  EXPECT_EQ(restart->verdict, Verdict::Accepted);
+
+  EXPECT_THAT(LogLines(bench.host.log),
+              ElementsAre("I Read info command sent.", "I Save configuration command sent.",
+                          "I The configuration was saved.", "I Read info command sent.",
+                          "I Save configuration command sent.", "I The configuration was saved.",
+                          "I Track memory erase command sent.", "I Processor restart command sent.", "I Port closed.",
+                          "S -----"));
+  for (const TraceEvent& s : bench.Events(TraceKind::Sentence)) {
+    EXPECT_TRUE(s.verdict == Verdict::Accepted || s.verdict == Verdict::Attention) << s.text;
+  }
+}
+
+namespace {
+
+std::vector<unsigned char> Image(size_t size, unsigned seed) {
+  std::vector<unsigned char> image(size);
+  for (size_t i = 0; i < size; ++i) image[i] = static_cast<unsigned char>((i * 131 + seed) >> 3);
+  return image;
+}
+
+struct UpgradeRun {
+  UpgradeRun(const std::array<uint8_t, 3>& signature, size_t imageSize, std::vector<stravener::sim::Fault> faults = {})
+      : bench([&] {
+          SimulatedLoggerOptions options = Unpaced(10);
+          options.signature = signature;
+          options.faults = std::move(faults);
+          return options;
+        }()),
+        image(Image(imageSize, static_cast<unsigned>(imageSize))) {
+    path = dir.File("firmware.upg");
+    WriteWholeFile(path, image);
+  }
+  int Run() { return UpgradeFirmware(bench.connection, bench.host, path, true); }
+  bool Erased() {
+    for (const TraceEvent& e : bench.Events(TraceKind::BootByte)) {
+      if (e.bytes == std::vector<uint8_t>{'e'}) return true;
+    }
+    return false;
+  }
+
+  SimLoggerBench bench;
+  TempDir dir;
+  std::vector<unsigned char> image;
+  std::string path;
+};
+
+}  // namespace
+
+TEST(LoggerSimTest, EachProfilesLargestImageLandsByteExact) {
+  LanguageGuard english(kEnglish);
+  for (const stravener::ProcessorProfile& profile : stravener::kProcessorProfiles) {
+    UpgradeRun run(profile.signature, profile.largestImage);
+    ASSERT_TRUE(run.bench.Started());
+    EXPECT_EQ(run.Run(), 0) << profile.largestImage;
+    EXPECT_EQ(run.bench.Sim().ProgrammedImage(), run.image) << profile.largestImage;
+    EXPECT_EQ(LogLines(run.bench.host.log).back(), "S -----");
+    EXPECT_TRUE(run.bench.AwaitMode(LoggerMode::Command, 2000)) << "restarted by 'r'";
+  }
+}
+
+TEST(LoggerSimTest, ALastPartialPageIsPaddedWithFF) {
+  LanguageGuard english(kEnglish);
+  UpgradeRun run({0x07, 0x93, 0x1E}, 65);
+  ASSERT_TRUE(run.bench.Started());
+  EXPECT_EQ(run.Run(), 0);
+  std::vector<unsigned char> expected = run.image;
+  expected.resize(128, 0xFF);
+  EXPECT_EQ(run.bench.Sim().ProgrammedImage(), expected);
+  EXPECT_THAT(LogLines(run.bench.host.log), ::testing::Contains("I Programming memory (65 bytes)."));
+}
+
+TEST(LoggerSimTest, ImagesThatDoNotFitAreRefusedBeforeAnythingIsErased) {
+  LanguageGuard english(kEnglish);
+  for (size_t size : {size_t{32256 + 1}, size_t{0}}) {
+    UpgradeRun run({0x02, 0x95, 0x1E}, size);
+    ASSERT_TRUE(run.bench.Started());
+    EXPECT_EQ(run.Run(), -1) << size;
+    EXPECT_EQ(LogLines(run.bench.host.log).back(), "E Unproper firmware file length.") << size;
+    EXPECT_FALSE(run.Erased()) << size;
+  }
+}
+
+TEST(LoggerSimTest, SignatureRepeatsUpToTenTimes) {
+  LanguageGuard english(kEnglish);
+  // Nine reversed answers: the tenth attempt is right.
+  UpgradeRun nine({0x02, 0x95, 0x1E}, 300, {{FaultKind::Signature, 9}});
+  ASSERT_TRUE(nine.bench.Started());
+  EXPECT_EQ(nine.Run(), 0);
+  std::vector<unsigned char> padded = nine.image;
+  padded.resize(384, 0xFF);  // three pages of 128 bytes
+  EXPECT_EQ(nine.bench.Sim().ProgrammedImage(), padded) << "then the image loads";
+
+  UpgradeRun ten({0x02, 0x95, 0x1E}, 300, {{FaultKind::Signature, 10}});
+  ASSERT_TRUE(ten.bench.Started());
+  EXPECT_EQ(ten.Run(), -1);
+  const std::vector<std::string> lines = LogLines(ten.bench.host.log);
+  EXPECT_THAT(std::vector<std::string>(lines.end() - 2, lines.end()),
+              ElementsAre("E Bad processor signature (1E,95,02).", "E Connect stravener and begin upgrade again."));
+  EXPECT_FALSE(ten.Erased());
+  size_t requests = 0;
+  for (const TraceEvent& e : ten.bench.Events(TraceKind::BootByte)) requests += e.bytes == std::vector<uint8_t>{'s'};
+  EXPECT_EQ(requests, 10u);
+}
+
+TEST(LoggerSimTest, AWrongOrMissingAcknowledgementStopsTheUpgrade) {
+  LanguageGuard english(kEnglish);
+  for (FaultKind fault : {FaultKind::WrongAck, FaultKind::MissingAck}) {
+    UpgradeRun run({0x07, 0x93, 0x1E}, 640, {{fault, 3}});
+    ASSERT_TRUE(run.bench.Started());
+    EXPECT_EQ(run.Run(), -1);
+    EXPECT_EQ(LogLines(run.bench.host.log).back(), "E Protocol error.");
+    EXPECT_EQ(run.bench.connection.openFlag, 1);
+    EXPECT_EQ(run.bench.connection.currentSpeed, 115200u);
+    EXPECT_EQ(run.bench.host.progressPositions.back(), 3u) << "the bar stays where the failure came";
+    // Nothing follows the page whose acknowledgement failed.
+    size_t pages = 0;
+    for (const TraceEvent& e : run.bench.Events(TraceKind::BootByte)) pages += e.bytes == std::vector<uint8_t>{'m'};
+    EXPECT_EQ(pages, 4u);
+  }
+}
