@@ -1,0 +1,287 @@
+// The logger commands of stravener, run as users run them, against the simulated logger
+// on a pseudo-terminal: arguments, exit status, the report on stdout, the log on stderr,
+// files and what reached the logger.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <filesystem>
+#include <thread>
+#include <string>
+#include <vector>
+
+#include "sim/simulated_logger.h"
+#include "support/temp_dir.h"
+
+using stravener::sim::SentenceKind;
+using stravener::sim::SimulatedLogger;
+using stravener::sim::SimulatedLoggerOptions;
+
+namespace {
+
+struct Outcome {
+  int status = -1;  // exit status, or -1 when it did not exit normally
+  std::string out;
+  std::string err;
+};
+
+// A simulated logger, and stravener run in a folder of its own with its settings in a
+// folder of their own and standard input from /dev/null (no terminal to ask on).
+class LoggerCli {
+ public:
+  explicit LoggerCli(SimulatedLoggerOptions options) : sim_(std::move(options)) {
+    std::string error;
+    EXPECT_EQ(sim_.Start(&error), 0) << error;
+    std::filesystem::create_directory(dir_.File("config"));
+  }
+
+  SimulatedLogger& Sim() { return sim_; }
+  std::string File(const std::string& name) const { return dir_.File(name); }
+  std::string Port() const { return sim_.SlavePath(); }
+
+  // Runs stravener with --port for the logger's line and --lang en added at the end.
+  Outcome Run(std::vector<std::string> args, bool addPort = true) {
+    if (addPort) args.insert(args.end(), {"--port", Port()});
+    bool hasLanguage = false;
+    for (const std::string& a : args) hasLanguage = hasLanguage || a == "--lang";
+    if (!hasLanguage) args.insert(args.end(), {"--lang", "en"});
+    const std::string outPath = dir_.File(".stdout"), errPath = dir_.File(".stderr");
+    const pid_t pid = fork();
+    if (pid == 0) {
+      if (chdir(dir_.Path().c_str()) != 0) _exit(126);
+      const int in = open("/dev/null", O_RDONLY);
+      const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      dup2(in, 0);
+      dup2(out, 1);
+      dup2(err, 2);
+      setenv("XDG_CONFIG_HOME", dir_.File("config").c_str(), 1);
+      std::vector<char*> argv{const_cast<char*>(STRAVENER_EXE)};
+      for (std::string& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    Outcome outcome;
+    int status = 0;
+    if (pid > 0 && waitpid(pid, &status, 0) == pid) outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.out = ReadTextFile(outPath);
+    outcome.err = ReadTextFile(errPath);
+    return outcome;
+  }
+
+  size_t Sentences(SentenceKind kind) const { return sim_.Trace().SentencesOf(kind).size(); }
+
+ private:
+  TempDir dir_;
+  SimulatedLogger sim_;
+};
+
+SimulatedLoggerOptions Quick(uint32_t points = 700) {
+  SimulatedLoggerOptions options;
+  options.points = points;
+  options.pace = false;
+  return options;
+}
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::string Today() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char name[32];
+  std::strftime(name, sizeof name, "%Y%m%d_log.plt", &local);
+  return name;
+}
+
+}  // namespace
+
+TEST(LoggerCliTest, InfoPrintsTheReportOnStdoutAndTheLogOnStderr) {
+  LoggerCli cli(Quick(5000));
+  Outcome o = cli.Run({"info"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out,
+            "Information about stravener:\n\nSerial number: 01-001234\nProduction date: 15.03.2006\n"
+            "Firmware version: 2.10\n\nMemory size: 524288 bytes\nUsed: 80000 bytes (15.3%)\n"
+            "Free: 444288 bytes (84.7%)\n");
+  EXPECT_EQ(o.err,
+            "Port opened.\nChanging port speed to 4800 bps.\nRead info command sent.\nPort closed.\n-----\n");
+
+  // Options before the command name, in Polish.
+  o = cli.Run({"--lang", "pl", "--port", cli.Port(), "info"}, false);
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_TRUE(Has(o.out, "Numer seryjny: 01-001234\nData produkcji: 15.03.2006")) << o.out;
+  EXPECT_TRUE(Has(o.err, "Wysłano komendę odczytu informacji.")) << o.err;
+}
+
+TEST(LoggerCliTest, WrongPortsAndSpeeds) {
+  LoggerCli cli(Quick());
+  Outcome o = cli.Run({"info", "--port", cli.File("no-such-device")}, false);
+  EXPECT_EQ(o.status, 1);
+  EXPECT_TRUE(Has(o.err, "Error 0x2 opening port " + cli.File("no-such-device") + ".")) << o.err;
+  o = cli.Run({"info", "--max-speed", "12345"});
+  EXPECT_EQ(o.status, 2);
+  o = cli.Run({"info", "--port", "nonsense"}, false);
+  EXPECT_EQ(o.status, 2);
+  EXPECT_EQ(cli.Sentences(SentenceKind::Information), 0u);
+}
+
+TEST(LoggerCliTest, ReadTrackSavesPltOrRawAndKeepsExistingFiles) {
+  LoggerCli cli(Quick());
+  const std::vector<uint8_t> used = cli.Sim().UsedMemory();
+
+  Outcome o = cli.Run({"read-track", "-o", "trip.plt"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_TRUE(Has(o.err, "Track read (11200 bytes).\nAverage transfer: ")) << o.err;
+  const std::string plt = ReadTextFile(cli.File("trip.plt"));
+  EXPECT_EQ(plt.rfind("OziExplorer Track Point File Version 2.1\r\n", 0), 0u);
+  EXPECT_TRUE(Has(plt, "\r\n0,2,16776960,trip,1,0,2,8421376\r\n700\r\n"));
+  EXPECT_EQ(std::count(plt.begin(), plt.end(), '\n'), 6 + 700);
+
+  o = cli.Run({"read-track", "-o", "trip.bin", "--max-speed", "38400"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(ReadWholeFile(cli.File("trip.bin")), std::vector<unsigned char>(used.begin(), used.end()));
+  EXPECT_EQ(cli.Sim().Trace().SentencesOf(SentenceKind::SpeedSwitch)[2].text, "$PQRVS,3\r\n");
+
+  // An existing file stays as it is without --force, and the logger is not asked for the track.
+  WriteWholeFile(cli.File("keep.plt"), {'o', 'l', 'd'});
+  const size_t switches = cli.Sentences(SentenceKind::SpeedSwitch);
+  o = cli.Run({"read-track", "-o", "keep.plt"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_TRUE(Has(o.err, "already exists")) << o.err;
+  EXPECT_EQ(ReadTextFile(cli.File("keep.plt")), "old");
+  EXPECT_EQ(cli.Sentences(SentenceKind::SpeedSwitch), switches);
+  o = cli.Run({"read-track", "-o", "keep.plt", "--force"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  std::string replaced = ReadTextFile(cli.File("keep.plt"));
+  const size_t name = replaced.find(",keep,");
+  ASSERT_NE(name, std::string::npos);
+  EXPECT_TRUE(replaced.replace(name, 6, ",trip,") == plt) << "the same track under its own name";
+
+  // The default name is the save dialog's: today's, with ".plt".
+  const std::string before = Today();
+  o = cli.Run({"read-track"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_TRUE(std::filesystem::exists(cli.File(before)) || std::filesystem::exists(cli.File(Today())));
+  EXPECT_EQ(cli.Sim().UsedBytes(), 11200u) << "nothing is erased without --erase-after";
+}
+
+TEST(LoggerCliTest, ReadTrackWithEraseAfterAndOnAnEmptyLogger) {
+  LoggerCli cli(Quick());
+  const std::vector<uint8_t> used = cli.Sim().UsedMemory();
+  Outcome o = cli.Run({"read-track", "-o", "all.bin", "--erase-after"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(ReadWholeFile(cli.File("all.bin")), std::vector<unsigned char>(used.begin(), used.end()));
+  EXPECT_EQ(cli.Sim().UsedBytes(), 0u);
+  EXPECT_TRUE(Has(o.err, "Track memory erase command sent.")) << o.err;
+
+  // Nothing left to read: the notice on stdout, status 1, no file.
+  o = cli.Run({"read-track", "-o", "none.plt", "--erase-after"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.out, "The track memory is clear.\n");
+  EXPECT_FALSE(std::filesystem::exists(cli.File("none.plt")));
+  EXPECT_EQ(cli.Sentences(SentenceKind::Erase), 1u);
+}
+
+TEST(LoggerCliTest, ReadTrackStopsWhenTheTransferFails) {
+  SimulatedLoggerOptions options = Quick();
+  options.faults = {{stravener::sim::FaultKind::Checksum, 3}, {stravener::sim::FaultKind::Checksum, 4},
+                    {stravener::sim::FaultKind::Checksum, 5}, {stravener::sim::FaultKind::Checksum, 6},
+                    {stravener::sim::FaultKind::Checksum, 7}};
+  LoggerCli cli(options);
+  const Outcome o = cli.Run({"read-track", "-o", "part.bin", "--erase-after"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_TRUE(Has(o.err, "Transfer aborted.\nPort closed.\n-----\n")) << o.err;
+  EXPECT_EQ(ReadWholeFile(cli.File("part.bin")).size(), 3072u) << "what came is kept";
+  EXPECT_EQ(cli.Sentences(SentenceKind::Erase), 0u) << "an incomplete track is never erased";
+  EXPECT_EQ(cli.Sim().UsedBytes(), 11200u);
+}
+
+TEST(LoggerCliTest, EraseAsksAndRefusesWithoutATerminal) {
+  LoggerCli cli(Quick());
+  Outcome o = cli.Run({"erase"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_TRUE(Has(o.err, "Do you want to erase track memory?\nNo terminal to ask on; confirm with --yes.")) << o.err;
+  EXPECT_EQ(cli.Sentences(SentenceKind::Erase), 0u);
+  EXPECT_EQ(cli.Sim().UsedBytes(), 11200u);
+
+  o = cli.Run({"erase", "--yes"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(cli.Sim().UsedBytes(), 0u);
+}
+
+TEST(LoggerCliTest, ConfigShowsAndSavesTheSkipSetting) {
+  SimulatedLoggerOptions options = Quick();
+  options.skip = 3;
+  LoggerCli cli(options);
+  Outcome o = cli.Run({"config"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out, "Points skipped between writes: 3\n");
+
+  o = cli.Run({"config", "--skip", "7"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_TRUE(Has(o.err, "Save configuration command sent.\nThe configuration was saved.")) << o.err;
+  EXPECT_EQ(cli.Sim().SkipSetting(), 7);
+
+  o = cli.Run({"config", "--no-skip"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(cli.Sim().SkipSetting(), 0);
+  o = cli.Run({"config"});
+  EXPECT_EQ(o.out, "Points skipped between writes: 0 (every point is written)\n");
+
+  // Numbers the dialog refuses never reach the logger.
+  const size_t saves = cli.Sentences(SentenceKind::Configuration);
+  for (const char* bad : {"0", "256", "abc", "-1", ""}) {
+    o = cli.Run({"config", "--skip", bad});
+    EXPECT_EQ(o.status, 2) << bad;
+  }
+  o = cli.Run({"config", "--skip", "256"});
+  EXPECT_TRUE(Has(o.err, "Input number from 1 to 255.")) << o.err;
+  o = cli.Run({"config", "--skip", "5", "--no-skip"});
+  EXPECT_EQ(o.status, 2);
+  EXPECT_EQ(cli.Sentences(SentenceKind::Configuration), saves);
+  EXPECT_EQ(cli.Sim().SkipSetting(), 0);
+}
+
+TEST(LoggerCliTest, UpgradeLoadsTheImageAndRestartRestarts) {
+  SimulatedLoggerOptions options = Quick();
+  options.signature = {0x07, 0x93, 0x1E};
+  LoggerCli cli(options);
+  std::vector<unsigned char> image(1000);
+  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<unsigned char>(i * 13);
+  WriteWholeFile(cli.File("new.upg"), image);
+
+  Outcome o = cli.Run({"upgrade", "new.upg"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  std::vector<unsigned char> expected = image;
+  expected.resize(1024, 0xFF);  // 16 pages of 64 bytes
+  EXPECT_EQ(cli.Sim().ProgrammedImage(), expected);
+  EXPECT_TRUE(Has(o.err, "Programming memory (1000 bytes).\nFirmware loaded into stravener.\n"
+                         "Processor restart command sent.\nPort closed.\n-----\n"))
+      << o.err;
+
+  // A file that is not there: the logger is not touched.
+  const size_t upgrades = cli.Sentences(SentenceKind::Upgrade);
+  o = cli.Run({"upgrade", "missing.upg"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_TRUE(Has(o.err, "missing.upg: no such file")) << o.err;
+  EXPECT_EQ(cli.Sentences(SentenceKind::Upgrade), upgrades);
+  o = cli.Run({"upgrade"});
+  EXPECT_EQ(o.status, 2);
+
+  // The boot loader's restart leaves the logger deaf for a moment.
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  o = cli.Run({"restart"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_TRUE(Has(o.err, "Processor restart command sent.\nPort closed.\n-----\n")) << o.err;
+  EXPECT_TRUE(cli.Sim().Trace().WaitFor(
+      [](const stravener::sim::TraceEvent& e) {
+        return e.kind == stravener::sim::TraceKind::Sentence && e.sentence == SentenceKind::Restart &&
+               e.verdict == stravener::sim::Verdict::Accepted;
+      },
+      std::chrono::milliseconds(1000)));
+}
