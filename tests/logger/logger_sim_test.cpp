@@ -330,8 +330,13 @@ TEST(LoggerSimTest, EraseConfigurationAndRestart) {
                           "I Save configuration command sent.", "I The configuration was saved.",
                           "I Track memory erase command sent.", "I Processor restart command sent.", "I Port closed.",
                           "S -----"));
-  for (const TraceEvent& s : bench.Events(TraceKind::Sentence)) {
-    EXPECT_TRUE(s.verdict == Verdict::Accepted || s.verdict == Verdict::Attention) << s.text;
+  const auto sentences = bench.Events(TraceKind::Sentence);
+  for (size_t i = 0; i < sentences.size(); ++i) {
+    EXPECT_TRUE(sentences[i].verdict == Verdict::Accepted || sentences[i].verdict == Verdict::Attention)
+        << sentences[i].text;
+    if (i > 0 && sentences[i - 1].text == kAttention) {
+      ExpectPause(MillisecondsBetween(sentences[i - 1].time, sentences[i].time), 150, sentences[i].text);
+    }
   }
 }
 
@@ -392,6 +397,25 @@ TEST(LoggerSimTest, ALastPartialPageIsPaddedWithFF) {
   expected.resize(128, 0xFF);
   EXPECT_EQ(run.bench.Sim().ProgrammedImage(), expected);
   EXPECT_THAT(LogLines(run.bench.host.log), ::testing::Contains("I Programming memory (65 bytes)."));
+
+  // The pauses around the switch to the boot loader's speed, and before the restart.
+  ASSERT_TRUE(run.bench.Sim().Trace().WaitFor(
+      [](const TraceEvent& e) { return e.kind == TraceKind::BootByte && e.bytes == std::vector<uint8_t>{'r'}; },
+      std::chrono::milliseconds(1000)));
+  const auto events = run.bench.Events();
+  const auto upgrade = Next(events, 0, [](const TraceEvent& e) { return e.sentence == SentenceKind::Upgrade; });
+  ASSERT_TRUE(upgrade);
+  const auto fast = Next(events, upgrade->index, [](const TraceEvent& e) {
+    return e.kind == TraceKind::ToolSpeed && e.toolSpeed == 115200;
+  });
+  ASSERT_TRUE(fast);
+  ExpectPause(MillisecondsBetween(upgrade->time, fast->time), 100, "upgrade sentence to 115200");
+  const auto boot = run.bench.Events(TraceKind::BootByte);
+  ASSERT_GE(boot.size(), 2u);
+  EXPECT_EQ(boot.front().bytes, std::vector<uint8_t>{'s'});
+  ExpectPause(MillisecondsBetween(fast->time, boot.front().time), 100, "115200 to the signature request");
+  EXPECT_EQ(boot.back().bytes, std::vector<uint8_t>{'r'});
+  EXPECT_GE(MillisecondsBetween(boot[boot.size() - 2].time, boot.back().time), 20.0 - 5.0) << "the wait before 'r'";
 }
 
 TEST(LoggerSimTest, ImagesThatDoNotFitAreRefusedBeforeAnythingIsErased) {
