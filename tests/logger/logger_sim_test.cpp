@@ -14,11 +14,11 @@
 #include "logger/logger_info.h"
 #include "logger/restart_logger.h"
 #include "logger/track_download.h"
+#include "expected_plt.h"
 #include "sim_logger_bench.h"
 #include "support/language_guard.h"
 #include "support/log_lines.h"
 #include "support/temp_dir.h"
-#include "track/plt_writer.h"
 
 using namespace stravener;
 using stravener::sim::FaultKind;
@@ -51,18 +51,6 @@ std::optional<TraceEvent> Next(const std::vector<TraceEvent>& events, size_t aft
     if (e.index > after && match(e)) return e;
   }
   return std::nullopt;
-}
-
-std::string ExpectedPlt(const std::string& path, const std::vector<uint8_t>& used, int layout) {
-  EventLog log;
-  File file;
-  EXPECT_EQ(file.Create(path), 0u);
-  const uint32_t points = static_cast<uint32_t>(used.size() / 16);
-  for (uint32_t i = 0; i < points; ++i) {
-    EXPECT_NE(WritePltPoint(log, file, i == 0 ? path : "", layout, used.data() + 16 * i, i == 0, true, points), -1);
-  }
-  file.Close();
-  return ReadTextFile(path);
 }
 
 std::vector<unsigned char> Prefix(const std::vector<uint8_t>& bytes, size_t count) {

@@ -7,12 +7,12 @@
 
 #include <cstdio>
 
+#include "expected_plt.h"
 #include "fake_logger_bench.h"
 #include "logger/track_download.h"
 #include "support/language_guard.h"
 #include "support/log_lines.h"
 #include "support/temp_dir.h"
-#include "track/plt_writer.h"
 
 using namespace stravener;
 using ::testing::ElementsAre;
@@ -36,19 +36,6 @@ std::vector<std::string> Requests(const ScriptedLogger& logger) {
 
 std::vector<unsigned char> Used(const ScriptedLogger& logger, size_t bytes) {
   return std::vector<unsigned char>(logger.memory.begin(), logger.memory.begin() + static_cast<std::ptrdiff_t>(bytes));
-}
-
-// The PLT file the writer makes of these records, written by hand for comparison.
-std::string ExpectedPlt(const std::string& path, const std::vector<unsigned char>& used, int layout) {
-  EventLog log;
-  File file;
-  EXPECT_EQ(file.Create(path), 0u);
-  const uint32_t points = static_cast<uint32_t>(used.size() / 16);
-  for (uint32_t i = 0; i < points; ++i) {
-    EXPECT_NE(WritePltPoint(log, file, i == 0 ? path : "", layout, used.data() + 16 * i, i == 0, true, points), -1);
-  }
-  file.Close();
-  return ReadTextFile(path);
 }
 
 struct Download : FakeLoggerBench {
