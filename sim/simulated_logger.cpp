@@ -240,6 +240,8 @@ void SimulatedLogger::Run() {
 void SimulatedLogger::WatchToolSpeed(SteadyTime now) {
   const uint32_t speed = line_.ToolSpeed();
   if (speed == toolSpeed_.load()) return;
+  toolSpeedChanges_.push_back(SpeedChange{now, toolSpeed_.load()});
+  while (toolSpeedChanges_.size() > 16) toolSpeedChanges_.pop_front();
   toolSpeed_ = speed;
   TraceEvent e;
   e.kind = TraceKind::ToolSpeed;
@@ -248,6 +250,18 @@ void SimulatedLogger::WatchToolSpeed(SteadyTime now) {
   e.loggerSpeed = loggerSpeed_;
   e.text = FormatText("tool side at %u bit/s", speed);
   trace_.Record(std::move(e));
+}
+
+uint32_t SimulatedLogger::SenderSpeed(SteadyTime time) const {
+  const uint32_t now = toolSpeed_.load();
+  const uint32_t logger = loggerSpeed_.load();
+  if (now == logger) return now;
+  // Which side of a change that close the bytes were written on cannot be told.
+  const auto window = 2 * options_.speedWatchInterval + std::chrono::microseconds(500);
+  for (const SpeedChange& change : toolSpeedChanges_) {
+    if (change.time + window >= time && change.from == logger) return logger;
+  }
+  return now;
 }
 
 void SimulatedLogger::FireSwitch(SteadyTime now) {
@@ -285,12 +299,13 @@ void SimulatedLogger::HandleBytes(const uint8_t* data, size_t count, SteadyTime 
   std::string noise;
   std::string deaf;
   for (size_t i = 0; i < count; ++i) {
+    const uint32_t sender = SenderSpeed(time);
     if (time < deafUntil_) {
       deaf.push_back(static_cast<char>(data[i]));
       continue;
     }
     // What the logger's UART makes of the byte at its own speed.
-    const std::vector<uint8_t> received = ReclockBytes(&data[i], 1, toolSpeed_.load(), loggerSpeed_.load());
+    const std::vector<uint8_t> received = ReclockBytes(&data[i], 1, sender, loggerSpeed_.load());
     for (const uint8_t byte : received) {
       if (mode_.load() == LoggerMode::BootLoader) {
         RecordNoise(noise, time, "not part of a sentence");
@@ -314,7 +329,7 @@ void SimulatedLogger::RecordNoise(std::string& noise, SteadyTime time, const cha
   TraceEvent e;
   e.kind = TraceKind::Noise;
   e.time = time;
-  e.toolSpeed = toolSpeed_;
+  e.toolSpeed = SenderSpeed(time);
   e.loggerSpeed = loggerSpeed_;
   e.bytes.assign(noise.begin(), noise.end());
   e.text = why;
@@ -328,7 +343,7 @@ void SimulatedLogger::HandleSentence(const std::string& text, SteadyTime time) {
   TraceEvent e;
   e.kind = TraceKind::Sentence;
   e.time = time;
-  e.toolSpeed = toolSpeed_;
+  e.toolSpeed = SenderSpeed(time);
   e.loggerSpeed = loggerSpeed_;
   e.text = text;
   e.sentence = sentence.kind;
@@ -431,7 +446,7 @@ void SimulatedLogger::HandleBootByte(uint8_t byte, SteadyTime time) {
   TraceEvent e;
   e.kind = TraceKind::BootByte;
   e.time = time;
-  e.toolSpeed = toolSpeed_;
+  e.toolSpeed = SenderSpeed(time);
   e.loggerSpeed = loggerSpeed_;
   e.bytes = {byte};
   e.text = reply.note;

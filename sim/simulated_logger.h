@@ -51,7 +51,21 @@ const char* LoggerModeName(LoggerMode mode);
 // - After a restart (the restart sentence, or the boot loader's 'r') the logger is in
 //   command mode at 4800 bit/s and ignores whatever arrives for the restart time.
 // - When the two sides of the line run at different speeds, every byte is garbled in
-//   both directions as a UART would garble it (ReclockBytes).
+//   both directions as a UART would garble it (ReclockBytes). A pseudo-terminal hands
+//   over a write at once, so bytes that arrive within a couple of milliseconds of a speed
+//   change on the tool's side may have been written before or after it; they count as
+//   sent at the logger's speed if either speed was that one. (On a real line the tool's
+//   flush waits until the bytes have left, so writing and changing speed right after, or
+//   changing speed and writing right after, are both sound.)
+//
+// What a pseudo-terminal cannot do like a real line: a byte the tool writes reaches the
+// logger some tens of microseconds later, and a purge of the tool's output queue in that
+// time (tcflush with TCOFLUSH or TCIOFLUSH on the port) throws it away, although the
+// tool's drain has already returned. The pauses of the protocol leave far more time than
+// that everywhere but after the last byte of an exchange that has no answer (the restart
+// sentence, the boot loader's 'r'); a test that opens the port and purges it at once after
+// one of those should first wait for the logger to take it, for instance with
+// Trace().WaitFor(...) on the mode change to command mode.
 class SimulatedLogger {
  public:
   explicit SimulatedLogger(SimulatedLoggerOptions options);
@@ -108,6 +122,7 @@ class SimulatedLogger {
   int BuildMemory(std::string* error);
   void Run();
   void WatchToolSpeed(SteadyTime now);
+  uint32_t SenderSpeed(SteadyTime time) const;
   void FireSwitch(SteadyTime now);
   void ReadInput();
   void HandleBytes(const uint8_t* data, size_t count, SteadyTime time);
@@ -159,7 +174,11 @@ class SimulatedLogger {
   std::deque<OutputItem> output_;
   SteadyTime lineFreeAt_{};
   bool writeBlocked_ = false;
-  SteadyTime lastSpeedWatch_{};
+  struct SpeedChange {
+    SteadyTime time;
+    uint32_t from;
+  };
+  std::deque<SpeedChange> toolSpeedChanges_;  // the last few milliseconds' changes
 };
 
 }  // namespace stravener::sim

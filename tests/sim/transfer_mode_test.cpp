@@ -158,6 +158,20 @@ TEST_F(TransferModeTest, AToolThatForgetsASpeedSwitchGetsNothing) {
   EXPECT_EQ(Logger().Mode(), LoggerMode::Transfer);
 }
 
+TEST_F(TransferModeTest, ChangingSpeedRightAfterASentenceIsNoFault) {
+  // On a real line the tool's drain waits until the bytes have left, so switching its port
+  // at once after writing is sound; the pseudo-terminal must not garble them.
+  Launch();
+  ASSERT_TRUE(Client().Command("$PQRVS,2\r\n"));
+  ASSERT_TRUE(Client().SetSpeed(230400));
+  SleepMs(100);
+  EXPECT_EQ(ReadBlock(0, 1024).size(), 1024u);
+  const auto switches = Trace().SentencesOf(SentenceKind::SpeedSwitch);
+  ASSERT_EQ(switches.size(), 1u);
+  EXPECT_EQ(switches[0].verdict, Verdict::Accepted);
+  EXPECT_EQ(switches[0].toolSpeed, 4800u);
+}
+
 TEST_F(TransferModeTest, AnswersAreGarbledWhenTheToolListensAtAnotherSpeed) {
   Launch();
   // The erase answer comes 200 ms after the sentence; by then the tool listens at 9600.
