@@ -51,9 +51,14 @@ SimulatedLogger::~SimulatedLogger() { Stop(); }
 
 int SimulatedLogger::BuildMemory(std::string* error) {
   const uint64_t size = static_cast<uint64_t>(options_.pageCount) * options_.pageSize;
-  if (size == 0 || size > kMaxMemoryBytes) {
-    if (error) *error = FormatText("a track memory of %u pages of %u bytes is not possible", options_.pageCount,
-                                   options_.pageSize);
+  if (size == 0) {
+    if (error) *error = "the track memory needs at least one page of at least one byte";
+    return -1;
+  }
+  if (size > kMaxMemoryBytes) {
+    if (error) *error = FormatText("%u pages of %u bytes are more track memory than the simulator holds (%llu MiB)",
+                                   options_.pageCount, options_.pageSize,
+                                   static_cast<unsigned long long>(kMaxMemoryBytes >> 20));
     return -1;
   }
   if (options_.layout != 1 && options_.layout != 2) {

@@ -51,9 +51,10 @@ const char* LoggerModeName(LoggerMode mode);
 // - After a restart (the restart sentence, or the boot loader's 'r') the logger is in
 //   command mode at 4800 bit/s and ignores whatever arrives for the restart time.
 // - When the two sides of the line run at different speeds, every byte is garbled in
-//   both directions as a UART would garble it (ReclockBytes). A pseudo-terminal hands
-//   over a write at once, so bytes that arrive within a couple of milliseconds of a speed
-//   change on the tool's side may have been written before or after it; they count as
+//   both directions as a UART would garble it (ReclockBytes). A pseudo-terminal's drain
+//   does not wait until the logger has the bytes, so bytes that arrive within a couple of
+//   milliseconds of a speed change on the tool's side may have been written before or
+//   after it; they count as
 //   sent at the logger's speed if either speed was that one. (On a real line the tool's
 //   flush waits until the bytes have left, so writing and changing speed right after, or
 //   changing speed and writing right after, are both sound.)
