@@ -127,11 +127,7 @@ int SimulatedLogger::Start(std::string* error) {
   mode_ = LoggerMode::Command;
   loggerSpeed_ = kCommandSpeed;
   toolSpeed_ = line_.ToolSpeed();
-  TraceEvent start;
-  start.kind = TraceKind::Mode;
-  start.time = now;
-  start.toolSpeed = toolSpeed_;
-  start.loggerSpeed = loggerSpeed_;
+  TraceEvent start = MakeEvent(TraceKind::Mode, now);
   start.text = FormatText("command mode at %u bit/s on %s (the line set to %u bit/s)", kCommandSpeed,
                           line_.SlavePath().c_str(), toolSpeed_.load());
   trace_.Record(std::move(start));
@@ -248,11 +244,8 @@ void SimulatedLogger::WatchToolSpeed(SteadyTime now) {
   toolSpeedChanges_.push_back(SpeedChange{now, toolSpeed_.load()});
   while (toolSpeedChanges_.size() > 16) toolSpeedChanges_.pop_front();
   toolSpeed_ = speed;
-  TraceEvent e;
-  e.kind = TraceKind::ToolSpeed;
-  e.time = now;
+  TraceEvent e = MakeEvent(TraceKind::ToolSpeed, now);
   e.toolSpeed = speed;
-  e.loggerSpeed = loggerSpeed_;
   e.text = FormatText("tool side at %u bit/s", speed);
   trace_.Record(std::move(e));
 }
@@ -331,11 +324,8 @@ void SimulatedLogger::HandleBytes(const uint8_t* data, size_t count, SteadyTime 
 
 void SimulatedLogger::RecordNoise(std::string& noise, SteadyTime time, const char* why) {
   if (noise.empty()) return;
-  TraceEvent e;
-  e.kind = TraceKind::Noise;
-  e.time = time;
+  TraceEvent e = MakeEvent(TraceKind::Noise, time);
   e.toolSpeed = SenderSpeed(time);
-  e.loggerSpeed = loggerSpeed_;
   e.bytes.assign(noise.begin(), noise.end());
   e.text = why;
   trace_.Record(std::move(e));
@@ -345,11 +335,8 @@ void SimulatedLogger::RecordNoise(std::string& noise, SteadyTime time, const cha
 void SimulatedLogger::HandleSentence(const std::string& text, SteadyTime time) {
   const Sentence sentence = ParseSentence(text);
   Verdict verdict = Decide(sentence, time);
-  TraceEvent e;
-  e.kind = TraceKind::Sentence;
-  e.time = time;
+  TraceEvent e = MakeEvent(TraceKind::Sentence, time);
   e.toolSpeed = SenderSpeed(time);
-  e.loggerSpeed = loggerSpeed_;
   e.text = text;
   e.sentence = sentence.kind;
   e.verdict = verdict;
@@ -448,11 +435,8 @@ void SimulatedLogger::HandleBootByte(uint8_t byte, SteadyTime time) {
     std::lock_guard lock(stateMutex_);
     reply = bootLoader_->Feed(byte);
   }
-  TraceEvent e;
-  e.kind = TraceKind::BootByte;
-  e.time = time;
+  TraceEvent e = MakeEvent(TraceKind::BootByte, time);
   e.toolSpeed = SenderSpeed(time);
-  e.loggerSpeed = loggerSpeed_;
   e.bytes = {byte};
   e.text = reply.note;
   trace_.Record(std::move(e));
@@ -610,22 +594,14 @@ void SimulatedLogger::Restart(SteadyTime time, const char* why) {
 
 void SimulatedLogger::SetMode(LoggerMode mode, SteadyTime time, const std::string& why) {
   mode_ = mode;
-  TraceEvent e;
-  e.kind = TraceKind::Mode;
-  e.time = time;
-  e.toolSpeed = toolSpeed_;
-  e.loggerSpeed = loggerSpeed_;
-  e.text = std::string(LoggerModeName(mode)) + (why.empty() ? "" : " (" + why + ")");
-  trace_.Record(std::move(e));
+  trace_.Record(
+      MakeEvent(TraceKind::Mode, time, std::string(LoggerModeName(mode)) + (why.empty() ? "" : " (" + why + ")")));
 }
 
 void SimulatedLogger::SetSpeed(uint32_t speed, SteadyTime time) {
   if (speed == loggerSpeed_.load()) return;
   loggerSpeed_ = speed;
-  TraceEvent e;
-  e.kind = TraceKind::LoggerSpeed;
-  e.time = time;
-  e.toolSpeed = toolSpeed_;
+  TraceEvent e = MakeEvent(TraceKind::LoggerSpeed, time);
   e.loggerSpeed = speed;
   e.text = FormatText("logger at %u bit/s", speed);
   trace_.Record(std::move(e));
@@ -655,23 +631,21 @@ void SimulatedLogger::SaveProgrammedImage(SteadyTime time) {
 }
 
 void SimulatedLogger::RecordNote(SteadyTime time, std::string text) {
+  trace_.Record(MakeEvent(TraceKind::Note, time, std::move(text)));
+}
+
+TraceEvent SimulatedLogger::MakeEvent(TraceKind kind, SteadyTime time, std::string text) const {
   TraceEvent e;
-  e.kind = TraceKind::Note;
+  e.kind = kind;
   e.time = time;
   e.toolSpeed = toolSpeed_;
   e.loggerSpeed = loggerSpeed_;
   e.text = std::move(text);
-  trace_.Record(std::move(e));
+  return e;
 }
 
 void SimulatedLogger::RecordFault(SteadyTime time, std::string text) {
-  TraceEvent e;
-  e.kind = TraceKind::Fault;
-  e.time = time;
-  e.toolSpeed = toolSpeed_;
-  e.loggerSpeed = loggerSpeed_;
-  e.text = std::move(text);
-  trace_.Record(std::move(e));
+  trace_.Record(MakeEvent(TraceKind::Fault, time, std::move(text)));
 }
 
 }  // namespace stravener::sim

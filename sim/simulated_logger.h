@@ -144,6 +144,8 @@ class SimulatedLogger {
   void SaveProgrammedImage(SteadyTime time);
   void RecordFault(SteadyTime time, std::string text);
   void RecordNote(SteadyTime time, std::string text);
+  // An event with the speeds both sides have now.
+  TraceEvent MakeEvent(TraceKind kind, SteadyTime time, std::string text = {}) const;
 
   SimulatedLoggerOptions options_;
   SimTrace trace_;
