@@ -31,7 +31,7 @@ class EventLog {
   using Listener = std::function<void(const LogEntry& added, bool droppedOldest)>;
 
   // Adds a line formatted by the printf rules; the text has no length limit.
-  [[gnu::format(printf, 3, 4)]] void LogLine(LogKind kind, const char* format, ...);
+  STRAVENER_PRINTF_FORMAT(3, 4) void LogLine(LogKind kind, const char* format, ...);
 
   // Adds the operating system's text for an error code as one line, taken literally (a
   // percent sign in it stays as it is). Nothing is added when the system has no text.

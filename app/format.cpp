@@ -6,7 +6,7 @@
 #include "app/language.h"
 
 #if defined(_WIN32)
-#include <locale.h>
+#include "app/locale_free_format.h"
 #else
 #include <locale.h>
 #endif
@@ -38,9 +38,11 @@ class ScopedCLocale {
 
 std::string FormatTextV(const char* format, va_list args) {
   if (format == nullptr) return {};
-#if !defined(_WIN32)
+#if defined(_WIN32)
+  // The Windows C library has no per-thread locale that snprintf would follow.
+  return FormatLocaleFree(format, args);
+#else
   ScopedCLocale cLocale;
-#endif
   char small[256];
   va_list copy;
   va_copy(copy, args);
@@ -51,6 +53,7 @@ std::string FormatTextV(const char* format, va_list args) {
   std::vector<char> big(static_cast<size_t>(needed) + 1);
   std::vsnprintf(big.data(), big.size(), format, args);
   return std::string(big.data(), static_cast<size_t>(needed));
+#endif
 }
 
 std::string FormatText(const char* format, ...) {

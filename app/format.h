@@ -3,18 +3,28 @@
 #include <cstdarg>
 #include <string>
 
+// Lets the compiler check printf formats against their arguments, with the C99 rules
+// (%zu, %lld, %hhu) also where the C library is Microsoft's: the formatting is ours.
+#if defined(__clang__)
+#define STRAVENER_PRINTF_FORMAT(formatIndex, firstArgument) [[gnu::format(printf, formatIndex, firstArgument)]]
+#elif defined(__GNUC__)
+#define STRAVENER_PRINTF_FORMAT(formatIndex, firstArgument) [[gnu::format(gnu_printf, formatIndex, firstArgument)]]
+#else
+#define STRAVENER_PRINTF_FORMAT(formatIndex, firstArgument)
+#endif
+
 namespace stravener {
 
 // printf-style formatting that never depends on the C locale: a desktop toolkit sets the
 // locale from the environment, and under a Polish locale "%f" would write a decimal comma.
 // The result has no length limit.
-[[gnu::format(printf, 1, 2)]] std::string FormatText(const char* format, ...);
+STRAVENER_PRINTF_FORMAT(1, 2) std::string FormatText(const char* format, ...);
 std::string FormatTextV(const char* format, va_list args);
 
 // Does nothing at run time. A text pair's two members are printf formats for the same
 // arguments; calling this with each member lets the compiler check both of them, although
 // only the one of the current language is used.
-[[gnu::format(printf, 1, 2)]] inline void CheckFormat(const char*, ...) {}
+STRAVENER_PRINTF_FORMAT(1, 2) inline void CheckFormat(const char*, ...) {}
 
 }  // namespace stravener
 

@@ -9,8 +9,8 @@
 using namespace stravener;
 
 TEST(FormatTest, NumbersIgnoreTheCLocale) {
-  ScopedLocale polish("pl_PL.UTF-8");
-  if (!polish.Active()) GTEST_SKIP() << "the pl_PL.UTF-8 locale is not generated on this machine";
+  ScopedLocale polish(kPolishLocale);
+  if (!polish.Active()) GTEST_SKIP() << "the locale " << kPolishLocale << " is not there on this machine";
   char viaLibrary[32];
   std::snprintf(viaLibrary, sizeof viaLibrary, "%3.1f", 0.5);
   ASSERT_STREQ(viaLibrary, "0,5") << "the locale should write a decimal comma";

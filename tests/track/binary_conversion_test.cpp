@@ -296,8 +296,8 @@ TEST(BinaryConversionTest, LargeTrackShowsProgressAndIsTheSameInAnyLocale) {
   for (char ch : text) lines += ch == '\n' ? 1 : 0;
   EXPECT_EQ(lines, 20000u + 6);
 
-  ScopedLocale polish("pl_PL.UTF-8");
-  if (!polish.Active()) GTEST_SKIP() << "the pl_PL.UTF-8 locale is not generated on this machine";
+  ScopedLocale polish(kPolishLocale);
+  if (!polish.Active()) GTEST_SKIP() << "the locale " << kPolishLocale << " is not there on this machine";
   Conversion localised;
   WriteWholeFile(localised.input, track);
   localised.output = localised.dir.File("out.plt");

@@ -130,20 +130,32 @@ TEST(PltWriterTest, LaterCallsReturnTheirLineLength) {
   EXPECT_EQ(static_cast<size_t>(first + second), run.Text().size());
 }
 
+// A path written with "/" in the platform's own folder separator.
+std::string NativePath(std::string path) {
+#if defined(_WIN32)
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+#endif
+  return path;
+}
+
 TEST(PltWriterTest, TrackNameRules) {
-  EXPECT_EQ(MakeTrackName("/home/ola/My tracks/trip, day 1.plt"), "trip__day_1");
-  EXPECT_EQ(MakeTrackName("/home/ola/old.dir/track"), "track");
-  EXPECT_EQ(MakeTrackName("/home/ola/.plt"), "");
+  EXPECT_EQ(MakeTrackName(NativePath("/home/ola/My tracks/trip, day 1.plt")), "trip__day_1");
+  EXPECT_EQ(MakeTrackName(NativePath("/home/ola/old.dir/track")), "track");
+  EXPECT_EQ(MakeTrackName(NativePath("/home/ola/.plt")), "");
   EXPECT_EQ(MakeTrackName("archive.tar.plt"), "archive.tar");
   EXPECT_EQ(MakeTrackName("tab\there\x01.plt"), "tab_here_");
   // One underscore for each letter, however many bytes it takes in UTF-8.
-  EXPECT_EQ(MakeTrackName("/t/Łódź żółw.plt"), "__d_____w");
-  EXPECT_EQ(MakeTrackName("/t/a\xE2\x82\xAC" "b\xF0\x9F\x9A\xB4" "c.plt"), "a_b_c");
+  EXPECT_EQ(MakeTrackName(NativePath("/t/Łódź żółw.plt")), "__d_____w");
+  EXPECT_EQ(MakeTrackName(NativePath("/t/a\xE2\x82\xAC" "b\xF0\x9F\x9A\xB4" "c.plt")), "a_b_c");
   // Bytes that are no UTF-8 sequence still each give one underscore.
-  EXPECT_EQ(MakeTrackName("/t/x\x80\x80y\xC5.plt"), "x__y_");
+  EXPECT_EQ(MakeTrackName(NativePath("/t/x\x80\x80y\xC5.plt")), "x__y_");
 #if defined(_WIN32)
   EXPECT_EQ(MakeTrackName("C:\\Tracks\\20060517_log.plt"), "20060517_log");
   EXPECT_EQ(MakeTrackName("C:\\My tracks\\trip, day 1.plt"), "trip__day_1");
+  // Only the backslash separates folders; a forward slash stays in the name.
+  EXPECT_EQ(MakeTrackName("C:\\t\\a/b.plt"), "a/b");
 #else
   // A backslash is an ordinary character of a POSIX file name.
   EXPECT_EQ(MakeTrackName("/tmp/back\\slash.plt"), "back\\slash");
@@ -301,8 +313,8 @@ TEST(PltWriterTest, FileIsTheSameWhateverTheLocale) {
     return run.Text();
   };
   const std::string plain = write();
-  ScopedLocale polish("pl_PL.UTF-8");
-  if (!polish.Active()) GTEST_SKIP() << "the pl_PL.UTF-8 locale is not generated on this machine";
+  ScopedLocale polish(kPolishLocale);
+  if (!polish.Active()) GTEST_SKIP() << "the locale " << kPolishLocale << " is not there on this machine";
   char probe[16];
   std::snprintf(probe, sizeof probe, "%.1f", 1.5);
   ASSERT_STREQ(probe, "1,5");
