@@ -1,0 +1,134 @@
+// Files on Windows: every failure gives the GetLastError code, which the messages show
+// with "0x%x"; the binary track file conversion reports them so.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/language.h"
+#include "platform/file.h"
+#include "platform/system_error.h"
+#include "support/language_guard.h"
+#include "support/temp_dir.h"
+#include "track/binary_conversion.h"
+#include "../track/recording_host.h"
+#include "../track/worked_records.h"
+
+using namespace stravener;
+
+TEST(WindowsFileTest, OpenAndCreateFailuresGiveTheirCodes) {
+  TempDir dir;
+  File file;
+  EXPECT_EQ(file.OpenForReading(dir.File("missing.bin")), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(file.OpenForReading(dir.File("gone\\missing.bin")), static_cast<uint32_t>(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(file.Create(dir.File("gone\\out.plt")), static_cast<uint32_t>(ERROR_PATH_NOT_FOUND));
+  std::filesystem::create_directory(dir.File("folder"));
+  EXPECT_EQ(file.Create(dir.File("folder")), static_cast<uint32_t>(ERROR_ACCESS_DENIED));
+  EXPECT_FALSE(file.IsOpen());
+
+  // A file created here is not shared: nobody else opens it while it is being written.
+  File writer;
+  ASSERT_EQ(writer.Create(dir.File("busy.plt")), 0u);
+  File reader;
+  EXPECT_EQ(reader.OpenForReading(dir.File("busy.plt")), static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
+  File second;
+  EXPECT_EQ(second.Create(dir.File("busy.plt")), static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
+}
+
+TEST(WindowsFileTest, WriteReadSizeAndClose) {
+  TempDir dir;
+  const std::string path = dir.File("data.bin");
+  std::vector<unsigned char> bytes(70000);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(i * 7 + 3);
+  {
+    File out;
+    ASSERT_EQ(out.Create(path), 0u);
+    size_t written = 0;
+    ASSERT_EQ(out.Write(bytes.data(), bytes.size(), written), 0u);
+    EXPECT_EQ(written, bytes.size());
+    EXPECT_EQ(out.Close(), 0u);
+    EXPECT_FALSE(out.IsOpen());
+  }
+  File in;
+  ASSERT_EQ(in.OpenForReading(path), 0u);
+  uint64_t size = 0;
+  ASSERT_EQ(in.Size(size), 0u);
+  EXPECT_EQ(size, bytes.size());
+  std::vector<unsigned char> back(bytes.size() + 10);
+  size_t got = 0;
+  ASSERT_EQ(in.Read(back.data(), back.size(), got), 0u);
+  EXPECT_EQ(got, bytes.size());
+  back.resize(got);
+  EXPECT_EQ(back, bytes);
+  // At the end of the file a read gives nothing, without an error.
+  ASSERT_EQ(in.Read(back.data(), 16, got), 0u);
+  EXPECT_EQ(got, 0u);
+  // Writing through a handle opened for reading is refused by the system.
+  size_t written = 0;
+  EXPECT_EQ(in.Write(bytes.data(), 16, written), static_cast<uint32_t>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(written, 0u);
+  // Once closed, every call tells that the handle is not open.
+  ASSERT_EQ(in.Close(), 0u);
+  EXPECT_EQ(in.Read(back.data(), 16, got), static_cast<uint32_t>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(in.Size(size), static_cast<uint32_t>(ERROR_INVALID_HANDLE));
+}
+
+namespace {
+
+std::string SystemText(uint32_t code) {
+  std::string text;
+  EXPECT_TRUE(SystemErrorText(code, text)) << code;
+  return text;
+}
+
+}  // namespace
+
+TEST(WindowsFileTest, ConversionReportsTheCodesOfItsFiles) {
+  LanguageGuard english(kEnglish);
+  TempDir dir;
+  const std::string input = dir.File("track.bin");
+  {
+    RecordingHost host;
+    host.saveAnswer = dir.File("out.plt");
+    EXPECT_FALSE(ConvertBinaryTrackFile(host, input));
+    const auto lines = host.Lines();
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[3], "Error 0x2 opening binary track file.");
+    EXPECT_EQ(lines[4], SystemText(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(PathExists(dir.File("out.plt")));
+  }
+  WriteWholeFile(input, std::vector<unsigned char>(kWorkedLayout2.begin(), kWorkedLayout2.end()));
+  {
+    RecordingHost host;
+    host.saveAnswer = dir.File("gone\\out.plt");
+    EXPECT_FALSE(ConvertBinaryTrackFile(host, input));
+    const auto lines = host.Lines();
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[3], "Error 0x3 creating track file.");
+    EXPECT_EQ(lines[4], SystemText(ERROR_PATH_NOT_FOUND));
+  }
+  {
+    // The same file under another spelling: Windows names are not case-sensitive, and
+    // ".\\" is the folder itself.
+    for (const std::string& other : {dir.File("TRACK.BIN"), dir.File(".\\track.bin"), dir.File("track.bin")}) {
+      RecordingHost host;
+      host.saveAnswer = other;
+      EXPECT_FALSE(ConvertBinaryTrackFile(host, input)) << other;
+      ASSERT_FALSE(host.Lines().empty());
+      EXPECT_EQ(host.Lines().back(), "The track file cannot replace the binary file being converted.") << other;
+      EXPECT_EQ(ReadWholeFile(input).size(), 16u);
+    }
+  }
+  {
+    LanguageGuard polish(kPolish);
+    RecordingHost host;
+    host.saveAnswer = dir.File("out.plt");
+    EXPECT_TRUE(ConvertBinaryTrackFile(host, input));
+    EXPECT_EQ(host.Lines().back(), "OK, zapisano 1 punktów.");
+  }
+}

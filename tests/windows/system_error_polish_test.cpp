@@ -1,0 +1,27 @@
+// The system's error texts with a Polish system locale (the test list runs this program
+// with LANG=pl_PL.UTF-8): the ANSI code page is then 1250 and the texts have Polish
+// letters, which must reach the log as UTF-8.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/system_error.h"
+#include "system_text_oracle.h"
+
+using namespace stravener;
+
+TEST(PolishSystemTextTest, TextsOfAnEightBitCodePageBecomeUtf8) {
+  ASSERT_EQ(GetACP(), 1250u) << "run with a Polish system locale";
+  int withPolishLetters = 0;
+  for (uint32_t code : {ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_SHARING_VIOLATION, ERROR_INVALID_PARAMETER}) {
+    std::string text;
+    ASSERT_TRUE(SystemErrorText(code, text)) << code;
+    withPolishLetters += HasNonAscii(text) ? 1 : 0;
+    EXPECT_TRUE(IsValidUtf8(text)) << text;
+    EXPECT_EQ(text, WideSystemText(code));
+  }
+  EXPECT_GT(withPolishLetters, 0) << "some texts of this locale should have letters beyond ASCII";
+}
