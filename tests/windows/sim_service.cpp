@@ -18,6 +18,12 @@
 //   skip | mode | tool-speed | frames    the skip setting, the logger's mode, the speed the
 //                            tool's side of the line runs at, the frames answered
 //   stop                     stops the logger and removes its link
+// or, for tests of the serial port itself, a bare line whose other end the session holds:
+//   raw                      opens a pseudo-terminal: "ok COMn" once the link exists
+//   send N  + N bytes        writes the bytes to the line
+//   receive N MS             what arrives within MS milliseconds, at most N bytes:
+//                            "ok bytes K"
+//   tool-speed               the speed the tool's side set
 //
 //   stravener-sim-service --dosdevices DIR [--port-file FILE] [--idle-exit SECONDS]
 // The listening port is printed on stdout (and written to FILE). The program ends on
@@ -31,6 +37,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -46,10 +53,12 @@
 #include <vector>
 
 #include "sim/fault_plan.h"
+#include "sim/pseudo_terminal.h"
 #include "sim/simulated_logger.h"
 
 namespace {
 
+using stravener::sim::PseudoTerminal;
 using stravener::sim::SimulatedLogger;
 using stravener::sim::SimulatedLoggerOptions;
 
@@ -219,6 +228,20 @@ class Session {
       } else if (verb == "stop") {
         Stop();
         ok = connection.Send("ok\n");
+      } else if (verb == "raw") {
+        ok = connection.Send(OpenRaw() + "\n");
+      } else if (raw_ && verb == "send" && words.size() == 2) {
+        unsigned long count = 0;
+        std::vector<uint8_t> bytes;
+        if (!ParseNumber(words[1], 64u << 20, count) || !connection.ReadBytes(count, bytes)) return;
+        ok = connection.Send(SendRaw(bytes) + "\n");
+      } else if (raw_ && verb == "receive" && words.size() == 3) {
+        unsigned long count = 0;
+        unsigned long ms = 0;
+        if (!ParseNumber(words[1], 64u << 20, count) || !ParseNumber(words[2], 60000, ms)) return;
+        ok = connection.SendBytes(ReceiveRaw(count, static_cast<int>(ms)));
+      } else if (raw_ && verb == "tool-speed") {
+        ok = connection.Send("ok " + std::to_string(raw_->ToolSpeed()) + "\n");
       } else if (!logger_) {
         ok = connection.Send("error no logger is running\n");
       } else if (verb == "used") {
@@ -245,7 +268,7 @@ class Session {
 
  private:
   std::string Start(const std::vector<std::string>& words) {
-    if (logger_) return "error a logger is running already";
+    if (logger_ || raw_) return "error a line is open already";
     SimulatedLoggerOptions options;
     options.keepTrace = false;
     for (size_t i = 1; i < words.size(); ++i) {
@@ -258,31 +281,76 @@ class Session {
     auto logger = std::make_unique<SimulatedLogger>(std::move(options));
     std::string error;
     if (logger->Start(&error) != 0) return "error " + error;
+    if (!Link(logger->SlavePath(), error)) return "error " + error;
+    logger_ = std::move(logger);
+    return "ok COM" + std::to_string(com_);
+  }
+
+  std::string OpenRaw() {
+    if (logger_ || raw_) return "error a line is open already";
+    auto line = std::make_unique<PseudoTerminal>();
+    std::string error;
+    if (line->Open(9600, &error) != 0) return "error " + error;
+    if (!Link(line->SlavePath(), error)) return "error " + error;
+    raw_ = std::move(line);
+    return "ok COM" + std::to_string(com_);
+  }
+
+  std::string SendRaw(const std::vector<uint8_t>& bytes) {
+    size_t sent = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (sent < bytes.size() && std::chrono::steady_clock::now() < deadline) {
+      pollfd p{raw_->Master(), POLLOUT, 0};
+      if (!raw_->IsOpen() || ::poll(&p, 1, 50) <= 0) continue;
+      const ssize_t n = ::write(raw_->Master(), bytes.data() + sent, bytes.size() - sent);
+      if (n > 0) sent += static_cast<size_t>(n);
+    }
+    return sent == bytes.size() ? "ok" : "error only " + std::to_string(sent) + " bytes went out";
+  }
+
+  std::vector<uint8_t> ReceiveRaw(size_t count, int ms) {
+    std::vector<uint8_t> bytes;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (bytes.size() < count && raw_->IsOpen() && std::chrono::steady_clock::now() < deadline) {
+      pollfd p{raw_->Master(), POLLIN, 0};
+      if (::poll(&p, 1, 10) <= 0) continue;
+      uint8_t chunk[4096];
+      const ssize_t n = ::read(raw_->Master(), chunk, std::min(sizeof chunk, count - bytes.size()));
+      if (n > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+    return bytes;
+  }
+
+  // Names the line DOSDEVICES/comN with a free N.
+  bool Link(const std::string& target, std::string& error) {
     const unsigned com = TakeComNumber();
-    if (com == 0) return "error no free COM number";
+    if (com == 0) {
+      error = "no free COM number";
+      return false;
+    }
     const std::string link = dosdevices_ + "/com" + std::to_string(com);
     const std::string temporary = link + ".new";
     ::unlink(temporary.c_str());
-    if (::symlink(logger->SlavePath().c_str(), temporary.c_str()) != 0 ||
-        ::rename(temporary.c_str(), link.c_str()) != 0) {
-      error = std::strerror(errno);
+    if (::symlink(target.c_str(), temporary.c_str()) != 0 || ::rename(temporary.c_str(), link.c_str()) != 0) {
+      error = "cannot link " + link + ": " + std::strerror(errno);
       ::unlink(temporary.c_str());
       ReleaseComNumber(com);
-      return "error cannot link " + link + ": " + error;
+      return false;
     }
-    logger_ = std::move(logger);
     com_ = com;
     link_ = link;
-    return "ok COM" + std::to_string(com);
+    return true;
   }
 
   void Stop() {
-    if (!logger_) return;
-    ::unlink(link_.c_str());
-    logger_->Stop();
+    if (com_ != 0) {
+      ::unlink(link_.c_str());
+      ReleaseComNumber(com_);
+      com_ = 0;
+    }
+    if (logger_) logger_->Stop();
     logger_.reset();
-    ReleaseComNumber(com_);
-    com_ = 0;
+    raw_.reset();
   }
 
   // COM10 and up: below them are the prefix's own ports (COM1 to COM4 and the machine's).
@@ -301,6 +369,7 @@ class Session {
   std::string dosdevices_;
   std::optional<std::vector<uint8_t>> track_;
   std::unique_ptr<SimulatedLogger> logger_;
+  std::unique_ptr<PseudoTerminal> raw_;
   unsigned com_ = 0;
   std::string link_;
 };
