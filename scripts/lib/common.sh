@@ -44,12 +44,43 @@ GUI_PACKAGES=(qt6-base-dev qt6-svg-dev qt6-translations-l10n fonts-dejavu-core f
 # Only for scripts/screenshots: a virtual display and the tools to run it.
 SCREENSHOT_PACKAGES=(xvfb xauth imagemagick)
 TEST_PACKAGES=(gpsbabel locales)
+# What the Windows build and its tests under Wine need (googletest brings the sources that
+# are built with the cross compiler).
+WINDOWS_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix wine wine64 locales)
 
-# configure_and_build BUILD_DIR [CMAKE_ARGS...]
-configure_and_build() {
+# configure_build BUILD_DIR [CMAKE_ARGS...]: configures a build folder that is not yet.
+configure_build() {
   local dir="$1"; shift
   if [ ! -f "$dir/build.ninja" ]; then
     cmake -S "$STRAVENER_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
   fi
-  cmake --build "$dir" -j "$STRAVENER_JOBS"
+}
+
+# configure_and_build BUILD_DIR [CMAKE_ARGS...]
+configure_and_build() {
+  configure_build "$@"
+  cmake --build "$1" -j "$STRAVENER_JOBS"
+}
+
+# start_wine_prefix: makes a throwaway Wine prefix in $WINEPREFIX (exported), boots it and
+# starts a persistent wineserver, so the test programs do not each wait for a new one.
+# stop_wine_prefix (also safe when nothing was started) ends the server and removes it.
+start_wine_prefix() {
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+  WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/stravener-wine.XXXXXX")"
+  export WINEPREFIX
+  say "booting a Wine prefix in $WINEPREFIX"
+  wineboot --init >/dev/null 2>&1
+  wineserver -w
+  wineserver -p
+  # Wine's own background processes start with the first program and stay with the
+  # server; started here, they hold no output pipe of a test that ctest waits on.
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+stop_wine_prefix() {
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+    wineserver -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+  fi
 }
