@@ -4,7 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <unistd.h>
+#include <cstdint>
+#include <filesystem>
+#include <system_error>
 
 #include "fake_logger_bench.h"
 #include "logger/firmware_upgrade.h"
@@ -127,7 +129,9 @@ TEST(FirmwareUpgradeTest, AFileOfFourGibibytesAndAFewBytesIsNotAFewBytesLong) {
   UpgradeBench bench;
   const std::string path = bench.dir.File("huge.upg");
   WriteWholeFile(path, Image(1));
-  if (truncate(path.c_str(), (off_t{1} << 32) + 65) != 0) GTEST_SKIP() << "no sparse files here";
+  std::error_code error;
+  std::filesystem::resize_file(path, (std::uintmax_t{1} << 32) + 65, error);
+  if (error) GTEST_SKIP() << "no sparse files here";
   LanguageGuard english(kEnglish);
   EXPECT_EQ(bench.Run(path), -1);
   EXPECT_EQ(LogLines(bench.host.log).back(), "E Unproper firmware file length.");

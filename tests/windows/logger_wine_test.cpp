@@ -1,0 +1,307 @@
+// The logger operations of the Windows build against simulated loggers that
+// stravener-sim-service runs natively: information, downloads into raw and PLT files at
+// every speed limit, a repeated block, erase, configuration, restart and the firmware
+// upgrade, through the Win32 serial code on a COM port; and stravener.exe doing the same
+// from the command line. What the logger holds afterwards is asked from the service.
+
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "../logger/logger_test_host.h"
+#include "app/language.h"
+#include "logger/configure_logger.h"
+#include "logger/erase_track_memory.h"
+#include "logger/firmware_upgrade.h"
+#include "logger/logger_info.h"
+#include "logger/restart_logger.h"
+#include "logger/track_download.h"
+#include "platform/file.h"
+#include "sim_service_session.h"
+#include "support/language_guard.h"
+#include "support/log_lines.h"
+#include "support/temp_dir.h"
+#include "track/plt_writer.h"
+#include "wine_paths.h"
+
+using namespace stravener;
+using ::testing::ElementsAre;
+
+namespace {
+
+// A simulated logger from the service and the tool's connection to it, opened as a COM
+// port. Sleeps really pass: the logger needs its pauses.
+class RemoteLoggerBench {
+ public:
+  explicit RemoteLoggerBench(std::vector<std::string> options, uint32_t speedLimit = 115200,
+                             const std::vector<uint8_t>& track = {}) {
+    error_ = session.StartLogger(options, track);
+    host.clock.realSleeps = true;
+    connection.portNumber = session.ComNumber();
+    connection.speedLimit = 460800;
+    if (error_.empty() && OpenPort(connection, false) != 0) error_ = "COM" + std::to_string(session.ComNumber()) +
+                                                                     " does not open";
+    connection.speedLimit = speedLimit;
+  }
+  ~RemoteLoggerBench() { CloseHandleSilently(connection); }
+  RemoteLoggerBench(const RemoteLoggerBench&) = delete;
+  RemoteLoggerBench& operator=(const RemoteLoggerBench&) = delete;
+
+  // Empty when the logger runs and the port is open.
+  const std::string& Error() const { return error_; }
+
+  // Waits until the logger is in this mode ("command mode", "transfer mode", "boot loader"):
+  // it switches a moment after the sentence.
+  bool AwaitMode(const std::string& mode, int timeoutMs = 2000) {
+    for (int waited = 0; waited < timeoutMs; waited += 10) {
+      if (session.Mode() == mode) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return session.Mode() == mode;
+  }
+
+  SimServiceSession session;
+  TestHost host;
+  PortConnection connection{host.log};
+
+ private:
+  std::string error_;
+};
+
+// The PLT file the writer makes of these records, as the download should have made it.
+std::string ExpectedPlt(const std::string& path, const std::vector<uint8_t>& used, int layout) {
+  EventLog log;
+  File file;
+  EXPECT_EQ(file.Create(path), 0u);
+  const uint32_t points = static_cast<uint32_t>(used.size() / 16);
+  for (uint32_t i = 0; i < points; ++i) {
+    EXPECT_NE(WritePltPoint(log, file, i == 0 ? path : "", layout, used.data() + 16 * i, i == 0, true, points), -1);
+  }
+  file.Close();
+  return ReadTextFile(path);
+}
+
+std::vector<unsigned char> Unsigned(const std::vector<uint8_t>& bytes) {
+  return std::vector<unsigned char>(bytes.begin(), bytes.end());
+}
+
+size_t Count(const std::vector<std::string>& lines, const std::string& line) {
+  return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
+}
+
+}  // namespace
+
+TEST(WineLoggerTest, InformationReport) {
+  LanguageGuard english(kEnglish);
+  RemoteLoggerBench bench({"points=5000", "pace=0"});
+  ASSERT_EQ(bench.Error(), "");
+  EXPECT_EQ(ShowLoggerInfo(bench.connection, bench.host), OperationResult::Done);
+  ASSERT_EQ(bench.host.notices.size(), 1u);
+  EXPECT_EQ(bench.host.notices[0],
+            "Information about stravener:\r\n\r\nSerial number: 01-001234\r\nProduction date: 15.03.2006\r\n"
+            "Firmware version: 2.10\r\n\r\nMemory size: 524288 bytes\r\nUsed: 80000 bytes (15.3%)\r\n"
+            "Free: 444288 bytes (84.7%)");
+  EXPECT_THAT(LogLines(bench.host.log), ElementsAre("I Read info command sent."));
+  EXPECT_EQ(bench.session.ToolSpeed(), 4800u);
+}
+
+TEST(WineLoggerTest, RawDownloadsAtEverySpeedLimit) {
+  LanguageGuard english(kEnglish);
+  for (uint32_t limit : {460800u, 230400u, 115200u, 57600u, 38400u}) {
+    RemoteLoggerBench bench({"points=1500", "pace=0"}, limit);  // 24000 bytes
+    ASSERT_EQ(bench.Error(), "") << limit;
+    TempDir dir;
+    bench.host.saveAnswer = dir.File("track.bin");
+    EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Done) << limit;
+    const std::vector<uint8_t> used = bench.session.UsedMemory();
+    ASSERT_EQ(used.size(), 24000u);
+    EXPECT_EQ(ReadWholeFile(dir.File("track.bin")), Unsigned(used)) << limit;
+    const std::vector<std::string> lines = LogLines(bench.host.log);
+    EXPECT_EQ(Count(lines, "I Changing port speed to " + std::to_string(limit) + " bps."), 1u) << limit;
+    EXPECT_EQ(lines.back(), "I Changing port speed to 4800 bps.") << limit;
+    EXPECT_EQ(Count(lines, "I Repeating command."), 0u) << limit;
+    // Both sides are back at 4800 bit/s, the logger in command mode.
+    EXPECT_EQ(bench.connection.currentSpeed, 4800u);
+    EXPECT_TRUE(bench.AwaitMode("command mode")) << limit;
+    EXPECT_EQ(bench.session.ToolSpeed(), 4800u);
+  }
+}
+
+TEST(WineLoggerTest, PltDownloadsOfBothLayoutsMatchTheLoggersMemory) {
+  LanguageGuard english(kEnglish);
+  for (int layout : {1, 2}) {
+    RemoteLoggerBench bench({"points=700", "pace=0", "layout=" + std::to_string(layout)}, 230400);
+    ASSERT_EQ(bench.Error(), "") << layout;
+    TempDir dir;
+    bench.host.saveAnswer = dir.File("trip.plt");
+    EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Done) << layout;
+    const std::vector<uint8_t> used = bench.session.UsedMemory();
+    ASSERT_EQ(used.size(), 700u * 16);
+    // The track name comes from the file name, so the expected file has the same one.
+    TempDir other;
+    EXPECT_EQ(ReadTextFile(dir.File("trip.plt")), ExpectedPlt(other.File("trip.plt"), used, layout)) << layout;
+  }
+}
+
+TEST(WineLoggerTest, AFailedBlockIsRepeated) {
+  LanguageGuard english(kEnglish);
+  // Frame 1 is the information record; frame 3 the second block, which comes with a wrong
+  // checksum once.
+  RemoteLoggerBench bench({"points=1000", "pace=0", "fault=checksum@3"});
+  ASSERT_EQ(bench.Error(), "");
+  TempDir dir;
+  bench.host.saveAnswer = dir.File("track.bin");
+  EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Done);
+  EXPECT_EQ(ReadWholeFile(dir.File("track.bin")), Unsigned(bench.session.UsedMemory()));
+  const std::vector<std::string> lines = LogLines(bench.host.log);
+  EXPECT_EQ(Count(lines, "E Checksum error."), 1u);
+  EXPECT_EQ(Count(lines, "I Repeating command."), 1u);
+  // The information record, every block, and the second block once more.
+  uint32_t blocks = 0;
+  for (uint32_t remaining = 16000; remaining > 0; ++blocks) remaining -= TrackBlockSize(115200, 256, remaining);
+  EXPECT_GE(blocks, 2u);
+  EXPECT_EQ(bench.session.FramesAnswered(), 1u + blocks + 1u);
+}
+
+TEST(WineLoggerTest, ConfigurationEraseAndRestart) {
+  LanguageGuard english(kEnglish);
+  RemoteLoggerBench bench({"points=100", "pace=0", "skip=5"});
+  ASSERT_EQ(bench.Error(), "");
+
+  bench.host.user = [](ConfigurationDialog&, DialogControls& controls) {
+    controls.field = "9";
+    return true;
+  };
+  EXPECT_EQ(ConfigureLogger(bench.connection, bench.host), OperationResult::Done);
+  EXPECT_EQ(bench.host.dialogOpenedWith.field, "5");
+  EXPECT_EQ(bench.session.SkipSetting(), 9);
+  bench.host.user = [](ConfigurationDialog& dialog, DialogControls& controls) {
+    controls.boxChecked = false;
+    dialog.OnSkipClicked();
+    return true;
+  };
+  EXPECT_EQ(ConfigureLogger(bench.connection, bench.host), OperationResult::Done);
+  EXPECT_EQ(bench.session.SkipSetting(), 0);
+
+  ASSERT_EQ(bench.session.UsedMemory().size(), 1600u);
+  EXPECT_EQ(EraseTrackMemory(bench.connection, bench.host), OperationResult::Done);
+  EXPECT_TRUE(bench.session.UsedMemory().empty());
+
+  EXPECT_EQ(RestartLogger(bench.connection, bench.host), OperationResult::Done);
+  EXPECT_EQ(bench.connection.openFlag, 0);
+  EXPECT_THAT(LogLines(bench.host.log),
+              ElementsAre("I Read info command sent.", "I Save configuration command sent.",
+                          "I The configuration was saved.", "I Read info command sent.",
+                          "I Save configuration command sent.", "I The configuration was saved.",
+                          "I Track memory erase command sent.", "I Processor restart command sent.", "I Port closed.",
+                          "S -----"));
+}
+
+TEST(WineLoggerTest, FirmwareUpgradeLandsByteExact) {
+  LanguageGuard english(kEnglish);
+  RemoteLoggerBench bench({"points=10", "pace=0", "signature=02951E"});
+  ASSERT_EQ(bench.Error(), "");
+  TempDir dir;
+  std::vector<unsigned char> image(300);
+  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<unsigned char>((i * 131 + 7) >> 3);
+  WriteWholeFile(dir.File("firmware.upg"), image);
+  EXPECT_EQ(UpgradeFirmware(bench.connection, bench.host, dir.File("firmware.upg"), true), 0);
+  EXPECT_THAT(LogLines(bench.host.log), ::testing::Contains("I Programming memory (300 bytes)."));
+  EXPECT_EQ(LogLines(bench.host.log).back(), "S -----");
+  EXPECT_EQ(bench.connection.openFlag, 0);
+  // Three pages of 128 bytes, the last one padded with 0xFF; then the boot loader's 'r'
+  // restarted the logger.
+  image.resize(384, 0xFF);
+  EXPECT_EQ(Unsigned(bench.session.ProgrammedImage()), image);
+  EXPECT_TRUE(bench.AwaitMode("command mode"));
+}
+
+namespace {
+
+// Runs stravener.exe with these arguments, its output into files; the exit status.
+struct ProgramRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+  std::string failure;  // why the program could not be run
+};
+
+ProgramRun RunStravener(const std::vector<std::string>& args, const TempDir& dir) {
+  ProgramRun run;
+  std::string commandLine = "\"" + WindowsPath(STRAVENER_EXE) + "\"";
+  for (const std::string& arg : args) commandLine += " \"" + arg + "\"";
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  static int runs = 0;
+  ++runs;
+  const std::string outPath = dir.File("stdout-" + std::to_string(runs) + ".txt");
+  const std::string errPath = dir.File("stderr-" + std::to_string(runs) + ".txt");
+  HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+  HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+  if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE) {
+    run.failure = "cannot create the output files: " + std::to_string(GetLastError());
+    return run;
+  }
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = INVALID_HANDLE_VALUE;
+  startup.hStdOutput = out;
+  startup.hStdError = err;
+  PROCESS_INFORMATION process{};
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.Path().string().c_str(),
+                     &startup, &process)) {
+    if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) {
+      DWORD code = 0;
+      GetExitCodeProcess(process.hProcess, &code);
+      run.status = static_cast<int>(code);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  } else {
+    run.failure = "cannot start " + commandLine + ": " + std::to_string(GetLastError());
+  }
+  CloseHandle(out);
+  CloseHandle(err);
+  run.out = ReadTextFile(outPath);
+  run.err = ReadTextFile(errPath);
+  return run;
+}
+
+}  // namespace
+
+TEST(WineLoggerTest, TheCommandLineProgramReadsConfiguresAndErases) {
+  SimServiceSession logger;
+  ASSERT_EQ(logger.StartLogger({"points=2000", "pace=0"}), "");
+  const std::string port = "COM" + std::to_string(logger.ComNumber());
+  TempDir dir;
+
+  ProgramRun run = RunStravener({"info", "--port", port, "--lang", "en"}, dir);
+  EXPECT_EQ(run.status, 0) << run.err << run.failure;
+  EXPECT_THAT(run.out, ::testing::HasSubstr("Used: 32000 bytes"));
+
+  run = RunStravener({"read-track", "--port", port, "--max-speed", "460800", "-o", "trip.bin", "--lang", "en"}, dir);
+  EXPECT_EQ(run.status, 0) << run.err << run.failure;
+  EXPECT_EQ(ReadWholeFile(dir.File("trip.bin")), Unsigned(logger.UsedMemory()));
+
+  run = RunStravener({"config", "--port", port, "--skip", "7", "--lang", "pl"}, dir);
+  EXPECT_EQ(run.status, 0) << run.err << run.failure;
+  EXPECT_EQ(logger.SkipSetting(), 7);
+
+  run = RunStravener({"erase", "--port", port, "--yes", "--lang", "en"}, dir);
+  EXPECT_EQ(run.status, 0) << run.err << run.failure;
+  EXPECT_TRUE(logger.UsedMemory().empty());
+
+  // A port that is not there: the system's code, and the failure status.
+  run = RunStravener({"info", "--port", "COM199", "--lang", "en"}, dir);
+  EXPECT_EQ(run.status, 1) << run.failure;
+  EXPECT_THAT(run.err, ::testing::HasSubstr("Error 0x2 opening port COM199."));
+}
