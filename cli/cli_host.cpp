@@ -7,6 +7,8 @@
 
 #if defined(_WIN32)
 #include <io.h>
+
+#include "cli/windows_console.h"
 #define isatty _isatty
 #define fileno _fileno
 #else
@@ -14,6 +16,7 @@
 #endif
 
 #include "platform/file.h"
+#include "platform/utf8_path.h"
 
 namespace stravener::cli {
 
@@ -32,7 +35,12 @@ std::string TerminalText(const std::string& text) {
 
 }  // namespace
 
+#if defined(_WIN32)
+// A console shows the escapes only when it was told to (WindowsConsole).
+CliHost::CliHost() : stderrIsTerminal_(isatty(fileno(stderr)) != 0 && StderrTakesEscapes()) {
+#else
 CliHost::CliHost() : stderrIsTerminal_(isatty(fileno(stderr)) != 0) {
+#endif
   log_.SetListener([this](const LogEntry& entry, bool) { PrintLine(entry); });
 }
 
@@ -144,14 +152,15 @@ bool CliHost::RunConfigurationDialog(ConfigurationDialog& dialog) {
 
 std::string AbsolutePath(const std::string& path) {
   std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(path), error);
+  const std::filesystem::path absolute = std::filesystem::absolute(PathFromUtf8(path), error);
   if (error) return path;
-  return absolute.lexically_normal().string();
+  const std::string text = Utf8FromPath(absolute.lexically_normal());
+  return text.empty() ? path : text;
 }
 
 std::string WithDefaultExtension(const std::string& path, const std::string& extension) {
   if (extension.empty()) return path;
-  const std::filesystem::path p(path);
+  const std::filesystem::path p = PathFromUtf8(path);
   if (p.has_extension() && p.extension() != ".") return path;
   if (!path.empty() && path.back() == '.') return path + extension;
   return path + "." + extension;

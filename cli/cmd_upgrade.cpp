@@ -9,6 +9,7 @@
 #include "cli/command.h"
 #include "cli/port_session.h"
 #include "logger/firmware_upgrade.h"
+#include "platform/utf8_path.h"
 
 namespace stravener::cli {
 namespace {
@@ -20,7 +21,7 @@ int RunUpgrade(Invocation& invocation) {
   // As the file dialog does: only an existing file can be chosen. The logger is not handed
   // over to its boot loader for a file that is not there.
   std::error_code error;
-  if (!std::filesystem::is_regular_file(std::filesystem::path(file), error)) {
+  if (!std::filesystem::is_regular_file(PathFromUtf8(file), error)) {
     const std::string message = FORMAT_PAIR("stravener upgrade: %s: nie ma takiego pliku", 
                                             "stravener upgrade: %s: no such file", file.c_str());
     std::fprintf(stderr, "%s\n", message.c_str());

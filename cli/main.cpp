@@ -10,6 +10,9 @@
 #include "app/settings_store.h"
 #include "cli/cli_host.h"
 #include "cli/command.h"
+#if defined(_WIN32)
+#include "cli/windows_console.h"
+#endif
 
 namespace stravener::cli {
 namespace {
@@ -214,4 +217,16 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace stravener::cli
 
+#if defined(_WIN32)
+int main() {
+  stravener::cli::WindowsConsole console;
+  std::vector<std::string> arguments = stravener::cli::Utf8Arguments();
+  if (arguments.empty()) arguments.push_back("stravener");
+  std::vector<char*> pointers;
+  for (std::string& argument : arguments) pointers.push_back(argument.data());
+  pointers.push_back(nullptr);
+  return stravener::cli::Run(static_cast<int>(arguments.size()), pointers.data());
+}
+#else
 int main(int argc, char** argv) { return stravener::cli::Run(argc, argv); }
+#endif

@@ -13,6 +13,7 @@
 #include "logger/stopwatch.h"
 #include "platform/file.h"
 #include "platform/system_error.h"
+#include "platform/utf8_path.h"
 #include "track/plt_writer.h"
 #include "track/track_record.h"
 
@@ -27,7 +28,7 @@ constexpr uint32_t kFailurePauseMs = 1000;
 constexpr uint32_t kBlockDivisor = 40;
 
 bool IsPltName(const std::string& path) {
-  std::string extension = std::filesystem::path(path).extension().string();
+  std::string extension = Utf8FromPath(PathFromUtf8(path).extension());
   for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return extension == ".plt";
 }

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "platform/file.h"
@@ -8,7 +9,30 @@
 namespace stravener {
 
 namespace {
+
 HANDLE AsHandle(void* h) { return static_cast<HANDLE>(h); }
+
+// Paths come as UTF-8 (see platform/utf8_path.h); the system takes them as wide text, so
+// "C:\Users\Łukasz\ślad.plt" is the file of that name whatever the 8-bit code page is.
+// A text that is no UTF-8 is handed over as it is, in the 8-bit code page.
+bool WidePath(const std::string& path, std::wstring& wide) {
+  const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), static_cast<int>(path.size()),
+                                         nullptr, 0);
+  if (length <= 0 && !path.empty()) return false;
+  wide.assign(static_cast<size_t>(length), L'\0');
+  if (length > 0) {
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), static_cast<int>(path.size()), wide.data(),
+                        length);
+  }
+  return true;
+}
+
+HANDLE OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
+  std::wstring wide;
+  if (WidePath(path, wide)) return CreateFileW(wide.c_str(), access, share, nullptr, disposition, flags, nullptr);
+  return CreateFileA(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
+}
+
 }  // namespace
 
 File::~File() { Close(); }
@@ -27,8 +51,7 @@ bool File::IsOpen() const { return handle_ != nullptr; }
 
 uint32_t File::OpenForReading(const std::string& path) {
   Close();
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  HANDLE h = OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
   if (h == INVALID_HANDLE_VALUE) return GetLastError();
   handle_ = h;
   return 0;
@@ -36,8 +59,7 @@ uint32_t File::OpenForReading(const std::string& path) {
 
 uint32_t File::Create(const std::string& path) {
   Close();
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN,
-                         nullptr);
+  HANDLE h = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN);
   if (h == INVALID_HANDLE_VALUE) return GetLastError();
   handle_ = h;
   return 0;
@@ -89,6 +111,10 @@ uint32_t File::Close() {
   return 0;
 }
 
-bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool PathExists(const std::string& path) {
+  std::wstring wide;
+  if (WidePath(path, wide)) return GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 }  // namespace stravener

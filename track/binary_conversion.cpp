@@ -10,6 +10,7 @@
 #include "app/language.h"
 #include "platform/clock.h"
 #include "platform/file.h"
+#include "platform/utf8_path.h"
 #include "track/plt_writer.h"
 #include "track/track_record.h"
 
@@ -26,7 +27,7 @@ constexpr uint32_t kProgressStep = 4096;
 // Whether both paths name one existing file (through links, another spelling of the path).
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code error;
-  const bool same = std::filesystem::equivalent(std::filesystem::path(a), std::filesystem::path(b), error);
+  const bool same = std::filesystem::equivalent(PathFromUtf8(a), PathFromUtf8(b), error);
   return !error && same;
 }
 

@@ -13,6 +13,7 @@
 #include "app/language.h"
 #include "platform/file.h"
 #include "platform/system_error.h"
+#include "platform/utf8_path.h"
 #include "support/language_guard.h"
 #include "support/temp_dir.h"
 #include "track/binary_conversion.h"
@@ -131,4 +132,49 @@ TEST(WindowsFileTest, ConversionReportsTheCodesOfItsFiles) {
     EXPECT_TRUE(ConvertBinaryTrackFile(host, input));
     EXPECT_EQ(host.Lines().back(), "OK, zapisano 1 punktów.");
   }
+}
+
+TEST(WindowsFileTest, PolishLettersInPathsNameTheFilesTheySay) {
+  // Paths are UTF-8 in the program; the files must bear the same letters for the system,
+  // whatever its 8-bit code page.
+  TempDir dir;
+  const std::string folder = Utf8FromPath(dir.Path() / PathFromUtf8("Łódź"));
+  ASSERT_TRUE(std::filesystem::create_directory(PathFromUtf8(folder)));
+  ASSERT_TRUE(std::filesystem::exists(dir.Path() / L"\u0141\u00f3d\u017a"));  // Łódź
+  const std::string path = folder + "\\ślad żółw.bin";
+  {
+    File out;
+    ASSERT_EQ(out.Create(path), 0u);
+    size_t written = 0;
+    ASSERT_EQ(out.Write(kWorkedLayout2.data(), kWorkedLayout2.size(), written), 0u);
+  }
+  EXPECT_NE(GetFileAttributesW((dir.Path() / L"\u0141\u00f3d\u017a" / L"\u015blad \u017c\u00f3\u0142w.bin").c_str()),
+            INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(PathExists(path));
+  EXPECT_FALSE(PathExists(folder + "\\slad zolw.bin"));
+  File in;
+  ASSERT_EQ(in.OpenForReading(path), 0u);
+  uint64_t size = 0;
+  EXPECT_EQ(in.Size(size), 0u);
+  EXPECT_EQ(size, 16u);
+  in.Close();
+
+  // The conversion finds its files by those names, and knows its input under them.
+  LanguageGuard polish(kPolish);
+  RecordingHost host;
+  host.saveAnswer = folder + "\\ślad.plt";
+  EXPECT_TRUE(ConvertBinaryTrackFile(host, path)) << ::testing::PrintToString(host.Lines());
+  EXPECT_TRUE(std::filesystem::exists(dir.Path() / L"\u0141\u00f3d\u017a" / L"\u015blad.plt"));
+  EXPECT_EQ(host.Lines()[1], path);
+  RecordingHost same;
+  same.saveAnswer = folder + "\\.\\ślad żółw.bin";
+  EXPECT_FALSE(ConvertBinaryTrackFile(same, path));
+  EXPECT_EQ(same.Lines().back(), "Plik śladu nie może zastąpić konwertowanego pliku binarnego.");
+  // The input is whole.
+  ASSERT_EQ(in.OpenForReading(path), 0u);
+  std::vector<uint8_t> back(32);
+  size_t got = 0;
+  ASSERT_EQ(in.Read(back.data(), back.size(), got), 0u);
+  back.resize(got);
+  EXPECT_EQ(back, std::vector<uint8_t>(kWorkedLayout2.begin(), kWorkedLayout2.end()));
 }

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "logger/restart_logger.h"
 #include "logger/track_download.h"
 #include "platform/file.h"
+#include "platform/utf8_path.h"
 #include "sim_service_session.h"
 #include "support/language_guard.h"
 #include "support/log_lines.h"
@@ -233,6 +235,14 @@ struct ProgramRun {
   std::string failure;  // why the program could not be run
 };
 
+std::wstring Wide(const std::string& utf8) {
+  const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(size > 0 ? size - 1 : 0), L'\0');
+  if (size > 1) MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), size);
+  return wide;
+}
+
+// Arguments are UTF-8 and go through the wide command line, as a shell passes them.
 ProgramRun RunStravener(const std::vector<std::string>& args, const TempDir& dir) {
   ProgramRun run;
   std::string commandLine = "\"" + WindowsPath(STRAVENER_EXE) + "\"";
@@ -248,16 +258,15 @@ ProgramRun RunStravener(const std::vector<std::string>& args, const TempDir& dir
     run.failure = "cannot create the output files: " + std::to_string(GetLastError());
     return run;
   }
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = INVALID_HANDLE_VALUE;
   startup.hStdOutput = out;
   startup.hStdError = err;
   PROCESS_INFORMATION process{};
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
-  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.Path().string().c_str(),
+  std::wstring line = Wide(commandLine);
+  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.Path().wstring().c_str(),
                      &startup, &process)) {
     if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) {
       DWORD code = 0;
@@ -304,4 +313,29 @@ TEST(WineLoggerTest, TheCommandLineProgramReadsConfiguresAndErases) {
   run = RunStravener({"info", "--port", "COM199", "--lang", "en"}, dir);
   EXPECT_EQ(run.status, 1) << run.failure;
   EXPECT_THAT(run.err, ::testing::HasSubstr("Error 0x2 opening port COM199."));
+}
+
+TEST(WineCommandLineTest, PolishLettersInFileNamesAndMessages) {
+  TempDir dir;
+  const std::string folder = Utf8FromPath(dir.Path() / PathFromUtf8("Łódź"));
+  ASSERT_TRUE(std::filesystem::create_directory(PathFromUtf8(folder)));
+  const std::string input = folder + "\\ślad.bin";
+  {
+    File file;
+    ASSERT_EQ(file.Create(input), 0u);
+    std::vector<uint8_t> track(32, 0);
+    track[5] = 1;  // two records 1 and 3 s after the GPS epoch, at 0 degrees north and east
+    track[16 + 5] = 3;
+    size_t written = 0;
+    ASSERT_EQ(file.Write(track.data(), track.size(), written), 0u);
+  }
+  const std::string output = folder + "\\żółw.plt";
+  ProgramRun run = RunStravener({"convert", input, "-o", output, "--lang", "pl"}, dir);
+  EXPECT_EQ(run.status, 0) << run.err << run.failure;
+  EXPECT_TRUE(PathExists(output));
+  // The log names the files with their letters, in UTF-8, and the texts are the Polish ones.
+  EXPECT_THAT(run.err, ::testing::HasSubstr("Konwersja pliku"));
+  EXPECT_THAT(run.err, ::testing::HasSubstr(input));
+  EXPECT_THAT(run.err, ::testing::HasSubstr("--> " + output));
+  EXPECT_THAT(run.err, ::testing::HasSubstr("OK, zapisano 2 punktów."));
 }
