@@ -63,6 +63,17 @@ bool SimServiceSession::Connect() {
   return true;
 }
 
+bool SimServiceSession::Fill() {
+  char chunk[65536];
+  const int n = recv(AsSocket(socket_), chunk, sizeof chunk, 0);
+  if (n <= 0) {
+    lastError_ = "the service closed the session";
+    return false;
+  }
+  buffer_.append(chunk, static_cast<size_t>(n));
+  return true;
+}
+
 bool SimServiceSession::ReadLine(std::string& line) {
   for (;;) {
     if (const size_t end = buffer_.find('\n'); end != std::string::npos) {
@@ -70,25 +81,13 @@ bool SimServiceSession::ReadLine(std::string& line) {
       buffer_.erase(0, end + 1);
       return true;
     }
-    char chunk[65536];
-    const int n = recv(AsSocket(socket_), chunk, sizeof chunk, 0);
-    if (n <= 0) {
-      lastError_ = "the service closed the session";
-      return false;
-    }
-    buffer_.append(chunk, static_cast<size_t>(n));
+    if (!Fill()) return false;
   }
 }
 
 bool SimServiceSession::ReadExactly(size_t count, std::vector<uint8_t>& bytes) {
   while (buffer_.size() < count) {
-    char chunk[65536];
-    const int n = recv(AsSocket(socket_), chunk, sizeof chunk, 0);
-    if (n <= 0) {
-      lastError_ = "the service closed the session";
-      return false;
-    }
-    buffer_.append(chunk, static_cast<size_t>(n));
+    if (!Fill()) return false;
   }
   bytes.assign(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(count));
   buffer_.erase(0, count);

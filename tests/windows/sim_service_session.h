@@ -51,6 +51,8 @@ class SimServiceSession {
   bool Request(const std::string& line, std::string& answer, const std::vector<uint8_t>& bytes = {});
   std::vector<uint8_t> RequestBytes(const std::string& line);
   uint32_t RequestNumber(const std::string& line);
+  // Receives what the service has sent into the buffer.
+  bool Fill();
   bool ReadLine(std::string& line);
   bool ReadExactly(size_t count, std::vector<uint8_t>& bytes);
   std::string StartWith(const std::string& request, const std::vector<uint8_t>& track);
