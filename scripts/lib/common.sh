@@ -64,6 +64,9 @@ configure_and_build() {
 
 # start_wine_prefix: makes a throwaway Wine prefix in $WINEPREFIX (exported), boots it and
 # starts a persistent wineserver, so the test programs do not each wait for a new one.
+# The server's own output is dropped: a pseudo-terminal it opens as a COM port becomes its
+# controlling terminal, and at every hang-up (each simulated logger's end) it lists all its
+# objects, some megabytes.
 # stop_wine_prefix (also safe when nothing was started) ends the server and removes it.
 start_wine_prefix() {
   export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
@@ -72,7 +75,7 @@ start_wine_prefix() {
   say "booting a Wine prefix in $WINEPREFIX"
   wineboot --init >/dev/null 2>&1
   wineserver -w
-  wineserver -p
+  wineserver -p >/dev/null 2>&1
   # Wine's own background processes start with the first program and stay with the
   # server; started here, they hold no output pipe of a test that ctest waits on.
   wine cmd /c exit </dev/null >/dev/null 2>&1
