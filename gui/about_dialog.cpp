@@ -11,6 +11,7 @@
 #include "gui/control_ids.h"
 #include "gui/dialog_units.h"
 #include "gui/pictures.h"
+#include "platform/program_version.h"
 
 namespace stravener::gui {
 
@@ -51,7 +52,7 @@ AboutDialog::AboutDialog(QWidget* parent, const std::string& buildDate, const st
 
   AddLabel(this, QStringLiteral("Stravener Tool"), du.Rect(40, 7, 55, 8));
   AddLabel(this, Text("Wersja", "Version"), du.Rect(40, 17, polish ? 23 : 24, 8));
-  AddLabel(this, QString::fromStdString(VersionText()), du.Rect(82, 17, 98, 8), kIdVersionText);
+  AddLabel(this, QString::fromStdString(ProgramVersionText()), du.Rect(82, 17, 98, 8), kIdVersionText);
   AddLabel(this, Text("Kompilacja", "Compiled"), du.Rect(40, 27, polish ? 35 : 30, 8));
   AddLabel(this, QString::fromStdString(BuildText(buildDate, buildTime, Language)), du.Rect(82, 27, 98, 8),
            kIdBuildText);

@@ -38,9 +38,4 @@ std::string BuildText(const std::string& date, const std::string& time, int lang
   return FormatText("%s.%02d.%s, %s", day.c_str(), month, year.c_str(), time.c_str());
 }
 
-std::string VersionText() {
-  return FormatText("%d.%d.%d.%d", STRAVENER_VERSION_MAJOR, STRAVENER_VERSION_MINOR, STRAVENER_VERSION_PATCH,
-                    STRAVENER_VERSION_TWEAK);
-}
-
 }  // namespace stravener::gui

@@ -9,7 +9,4 @@ namespace stravener::gui {
 // ("01:08:41"): "5/1/2006, 01:08:41" in English, "1.05.2006, 01:08:41" in Polish.
 std::string BuildText(const std::string& date, const std::string& time, int language);
 
-// The version text, "1.8.0.0", from the build's own version.
-std::string VersionText();
-
 }  // namespace stravener::gui

@@ -6,6 +6,7 @@
 #include "gui/dropped_file.h"
 #include "gui/file_filter.h"
 #include "gui/tool_application.h"
+#include "platform/program_version.h"
 
 using namespace stravener;
 using namespace stravener::gui;
@@ -27,7 +28,7 @@ TEST(BuildTextTest, AnUnknownMonthCountsAsJanuaryAndShortTextsDoNotCrash) {
   EXPECT_EQ(BuildText("Mar", "", kPolish), ".03., ");
 }
 
-TEST(BuildTextTest, VersionComesFromTheBuild) { EXPECT_EQ(VersionText(), "1.8.0.0"); }
+TEST(BuildTextTest, VersionComesFromTheBuild) { EXPECT_EQ(ProgramVersionText(), "1.8.0.0"); }
 
 TEST(StartupLanguageTest, StoredValuesOutsidePolishAndEnglishStartInEnglish) {
   EXPECT_EQ(StartupLanguage(0), kPolish);
