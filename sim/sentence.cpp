@@ -96,11 +96,12 @@ SentenceAssembler::Result SentenceAssembler::Add(uint8_t byte) {
     return result;
   }
   partial_.push_back(c);
-  if (c == '\n') {
-    result.sentence = std::move(partial_);
-    partial_.clear();
-  } else if (partial_.size() > kMaxSentence) {
+  // A line feed ends a sentence only within the longest length a sentence can have.
+  if (partial_.size() > kMaxSentence) {
     result.noise = std::move(partial_);
+    partial_.clear();
+  } else if (c == '\n') {
+    result.sentence = std::move(partial_);
     partial_.clear();
   }
   return result;

@@ -47,6 +47,8 @@ TEST_PACKAGES=(gpsbabel locales)
 # What the Windows build and its tests under Wine need (googletest brings the sources that
 # are built with the cross compiler).
 WINDOWS_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix wine wine64 locales)
+# Only for scripts/fuzz: clang with libFuzzer and its sanitizer runtimes.
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 # configure_build BUILD_DIR [CMAKE_ARGS...]: configures a build folder that is not yet.
 configure_build() {

@@ -1,0 +1,65 @@
+// The offline conversion of a binary track file of any content.
+//
+// Input: flags (bit 0 Polish), then the whole file.
+//
+// Promises checked: the conversion reports success exactly when every whole record of the
+// file is a valid layout-2 point, and then with the number of records and a PLT file of
+// one line per record (no file content at all for a file without a whole record); a
+// refused file ends with an Error line and leaves the header and the lines before the
+// refused record.
+
+#include "fuzz/fuzz_input.h"
+#include "fuzz/fuzz_support.h"
+#include "track/binary_conversion.h"
+#include "track/track_record.h"
+
+using namespace stravener;
+using namespace stravener::fuzz;
+
+namespace {
+
+size_t CountLines(const std::vector<uint8_t>& bytes) {
+  size_t lines = 0;
+  for (size_t i = 0; i + 1 < bytes.size(); ++i) lines += bytes[i] == '\r' && bytes[i + 1] == '\n';
+  return lines;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzInput in(data, size);
+  Language = (in.Byte() & 1) != 0 ? kPolish : kEnglish;
+  const std::vector<uint8_t> content = in.Rest();
+
+  const std::string input = FuzzFile("track.bin");
+  const std::string output = FuzzFile("track.plt");
+  WriteFileBytes(input, content);
+  std::error_code ignored;
+  std::filesystem::remove(output, ignored);
+
+  // What the conversion should find: the records up to the first invalid one.
+  const size_t records = content.size() / 16;
+  size_t validBefore = 0;
+  while (validBefore < records && IsValidTrackPoint(DecodeTrackRecord(content.data() + 16 * validBefore, 2))) {
+    ++validBefore;
+  }
+  const bool allValid = validBefore == records;
+
+  FuzzHost host;
+  host.saveAnswer = output;
+  const bool converted = ConvertBinaryTrackFile(host, input);
+  const std::vector<uint8_t> plt = ReadFileBytes(output);
+
+  FUZZ_CHECK(converted == allValid, "success differs from the records' validity");
+  if (converted) {
+    const std::string success = FormatText(PickTextOrEmpty("OK, zapisano %u punktów.", "OK, %u points written."),
+                                           static_cast<unsigned>(records));
+    FUZZ_CHECK(host.LastLine() == success, "last line " + host.LastLine());
+    FUZZ_CHECK(!host.HasError(), "success with an Error line");
+    FUZZ_CHECK(CountLines(plt) == (records == 0 ? 0 : 6 + records), "PLT lines of a converted file");
+  } else {
+    FUZZ_CHECK(host.log.Entries().back().kind == LogKind::Error, "a refusal that does not end in an Error line");
+    FUZZ_CHECK(CountLines(plt) == 6 + validBefore, "PLT lines of a refused file");
+  }
+  return 0;
+}

@@ -1,0 +1,118 @@
+// The Information, Erase track, Configuration and Restart commands against answers that
+// come from the input, and the information report of any record.
+//
+// Input: the command (0 Information, 1 Erase track, 2 Configuration, 3 Restart, by the
+// low two bits), flags (bit 0 Polish; bit 1 each answer is framed by the logger with a
+// right CRC, else taken verbatim; bit 2 Cancel in the dialog; bit 3 the user clicks the
+// check box; bit 4 the erase question is declined), the serial call that fails (word, 0
+// for none), a chunk the user types into the dialog's number field, then one chunk per
+// sentence that the logger answers.
+//
+// Promises checked: every sentence sent is one the logger knows, in its exact form (the
+// skip count of the configuration sentence within 0..255); a command reported as done got
+// the answer that means success; a failed command left an Error line; a declined
+// question sends nothing; the report never fails for any record in either language.
+
+#include "fuzz/fuzz_input.h"
+#include "fuzz/fuzz_support.h"
+#include "logger/configure_logger.h"
+#include "logger/erase_track_memory.h"
+#include "logger/logger_info.h"
+#include "logger/restart_logger.h"
+#include "sim/answer_frame.h"
+#include "sim/sentence.h"
+
+using namespace stravener;
+using namespace stravener::fuzz;
+
+namespace {
+
+// Whether the bytes on the line began with the right one-byte frame of `value`.
+bool StartsWithFrameOf(const std::vector<uint8_t>& bytes, uint8_t value) {
+  const std::vector<uint8_t> frame = sim::BuildFrame(&value, 1, sim::FrameCheck::Crc);
+  return bytes.size() >= frame.size() && std::equal(frame.begin(), frame.end(), bytes.begin());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzInput in(data, size);
+  const int command = in.Byte() & 3;
+  const uint8_t flags = in.Byte();
+  Language = (flags & 1) != 0 ? kPolish : kEnglish;
+  const bool framed = (flags & 2) != 0;
+  const uint16_t failAt = in.Word();
+  const std::vector<uint8_t> typed = in.Chunk();
+  std::vector<std::vector<uint8_t>> answers;
+  while (!in.Empty() && answers.size() < 4) answers.push_back(in.Chunk());
+
+  FuzzSerialLine line;
+  size_t nextAnswer = 0;
+  std::vector<uint8_t> lastAnswer;  // the bytes of the last answer, as they went on the line
+  std::vector<sim::Sentence> sentences;
+  line.respond = [&](const uint8_t* bytes, size_t count) {
+    const std::string text(reinterpret_cast<const char*>(bytes), count);
+    const sim::Sentence sentence = sim::ParseSentence(text);
+    FUZZ_CHECK(sentence.kind != sim::SentenceKind::Unknown && sentence.wellFormed, "the tool sent: " + text);
+    if (sentence.kind == sim::SentenceKind::Attention) return;
+    sentences.push_back(sentence);
+    const bool answered = sentence.kind == sim::SentenceKind::Information ||
+                          sentence.kind == sim::SentenceKind::Erase ||
+                          sentence.kind == sim::SentenceKind::Configuration;
+    if (!answered || nextAnswer >= answers.size()) return;
+    const std::vector<uint8_t>& answer = answers[nextAnswer++];
+    lastAnswer = framed ? sim::BuildFrame(answer.data(), answer.size(), sim::FrameCheck::Crc) : answer;
+    line.input.insert(line.input.end(), lastAnswer.begin(), lastAnswer.end());
+  };
+
+  FuzzHost host;
+  host.answerOk = (flags & 0x10) == 0;
+  host.cancelDialog = (flags & 4) != 0;
+  host.toggleBox = (flags & 8) != 0;
+  host.typed = std::string(typed.begin(), typed.end());
+  PortConnection connection(host.log, line.Opener());
+  if (OpenPort(connection, true) != 0) return 0;
+  line.failAt = failAt == 0 ? 0 : line.calls + failAt;
+
+  OperationResult result = OperationResult::Failed;
+  switch (command) {
+    case 0: result = ShowLoggerInfo(connection, host); break;
+    case 1: result = EraseTrackMemory(connection, host); break;
+    case 2: result = ConfigureLogger(connection, host); break;
+    default: result = RestartLogger(connection, host); break;
+  }
+
+  switch (result) {
+    case OperationResult::Done:
+      if (command == 0) {
+        FUZZ_CHECK(host.notices.size() == 1, "information done without its report");
+      } else if (command == 1) {
+        FUZZ_CHECK(StartsWithFrameOf(lastAnswer, 1), "erase done without the answer 1");
+      } else if (command == 2) {
+        FUZZ_CHECK(StartsWithFrameOf(lastAnswer, 0), "configuration done without the answer 0");
+      } else {
+        FUZZ_CHECK(connection.openFlag == 0, "restart left the port open");
+      }
+      break;
+    case OperationResult::Cancelled:
+      FUZZ_CHECK(command == 1 || command == 2, "cancelled without a question");
+      if (command == 1) FUZZ_CHECK(sentences.empty(), "a declined erase sent a sentence");
+      if (command == 2) FUZZ_CHECK(sentences.size() <= 1, "a cancelled configuration sent more than the request");
+      break;
+    case OperationResult::Stopped: FUZZ_CHECK(false, "no command here stops with a notice"); break;
+    case OperationResult::Failed: FUZZ_CHECK(host.HasError(), "a failure without an Error line"); break;
+  }
+
+  // The report of the record that came, whatever it holds, in every language.
+  if (command == 0 && framed && !answers.empty()) {
+    LoggerInfo info;
+    std::copy_n(answers[0].begin(), std::min<size_t>(answers[0].size(), LoggerInfo::kSize), info.bytes.begin());
+    for (const int language : {kPolish, kEnglish, 7}) {
+      Language = language;
+      const std::string report = FormatLoggerInfoReport(info);
+      FUZZ_CHECK(language == 7 || !report.empty(), "empty report");
+      FUZZ_CHECK(info.FreeBytes() <= info.MemorySize(), "more free than memory");
+    }
+  }
+  return 0;
+}
