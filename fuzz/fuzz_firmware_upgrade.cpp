@@ -45,8 +45,19 @@ struct BootLoaderDouble {
   uint16_t address = 0;
   uint8_t addressHigh = 0;
 
+  // An answer of up to four bytes (held without allocating: the image is fed byte by byte).
+  struct Answer {
+    std::array<uint8_t, 4> bytes{};
+    size_t size = 0;
+    Answer() = default;
+    Answer(std::initializer_list<uint8_t> list) : size(list.size()) {
+      std::copy(list.begin(), list.end(), bytes.begin());
+    }
+    bool empty() const { return size == 0; }
+  };
+
   // The answer to one byte from the tool.
-  std::vector<uint8_t> Feed(uint8_t byte) {
+  Answer Feed(uint8_t byte) {
     lastByte = byte;
     const size_t slot = static_cast<size_t>(address % profile.wordsPerPage) * 2;
     switch (expect) {
@@ -62,7 +73,7 @@ struct BootLoaderDouble {
         break;
       case Expect::Command:
         switch (byte) {
-          case 's': return {signature.begin(), signature.end()};
+          case 's': return {signature[0], signature[1], signature[2]};
           case 'e':
             erased = true;
             std::fill(memory.begin(), memory.end(), 0xFF);
@@ -125,9 +136,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       return;
     }
     FUZZ_CHECK(count == 1, "the boot loader gets one byte a write");
-    std::vector<uint8_t> answer = bootLoader.Feed(bytes[0]);
-    if (answer.empty()) return;
+    const BootLoaderDouble::Answer reply = bootLoader.Feed(bytes[0]);
+    if (reply.empty()) return;
     const uint8_t action = nextAction < actions.size() ? actions[nextAction++] & 7 : 0;
+    if (action < 4 && heldBack.empty()) {
+      line.input.insert(line.input.end(), reply.bytes.begin(), reply.bytes.begin() + reply.size);
+      return;
+    }
+    std::vector<uint8_t> answer(reply.bytes.begin(), reply.bytes.begin() + static_cast<std::ptrdiff_t>(reply.size));
     switch (action) {
       case 4: answer.clear(); break;
       case 5:
