@@ -46,6 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool allValid = validBefore == records;
 
   FuzzHost host;
+  const FuzzContextScope context([&host] { PrintLog(host.log); });
   host.saveAnswer = output;
   const bool converted = ConvertBinaryTrackFile(host, input);
   const std::vector<uint8_t> plt = ReadFileBytes(output);

@@ -163,6 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   };
 
   FuzzHost host;
+  const FuzzContextScope context([&host] { PrintLog(host.log); });
   PortConnection connection(host.log, line.Opener());
   if (OpenPort(connection, true) != 0) return 0;
   line.failAt = failAt == 0 ? 0 : line.calls + failAt;

@@ -66,6 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   };
 
   FuzzHost host;
+  const FuzzContextScope context([&host] { PrintLog(host.log); });
   host.answerOk = (flags & 0x10) == 0;
   host.cancelDialog = (flags & 4) != 0;
   host.toggleBox = (flags & 8) != 0;

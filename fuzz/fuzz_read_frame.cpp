@@ -30,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzSerialLine line;
   line.input.assign(wire.begin(), wire.end());
   EventLog log;
+  const FuzzContextScope context([&log] { PrintLog(log); });
   PortConnection connection(log, line.Opener());
   connection.handle = std::make_unique<FuzzSerialDevice>(line);
   connection.openFlag = 1;

@@ -25,15 +25,43 @@
 #include "logger/configuration_dialog.h"
 #include "platform/clock.h"
 
-// A broken promise is a finding: libFuzzer keeps the input that caused it.
-#define FUZZ_CHECK(condition, what)                                                          \
-  do {                                                                                       \
-    if (!(condition)) {                                                                      \
+// A broken promise is a finding: libFuzzer keeps the input that caused it. What the run
+// did (FuzzContext, for instance the event log) is printed first.
+#define FUZZ_CHECK(condition, what)                                                           \
+  do {                                                                                        \
+    if (!(condition)) {                                                                       \
       std::fprintf(stderr, "%s:%d: check failed: %s (%s)\n", __FILE__, __LINE__, #condition, \
-                   std::string(what).c_str());                                               \
-      std::abort();                                                                          \
-    }                                                                                        \
+                   std::string(what).c_str());                                                \
+      if (::stravener::fuzz::FuzzContext()) ::stravener::fuzz::FuzzContext()();               \
+      std::abort();                                                                           \
+    }                                                                                         \
   } while (0)
+
+namespace stravener::fuzz {
+
+// Prints what the current run did when a check fails; each target sets it for its run.
+inline std::function<void()>& FuzzContext() {
+  static std::function<void()> context;
+  return context;
+}
+
+// Sets FuzzContext for one run.
+class FuzzContextScope {
+ public:
+  explicit FuzzContextScope(std::function<void()> context) { FuzzContext() = std::move(context); }
+  ~FuzzContextScope() { FuzzContext() = nullptr; }
+  FuzzContextScope(const FuzzContextScope&) = delete;
+  FuzzContextScope& operator=(const FuzzContextScope&) = delete;
+};
+
+// Prints an event log, one line a line, for FuzzContext.
+inline void PrintLog(const EventLog& log) {
+  for (const LogEntry& entry : log.Entries()) {
+    std::fprintf(stderr, "  log %s: %s\n", entry.kind == LogKind::Error ? "E" : "I", entry.text.c_str());
+  }
+}
+
+}  // namespace stravener::fuzz
 
 namespace stravener::fuzz {
 

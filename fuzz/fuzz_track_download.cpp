@@ -131,6 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzSerialLine line;
   line.respond = [&](const uint8_t* bytes, size_t count) { logger.Answer(line, bytes, count); };
   FuzzHost host;
+  const FuzzContextScope context([&host] { PrintLog(host.log); });
   PortConnection connection(host.log, line.Opener());
   connection.speedLimit = limit;
   if (OpenPort(connection, true) != 0) return 0;

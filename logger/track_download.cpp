@@ -1,6 +1,9 @@
 #include "logger/track_download.h"
 
+#include <algorithm>
+#include <array>
 #include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -54,6 +57,8 @@ class Transfer {
   bool SwitchSpeed();
   void Loop();
   bool WritePending();
+  // Hands one record to the PLT writer: false when it refused it (it has reported why).
+  bool WriteRecord(const uint8_t* record);
   bool FinishFile();
   // Applies the retry rule after a failed request or frame: true to go on.
   bool Retry();
@@ -83,6 +88,9 @@ class Transfer {
   uint32_t pending_ = 0;
   int retryCount_ = 0;
   bool firstRecord_ = true;
+  // The first bytes of a record that the last block cut off, for the PLT output.
+  std::array<uint8_t, kTrackRecordSize> carry_{};
+  uint32_t carried_ = 0;
   bool finished_ = false;
   bool done_ = false;
   int32_t elapsedMs_ = 0;
@@ -189,17 +197,39 @@ bool Transfer::WritePending() {
     }
   } else {
     // Only whole records go to the writer: when the used memory ends inside a record, its
-    // bytes that the logger never sent are not handed over as if they were part of it.
-    static const std::string kNoPath;
-    for (uint32_t p = 0; p + kTrackRecordSize <= pending_; p += kTrackRecordSize) {
-      if (WritePltPoint(log_, output_, firstRecord_ ? path_ : kNoPath, layout_, buffer_.get() + p, firstRecord_, true,
-                        pointCount_) == -1) {
-        return false;
+    // bytes that the logger never sent are not handed over as if they were part of it. A
+    // block of pages whose size is not a multiple of the record size ends inside a record;
+    // its first bytes wait here for the rest, which starts the next block.
+    uint32_t p = 0;
+    if (carried_ > 0) {
+      const uint32_t take = std::min<uint32_t>(kTrackRecordSize - carried_, pending_);
+      std::memcpy(carry_.data() + carried_, buffer_.get(), take);
+      carried_ += take;
+      p = take;
+      if (carried_ == kTrackRecordSize) {
+        carried_ = 0;
+        if (!WriteRecord(carry_.data())) return false;
       }
-      firstRecord_ = false;
+    }
+    for (; p + kTrackRecordSize <= pending_; p += kTrackRecordSize) {
+      if (!WriteRecord(buffer_.get() + p)) return false;
+    }
+    if (p < pending_) {
+      carried_ = pending_ - p;
+      std::memcpy(carry_.data(), buffer_.get() + p, carried_);
     }
   }
   pending_ = 0;
+  return true;
+}
+
+bool Transfer::WriteRecord(const uint8_t* record) {
+  static const std::string kNoPath;
+  if (WritePltPoint(log_, output_, firstRecord_ ? path_ : kNoPath, layout_, record, firstRecord_, true,
+                    pointCount_) == -1) {
+    return false;
+  }
+  firstRecord_ = false;
   return true;
 }
 
