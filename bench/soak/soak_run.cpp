@@ -27,6 +27,8 @@ constexpr FaultKind kFrameFaults[] = {FaultKind::Checksum, FaultKind::Length,  F
                                       FaultKind::Silent,   FaultKind::Garbage, FaultKind::Vanish};
 constexpr uint32_t kSpeedLimits[] = {38400, 57600, 115200, 230400, 460800};
 constexpr uint16_t kPageSizes[] = {128, 256, 512};
+// The least time between the end of one command and the user's next.
+constexpr uint32_t kUsersPauseMs = 300;
 
 template <typename T, size_t N>
 T Pick(std::mt19937& random, const T (&values)[N]) {
@@ -131,8 +133,12 @@ class Run {
   }
 
   // The next command after the run: the information record, answered right, unless the
-  // logger spoils the answer itself with a fault still due (then it is asked again).
+  // logger spoils the answer itself with a fault still due (then it is asked again). It
+  // comes as the user's next click does, not within the moment the logger may still be
+  // sending the rest of an answer the tool gave up on: bytes that arrive after the
+  // command's purge would be read as the start of its answer.
   void CheckNextCommand(RunResult& result, int faultsLeft) {
+    stravener::Clock().Sleep(kUsersPauseMs);
     for (int attempt = 0; attempt <= faultsLeft; ++attempt) {
       const int firedBefore = Total(FaultsFired(logger_));
       LoggerInfo info;
@@ -140,6 +146,9 @@ class Run {
         if (info.bytes != logger_.InfoRecord()) Violation(result, "the next command got a wrong record");
         return;
       }
+      // The user tries again after a moment; the logger's own fault, if it was one, shows
+      // in its trace by then.
+      stravener::Clock().Sleep(kUsersPauseMs);
       if (Total(FaultsFired(logger_)) == firedBefore) {
         Violation(result, "the next command failed although the logger answered it right");
         return;
