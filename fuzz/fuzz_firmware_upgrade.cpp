@@ -2,13 +2,12 @@
 // whose answers the input may spoil.
 //
 // Input: flags (bit 0 Polish; bit 1 report; bits 2-3 the processor, an index into the
-// three profiles, 3 meaning that the signature answer is the next three input bytes while
-// the processor stays the first profile; bit 4 adds 65536 to the image length), [three
-// signature bytes], the image length (word), the serial call that fails (word, 0 for
-// none), a chunk of answer actions (one an answer of the boot loader, in order: 0-3 as
-// it is, 4 dropped, 5 spoiled (0x0A for an acknowledgement, the bytes reversed for a
-// signature), 6 followed by a stray byte 0x55, 7 held back until the next answer; when
-// they run out, every answer is right), and the rest, repeated, as the image's bytes.
+// three profiles, 3 meaning that the signature answer is the next three input bytes, a
+// processor of the profile they name or, naming none, of the first profile; bit 4 adds 65536 to the image length),
+// [three signature bytes], the image length (word), the serial call that fails (word, 0 for none), a chunk of answer
+// actions (one an answer of the boot loader, in order: 0-3 as it is, 4 dropped, 5 spoiled (0x0A for an acknowledgement,
+// the bytes reversed for a signature), 6 followed by a stray byte 0x55, 7 held back until the next answer; when they
+// run out, every answer is right), and the rest, repeated, as the image's bytes.
 //
 // Promises checked: an upgrade reported as done wrote exactly the image, padded with 0xFF
 // to whole pages, into a processor that really has the signature it identified, sent the
@@ -110,12 +109,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Language = (flags & 1) != 0 ? kPolish : kEnglish;
   const bool report = (flags & 2) != 0;
   const int processor = (flags >> 2) & 3;
-  const ProcessorProfile& profile = kProcessorProfiles[processor == 3 ? 0 : processor];
-  BootLoaderDouble bootLoader(profile);
-  bootLoader.signature = profile.signature;
+  // Three signature bytes of the input: a processor of the profile they name, if they name
+  // one; otherwise a processor of the first profile that answers with bytes of no profile.
+  std::array<uint8_t, 3> signature = kProcessorProfiles[processor == 3 ? 0 : processor].signature;
   if (processor == 3) {
-    for (uint8_t& b : bootLoader.signature) b = in.Byte();
+    for (uint8_t& b : signature) b = in.Byte();
   }
+  const std::optional<ProcessorProfile> named = FindProcessorProfile(signature.data());
+  const ProcessorProfile& profile =
+      named ? *std::find_if(std::begin(kProcessorProfiles), std::end(kProcessorProfiles),
+                            [&](const ProcessorProfile& p) { return p.signature == signature; })
+            : kProcessorProfiles[0];
+  BootLoaderDouble bootLoader(profile);
+  bootLoader.signature = signature;
   const uint32_t imageLength = in.Word() + ((flags & 0x10) != 0 ? 65536u : 0u);
   const uint16_t failAt = in.Word();
   const std::vector<uint8_t> actions = in.Chunk();
