@@ -149,6 +149,9 @@ class Run {
       // The user tries again after a moment; the logger's own fault, if it was one, shows
       // in its trace by then.
       stravener::Clock().Sleep(kUsersPauseMs);
+      // A fault still due may make the logger vanish during this very command: it failed
+      // with its message, and there is nothing left to ask.
+      if (logger_.Vanished()) return;
       if (Total(FaultsFired(logger_)) == firedBefore) {
         Violation(result, "the next command failed although the logger answered it right");
         return;
