@@ -15,7 +15,7 @@ namespace stravener {
 
 namespace {
 
-// One conversion specification: %[flags][width][.precision][length]conversion.
+// One conversion directive: %[flags][width][.precision][length]conversion.
 struct Spec {
   bool left = false;     // '-'
   bool plus = false;     // '+'
@@ -31,7 +31,7 @@ struct Spec {
 bool IsFlag(char c) { return c == '-' || c == '+' || c == ' ' || c == '#' || c == '0'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Reads a specification that begins after '%'; `p` is left after its conversion
+// Reads a directive that begins after '%'; `p` is left after its conversion
 // character. Widths and precisions given as '*' are taken from the arguments.
 bool ParseSpec(const char*& p, va_list& args, Spec& spec) {
   for (; IsFlag(*p); ++p) {
@@ -85,7 +85,7 @@ bool ParseSpec(const char*& p, va_list& args, Spec& spec) {
   return true;
 }
 
-// The specification again as text, with the '*' values written in, for the C library.
+// The directive again as text, with the '*' values written in, for the C library.
 std::string SpecText(const Spec& spec) {
   std::string text = "%";
   if (spec.left) text += '-';
@@ -260,7 +260,7 @@ std::string FormatLocaleFree(const char* format, va_list args) {
     Spec spec;
     const char* start = percent;
     if (!ParseSpec(p, ap, spec)) {
-      // A specification cut short or out of range is written as it stands.
+      // A directive cut short or out of range is written as it stands.
       out.append(start);
       break;
     }
