@@ -1,9 +1,6 @@
 // stravener convert, run as users run it: arguments, exit status, log on stderr, files.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,6 +10,7 @@
 #include <vector>
 
 #include "sim/synthetic_track.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -26,12 +24,7 @@ const std::vector<unsigned char> kWorkedLayout2{0x73, 0x0C, 0x31, 0x95, 0xBB, 0x
                                                 0x45, 0x68, 0x0E, 0xF1, 0x27, 0x7F, 0x70, 0x00};
 const char kWorkedLine[] = "52.225000,21.012200,1,367,38854.4309028,17-May-06,10:20:30,7,1.2,3D\r\n";
 
-struct Outcome {
-  int status = -1;  // exit status, or -1 when it did not exit normally
-  std::string out;
-  std::string err;
-  long peakKilobytes = 0;
-};
+using Outcome = ProgramOutcome;
 
 // Runs stravener with the arguments in a folder, its settings kept in a folder of their
 // own, standard input from /dev/null.
@@ -45,18 +38,12 @@ class Runner {
   // With measure, the program runs under the small probe process, so that its peak memory
   // is its own and not that of this test program, from which it would be forked.
   Outcome Run(const std::vector<std::string>& args, bool measure = false) const {
-    const std::string outPath = dir_.File(".stdout"), errPath = dir_.File(".stderr");
     const std::string probePath = dir_.File(".probe");
-    const pid_t pid = fork();
-    if (pid == 0) {
-      if (chdir(dir_.Path().c_str()) != 0) _exit(126);
-      const int in = open("/dev/null", O_RDONLY);
-      const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      dup2(in, 0);
-      dup2(out, 1);
-      dup2(err, 2);
-      setenv("XDG_CONFIG_HOME", config().c_str(), 1);
+    std::vector<std::string> argv;
+    if (measure) argv = {RSS_PROBE_EXE, probePath};
+    argv.push_back(STRAVENER_EXE);
+    argv.insert(argv.end(), args.begin(), args.end());
+    Outcome outcome = RunProgram(dir_, argv, [measure] {
 #if defined(__SANITIZE_ADDRESS__)
       // The address sanitizer keeps freed memory aside for a while, which the peak would
       // count as held; without that quarantine the peak is what the program really holds.
@@ -65,31 +52,14 @@ class Runner {
         const std::string noQuarantine = ":quarantine_size_mb=0:thread_local_quarantine_size_kb=0";
         setenv("ASAN_OPTIONS", (std::string(options ? options : "") + noQuarantine).c_str(), 1);
       }
+#else
+      (void)measure;
 #endif
-      std::vector<char*> argv;
-      if (measure) {
-        argv.push_back(const_cast<char*>(RSS_PROBE_EXE));
-        argv.push_back(const_cast<char*>(probePath.c_str()));
-      }
-      argv.push_back(const_cast<char*>(STRAVENER_EXE));
-      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    Outcome outcome;
-    int status = 0;
-    struct rusage usage {};
-    if (pid > 0 && wait4(pid, &status, 0, &usage) == pid) {
-      outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-      outcome.peakKilobytes = usage.ru_maxrss;
-    }
+    });
     if (measure) {
       outcome.peakKilobytes = 0;
       std::sscanf(ReadTextFile(probePath).c_str(), "%d %ld", &outcome.status, &outcome.peakKilobytes);
     }
-    outcome.out = ReadTextFile(outPath);
-    outcome.err = ReadTextFile(errPath);
     return outcome;
   }
 

@@ -2,9 +2,7 @@
 // on a pseudo-terminal: arguments, exit status, the report on stdout, the log on stderr,
 // files and what reached the logger.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <ctime>
@@ -14,6 +12,7 @@
 #include <vector>
 
 #include "sim/simulated_logger.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 
 using stravener::sim::SentenceKind;
@@ -22,11 +21,7 @@ using stravener::sim::SimulatedLoggerOptions;
 
 namespace {
 
-struct Outcome {
-  int status = -1;  // exit status, or -1 when it did not exit normally
-  std::string out;
-  std::string err;
-};
+using Outcome = ProgramOutcome;
 
 // A simulated logger, and stravener run in a folder of its own with its settings in a
 // folder of their own and standard input from /dev/null (no terminal to ask on).
@@ -48,29 +43,8 @@ class LoggerCli {
     bool hasLanguage = false;
     for (const std::string& a : args) hasLanguage = hasLanguage || a == "--lang";
     if (!hasLanguage) args.insert(args.end(), {"--lang", "en"});
-    const std::string outPath = dir_.File(".stdout"), errPath = dir_.File(".stderr");
-    const pid_t pid = fork();
-    if (pid == 0) {
-      if (chdir(dir_.Path().c_str()) != 0) _exit(126);
-      const int in = open("/dev/null", O_RDONLY);
-      const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      dup2(in, 0);
-      dup2(out, 1);
-      dup2(err, 2);
-      setenv("XDG_CONFIG_HOME", dir_.File("config").c_str(), 1);
-      std::vector<char*> argv{const_cast<char*>(STRAVENER_EXE)};
-      for (std::string& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    Outcome outcome;
-    int status = 0;
-    if (pid > 0 && waitpid(pid, &status, 0) == pid) outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.out = ReadTextFile(outPath);
-    outcome.err = ReadTextFile(errPath);
-    return outcome;
+    args.insert(args.begin(), STRAVENER_EXE);
+    return RunProgram(dir_, args);
   }
 
   size_t Sentences(SentenceKind kind) const { return sim_.Trace().SentencesOf(kind).size(); }

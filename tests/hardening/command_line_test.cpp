@@ -1,8 +1,6 @@
 // Wrong command lines: each ends with status 2, says what is wrong and where to look, and
 // neither opens the port nor touches a file.
 
-#include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -10,40 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using Outcome = ProgramOutcome;
 
-Outcome RunStravener(const TempDir& dir, const std::vector<std::string>& args) {
-  const std::string outPath = dir.File(".stdout"), errPath = dir.File(".stderr");
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(dir.Path().c_str()) != 0) _exit(126);
-    const int in = open("/dev/null", O_RDONLY);
-    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(in, 0);
-    dup2(out, 1);
-    dup2(err, 2);
-    setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1);
-    std::vector<char*> argv{const_cast<char*>(STRAVENER_EXE)};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  Outcome outcome;
-  int status = 0;
-  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
-  outcome.out = ReadTextFile(outPath);
-  outcome.err = ReadTextFile(errPath);
-  return outcome;
+Outcome RunStravener(const TempDir& dir, std::vector<std::string> args) {
+  args.insert(args.begin(), STRAVENER_EXE);
+  return RunProgram(dir, args);
 }
 
 }  // namespace
