@@ -12,7 +12,6 @@ namespace {
 const OptionSpec kOutputOption{"--output", "-o", "OUT",
                                "the PLT file to write (default: YYYYMMDD_log.plt of today, in the current folder; "
                                "\".plt\" is added to a name without an extension)"};
-const OptionSpec kForceOption{"--force", nullptr, nullptr, "replace the output file when it exists"};
 
 int RunConvert(Invocation& invocation) {
   CliHost& host = invocation.Host();

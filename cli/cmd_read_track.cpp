@@ -15,7 +15,6 @@ namespace {
 const OptionSpec kOutputOption{"--output", "-o", "FILE",
                                "the file to write (default: YYYYMMDD_log.plt of today, in the current folder; "
                                "\".plt\" is added to a name without an extension)"};
-const OptionSpec kForceOption{"--force", nullptr, nullptr, "replace the output file when it exists"};
 const OptionSpec kEraseAfterOption{"--erase-after", nullptr, nullptr,
                                    "ERASE the logger's track memory once the whole track is saved"};
 

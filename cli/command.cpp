@@ -11,6 +11,7 @@ const OptionSpec kPortOption{"--port", "-p", "COMn|PATH",
                              "serial port: a COM name (COM3, or 3) or a device path (default: the stored port)"};
 const OptionSpec kMaxSpeedOption{"--max-speed", nullptr, "BPS",
                                  "speed limit for the track download (default: the stored limit)"};
+const OptionSpec kForceOption{"--force", nullptr, nullptr, "replace the output file when it exists"};
 
 std::optional<std::string> Invocation::Value(const std::string& name) const {
   auto it = options_.find(name);

@@ -62,6 +62,8 @@ extern const OptionSpec kLanguageOption;
 // Options of the commands that talk to a logger.
 extern const OptionSpec kPortOption;
 extern const OptionSpec kMaxSpeedOption;
+// Option of the commands that write a track file.
+extern const OptionSpec kForceOption;
 
 // Reports wrong usage on stderr (with a hint to --help) and gives exit status 2.
 int UsageError(const std::string& command, const std::string& message);
