@@ -272,4 +272,11 @@ inline void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& 
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+// The lines of a PLT file: each ends with CR LF.
+inline size_t CountLines(const std::vector<uint8_t>& bytes) {
+  size_t lines = 0;
+  for (size_t i = 0; i + 1 < bytes.size(); ++i) lines += bytes[i] == '\r' && bytes[i + 1] == '\n';
+  return lines;
+}
+
 }  // namespace stravener::fuzz

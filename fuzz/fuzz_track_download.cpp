@@ -96,12 +96,6 @@ struct ScriptedLogger {
   }
 };
 
-size_t CountLines(const std::vector<uint8_t>& bytes) {
-  size_t lines = 0;
-  for (size_t i = 0; i + 1 < bytes.size(); ++i) lines += bytes[i] == '\r' && bytes[i + 1] == '\n';
-  return lines;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
