@@ -69,15 +69,6 @@ class Runner {
   TempDir dir_;
 };
 
-std::string Today() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char name[32];
-  std::strftime(name, sizeof name, "%Y%m%d_log.plt", &local);
-  return name;
-}
-
 std::string Canonical(const std::string& path) { return std::filesystem::weakly_canonical(path).string(); }
 
 }  // namespace

@@ -63,15 +63,6 @@ SimulatedLoggerOptions Quick(uint32_t points = 700) {
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-std::string Today() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char name[32];
-  std::strftime(name, sizeof name, "%Y%m%d_log.plt", &local);
-  return name;
-}
-
 }  // namespace
 
 TEST(LoggerCliTest, InfoPrintsTheReportOnStdoutAndTheLogOnStderr) {

@@ -35,19 +35,7 @@ struct Shown {
   QPushButton* SaveButton() { return Control<QPushButton>(*widget, kIdOk); }
 };
 
-// Records the text, icon and caption of the range message and presses its OK.
-struct RangeMessage {
-  std::string text, caption;
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-  OnNextModal watcher{[this](QWidget* modal) {
-    auto* box = qobject_cast<QMessageBox*>(modal);
-    ASSERT_NE(box, nullptr);
-    text = box->text().toStdString();
-    caption = box->windowTitle().toStdString();
-    icon = box->icon();
-    box->button(QMessageBox::Ok)->click();
-  }};
-};
+using RangeMessage = NextMessageBox;
 
 }  // namespace
 

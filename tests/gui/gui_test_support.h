@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <gtest/gtest.h>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -43,6 +45,21 @@ class OnNextModal {
   QTimer timer_;
   QElapsedTimer clock_;
   bool seen_ = false;
+};
+
+// Records the text, caption and icon of the next message box and presses its first button
+// (OK, where it has one).
+struct NextMessageBox {
+  std::string text, caption;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  OnNextModal watcher{[this](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    text = box->text().toStdString();
+    caption = box->windowTitle().toStdString();
+    icon = box->icon();
+    box->buttons().front()->click();
+  }};
 };
 
 // A private settings folder for one test: XDG_CONFIG_HOME points into a fresh temporary

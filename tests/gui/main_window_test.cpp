@@ -51,19 +51,7 @@ struct Recorder {
 
 QPushButton* ButtonOf(MainWindow& window, int id) { return Control<QPushButton>(window, id); }
 
-// Records the text of the next message box and presses its first button.
-struct Notice {
-  std::string text, caption;
-  QMessageBox::Icon icon = QMessageBox::Warning;
-  OnNextModal watcher{[this](QWidget* modal) {
-    auto* box = qobject_cast<QMessageBox*>(modal);
-    ASSERT_NE(box, nullptr);
-    text = box->text().toStdString();
-    caption = box->windowTitle().toStdString();
-    icon = box->icon();
-    box->buttons().front()->click();
-  }};
-};
+using Notice = NextMessageBox;
 
 const int kCommandIds[] = {kIdClosePort, kIdInformation, kIdConfiguration, kIdReadTrack,
                            kIdEraseTrack, kIdUpgrade,     kIdRestart};

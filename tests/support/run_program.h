@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
@@ -55,4 +56,14 @@ inline ProgramOutcome RunProgram(const TempDir& dir, const std::vector<std::stri
   outcome.out = ReadTextFile(outPath);
   outcome.err = ReadTextFile(errPath);
   return outcome;
+}
+
+// The name the commands give a track file by default: today's date, as the save dialog does.
+inline std::string Today() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char name[32];
+  std::strftime(name, sizeof name, "%Y%m%d_log.plt", &local);
+  return name;
 }
