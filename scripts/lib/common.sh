@@ -64,6 +64,19 @@ configure_and_build() {
   cmake --build "$1" -j "$STRAVENER_JOBS"
 }
 
+# run_tests BUILD_DIR: runs a build's tests, leaving out the soak and manual ones. Most run
+# side by side; the real-time ones (label realtime: a simulated logger keeping line time)
+# run afterwards one at a time, and a failed one is run again up to twice, since a loaded
+# machine can hold up pseudo-terminal bytes for longer than a logger's timing allows. Every
+# failure is printed, also one that passes when repeated. Fails when either pass fails.
+run_tests() {
+  local status=0
+  ctest --test-dir "$1" --output-on-failure -j "$STRAVENER_JOBS" -LE 'soak|manual|realtime' || status=1
+  say "the real-time tests, one at a time"
+  ctest --test-dir "$1" --output-on-failure -L realtime -LE 'soak|manual' --repeat until-pass:3 || status=1
+  return "$status"
+}
+
 # start_wine_prefix: makes a throwaway Wine prefix in $WINEPREFIX (exported), boots it and
 # starts a persistent wineserver, so the test programs do not each wait for a new one.
 # The server's own output is dropped: a pseudo-terminal it opens as a COM port becomes its

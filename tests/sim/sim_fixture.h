@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -17,6 +18,15 @@ class SimFixture : public ::testing::Test {
     ASSERT_EQ(logger_->Start(&error), 0) << error;
     client_ = std::make_unique<PtyClient>(logger_->SlavePath());
     ASSERT_TRUE(client_->IsOpen());
+  }
+
+  // A failed test shows what crossed the line, so a failure seen once can be understood.
+  void TearDown() override {
+    if (!HasFailure() || !logger_) return;
+    std::string lines;
+    for (const stravener::sim::TraceEvent& e : logger_->Trace().Events())
+      lines += stravener::sim::FormatTraceEvent(e, logger_->Trace().Origin()) + "\n";
+    std::fprintf(stderr, "What crossed the line:\n%s", lines.c_str());
   }
 
   stravener::sim::SimulatedLogger& Logger() { return *logger_; }
