@@ -6,8 +6,9 @@
 // processor of the profile they name or, naming none, of the first profile; bit 4 adds 65536 to the image length),
 // [three signature bytes], the image length (word), the serial call that fails (word, 0 for none), a chunk of answer
 // actions (one an answer of the boot loader, in order: 0-3 as it is, 4 dropped, 5 spoiled (0x0A for an acknowledgement,
-// the bytes reversed for a signature), 6 followed by a stray byte 0x55, 7 held back until the next answer; when they
-// run out, every answer is right), and the rest, repeated, as the image's bytes.
+// the bytes reversed for a signature, with FF first where reversed they would name a processor), 6 followed by a stray
+// byte 0x55, 7 held back until the next answer; when they run out, every answer is right), and the rest, repeated, as
+// the image's bytes.
 //
 // Promises checked: an upgrade reported as done wrote exactly the image, padded with 0xFF
 // to whole pages, into a processor that really has the signature it identified, sent the
@@ -154,7 +155,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 4: answer.clear(); break;
       case 5:
         if (answer.size() == 3) {
+          // A spoiled signature never names a processor: reversed, one that is not a
+          // processor's can turn into one (1E 93 07 into 07 93 1E), and no processor's
+          // signature begins with FF.
           std::reverse(answer.begin(), answer.end());
+          if (FindProcessorProfile(answer.data())) answer[0] = 0xFF;
         } else {
           answer = {0x0A};
         }
