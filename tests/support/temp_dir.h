@@ -1,19 +1,28 @@
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
 // A fresh folder for one test, removed with everything in it when the test ends.
 class TempDir {
  public:
+  // Test processes run side by side, so the name must differ between processes, not only
+  // within one: each process draws its names from its own random source.
   TempDir() {
+    thread_local std::mt19937_64 names(std::random_device{}() ^
+                                 static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     std::filesystem::path base = std::filesystem::temp_directory_path();
-    for (int i = 0;; ++i) {
-      path_ = base / ("stravener-test-" + std::to_string(std::rand()) + "-" + std::to_string(i));
-      if (std::filesystem::create_directory(path_)) break;
+    for (int attempt = 0;; ++attempt) {
+      path_ = base / ("stravener-test-" + std::to_string(names()));
+      std::error_code error;
+      if (std::filesystem::create_directory(path_, error)) break;
+      if (attempt == 100) throw std::filesystem::filesystem_error("cannot make a test folder", path_, error);
     }
   }
   ~TempDir() {
