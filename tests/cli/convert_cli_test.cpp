@@ -24,7 +24,15 @@ const std::vector<unsigned char> kWorkedLayout2{0x73, 0x0C, 0x31, 0x95, 0xBB, 0x
                                                 0x45, 0x68, 0x0E, 0xF1, 0x27, 0x7F, 0x70, 0x00};
 const char kWorkedLine[] = "52.225000,21.012200,1,367,38854.4309028,17-May-06,10:20:30,7,1.2,3D\r\n";
 
-using Outcome = ProgramOutcome;
+// The address sanitizer keeps freed memory aside for a while, which a peak of memory would
+// count as held; without that quarantine the peak is what the program really holds.
+void WithoutAsanQuarantine() {
+#if defined(__SANITIZE_ADDRESS__)
+  const char* options = getenv("ASAN_OPTIONS");
+  const std::string noQuarantine = ":quarantine_size_mb=0:thread_local_quarantine_size_kb=0";
+  setenv("ASAN_OPTIONS", (std::string(options ? options : "") + noQuarantine).c_str(), 1);
+#endif
+}
 
 // Runs stravener with the arguments in a folder, its settings kept in a folder of their
 // own, standard input from /dev/null.
@@ -37,25 +45,13 @@ class Runner {
 
   // With measure, the program runs under the small probe process, so that its peak memory
   // is its own and not that of this test program, from which it would be forked.
-  Outcome Run(const std::vector<std::string>& args, bool measure = false) const {
+  ProgramOutcome Run(const std::vector<std::string>& args, bool measure = false) const {
     const std::string probePath = dir_.File(".probe");
     std::vector<std::string> argv;
     if (measure) argv = {RSS_PROBE_EXE, probePath};
     argv.push_back(STRAVENER_EXE);
     argv.insert(argv.end(), args.begin(), args.end());
-    Outcome outcome = RunProgram(dir_, argv, [measure] {
-#if defined(__SANITIZE_ADDRESS__)
-      // The address sanitizer keeps freed memory aside for a while, which the peak would
-      // count as held; without that quarantine the peak is what the program really holds.
-      if (measure) {
-        const char* options = getenv("ASAN_OPTIONS");
-        const std::string noQuarantine = ":quarantine_size_mb=0:thread_local_quarantine_size_kb=0";
-        setenv("ASAN_OPTIONS", (std::string(options ? options : "") + noQuarantine).c_str(), 1);
-      }
-#else
-      (void)measure;
-#endif
-    });
+    ProgramOutcome outcome = RunProgram(dir_, argv, measure ? WithoutAsanQuarantine : std::function<void()>{});
     if (measure) {
       outcome.peakKilobytes = 0;
       std::sscanf(ReadTextFile(probePath).c_str(), "%d %ld", &outcome.status, &outcome.peakKilobytes);
@@ -76,7 +72,7 @@ std::string Canonical(const std::string& path) { return std::filesystem::weakly_
 TEST(ConvertCliTest, WorkedRecordGivesTheWorkedLine) {
   Runner r;
   WriteWholeFile(r.File("w.bin"), kWorkedLayout2);
-  const Outcome o = r.Run({"convert", "w.bin", "-o", "trip.plt"});
+  const ProgramOutcome o = r.Run({"convert", "w.bin", "-o", "trip.plt"});
   EXPECT_EQ(o.status, 0) << o.err;
   EXPECT_EQ(o.out, "");
   const std::string in = Canonical(r.File("w.bin")), out = Canonical(r.File("trip.plt"));
@@ -92,7 +88,7 @@ TEST(ConvertCliTest, DefaultOutputIsTodaysNameInTheCurrentFolder) {
   Runner r;
   WriteWholeFile(r.File("w.bin"), kWorkedLayout2);
   const std::string before = Today();
-  const Outcome o = r.Run({"convert", "w.bin"});
+  const ProgramOutcome o = r.Run({"convert", "w.bin"});
   const std::string after = Today();
   EXPECT_EQ(o.status, 0) << o.err;
   EXPECT_TRUE(PathExistsForTest(r.File(before)) || PathExistsForTest(r.File(after))) << o.err;
@@ -102,7 +98,7 @@ TEST(ConvertCliTest, ReplacesAnExistingOutputOnlyWithForce) {
   Runner r;
   WriteWholeFile(r.File("w.bin"), kWorkedLayout2);
   WriteWholeFile(r.File("keep.plt"), {'o', 'l', 'd'});
-  Outcome o = r.Run({"convert", "w.bin", "-o", "keep.plt"});
+  ProgramOutcome o = r.Run({"convert", "w.bin", "-o", "keep.plt"});
   EXPECT_EQ(o.status, 1);
   EXPECT_NE(o.err.find("already exists"), std::string::npos) << o.err;
   EXPECT_EQ(ReadTextFile(r.File("keep.plt")), "old");
@@ -118,7 +114,7 @@ TEST(ConvertCliTest, ReplacesAnExistingOutputOnlyWithForce) {
 
 TEST(ConvertCliTest, FailuresEndWithStatus1AndTheirLines) {
   Runner r;
-  Outcome o = r.Run({"convert", "missing.bin", "-o", "a.plt"});
+  ProgramOutcome o = r.Run({"convert", "missing.bin", "-o", "a.plt"});
   EXPECT_EQ(o.status, 1);
   EXPECT_NE(o.err.find("Error 0x2 opening binary track file.\nNo such file or directory\n"), std::string::npos)
       << o.err;
@@ -166,7 +162,7 @@ TEST(ConvertCliTest, WrongUsageGivesStatus2) {
   EXPECT_EQ(r.Run({"convert", "a.bin", "-o", ""}).status, 2);
   EXPECT_EQ(r.Run({"convert", "a.bin", "--lang", "de"}).status, 2);
   EXPECT_EQ(r.Run({"convert", "a.bin", "--force=yes"}).status, 2);
-  const Outcome help = r.Run({"convert", "--help"});
+  const ProgramOutcome help = r.Run({"convert", "--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("Usage: stravener convert FILE.bin"), std::string::npos) << help.out;
   EXPECT_NE(help.out.find("--force"), std::string::npos);
@@ -177,7 +173,7 @@ TEST(ConvertCliTest, LanguageDefaultsToTheStoredSetting) {
   Runner r;
   ASSERT_EQ(r.Run({"setup", "--language", "pl"}).status, 0);
   WriteWholeFile(r.File("w.bin"), kWorkedLayout2);
-  const Outcome o = r.Run({"convert", "w.bin", "-o", "a.plt"});
+  const ProgramOutcome o = r.Run({"convert", "w.bin", "-o", "a.plt"});
   EXPECT_EQ(o.status, 0);
   EXPECT_NE(o.err.find("OK, zapisano 1 punktów."), std::string::npos) << o.err;
   EXPECT_NE(ReadTextFile(r.File("a.plt")).find("17-maj-06"), std::string::npos);
@@ -190,8 +186,8 @@ TEST(ConvertCliTest, MemoryStaysFlatWhateverTheInputSize) {
   WriteWholeFile(r.File("small.bin"), stravener::sim::MakeSyntheticTrack(options));
   options.points = 400000;
   WriteWholeFile(r.File("big.bin"), stravener::sim::MakeSyntheticTrack(options));
-  const Outcome small = r.Run({"convert", "small.bin", "-o", "small.plt"}, true);
-  const Outcome big = r.Run({"convert", "big.bin", "-o", "big.plt"}, true);
+  const ProgramOutcome small = r.Run({"convert", "small.bin", "-o", "small.plt"}, true);
+  const ProgramOutcome big = r.Run({"convert", "big.bin", "-o", "big.plt"}, true);
   ASSERT_GT(small.peakKilobytes, 0);
   ASSERT_EQ(small.status, 0) << small.err;
   ASSERT_EQ(big.status, 0) << big.err;

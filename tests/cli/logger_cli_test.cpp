@@ -21,8 +21,6 @@ using stravener::sim::SimulatedLoggerOptions;
 
 namespace {
 
-using Outcome = ProgramOutcome;
-
 // A simulated logger, and stravener run in a folder of its own with its settings in a
 // folder of their own and standard input from /dev/null (no terminal to ask on).
 class LoggerCli {
@@ -38,7 +36,7 @@ class LoggerCli {
   std::string Port() const { return sim_.SlavePath(); }
 
   // Runs stravener with --port for the logger's line and --lang en added at the end.
-  Outcome Run(std::vector<std::string> args, bool addPort = true) {
+  ProgramOutcome Run(std::vector<std::string> args, bool addPort = true) {
     if (addPort) args.insert(args.end(), {"--port", Port()});
     bool hasLanguage = false;
     for (const std::string& a : args) hasLanguage = hasLanguage || a == "--lang";
@@ -67,7 +65,7 @@ bool Has(const std::string& text, const std::string& part) { return text.find(pa
 
 TEST(LoggerCliTest, InfoPrintsTheReportOnStdoutAndTheLogOnStderr) {
   LoggerCli cli(Quick(5000));
-  Outcome o = cli.Run({"info"});
+  ProgramOutcome o = cli.Run({"info"});
   EXPECT_EQ(o.status, 0) << o.err;
   EXPECT_EQ(o.out,
             "Information about stravener:\n\nSerial number: 01-001234\nProduction date: 15.03.2006\n"
@@ -85,7 +83,7 @@ TEST(LoggerCliTest, InfoPrintsTheReportOnStdoutAndTheLogOnStderr) {
 
 TEST(LoggerCliTest, WrongPortsAndSpeeds) {
   LoggerCli cli(Quick());
-  Outcome o = cli.Run({"info", "--port", cli.File("no-such-device")}, false);
+  ProgramOutcome o = cli.Run({"info", "--port", cli.File("no-such-device")}, false);
   EXPECT_EQ(o.status, 1);
   EXPECT_TRUE(Has(o.err, "Error 0x2 opening port " + cli.File("no-such-device") + ".")) << o.err;
   o = cli.Run({"info", "--max-speed", "12345"});
@@ -99,7 +97,7 @@ TEST(LoggerCliTest, ReadTrackSavesPltOrRawAndKeepsExistingFiles) {
   LoggerCli cli(Quick());
   const std::vector<uint8_t> used = cli.Sim().UsedMemory();
 
-  Outcome o = cli.Run({"read-track", "-o", "trip.plt"});
+  ProgramOutcome o = cli.Run({"read-track", "-o", "trip.plt"});
   EXPECT_EQ(o.status, 0) << o.err;
   EXPECT_TRUE(Has(o.err, "Track read (11200 bytes).\nAverage transfer: ")) << o.err;
   const std::string plt = ReadTextFile(cli.File("trip.plt"));
@@ -138,7 +136,7 @@ TEST(LoggerCliTest, ReadTrackSavesPltOrRawAndKeepsExistingFiles) {
 TEST(LoggerCliTest, ReadTrackWithEraseAfterAndOnAnEmptyLogger) {
   LoggerCli cli(Quick());
   const std::vector<uint8_t> used = cli.Sim().UsedMemory();
-  Outcome o = cli.Run({"read-track", "-o", "all.bin", "--erase-after"});
+  ProgramOutcome o = cli.Run({"read-track", "-o", "all.bin", "--erase-after"});
   EXPECT_EQ(o.status, 0) << o.err;
   EXPECT_EQ(ReadWholeFile(cli.File("all.bin")), std::vector<unsigned char>(used.begin(), used.end()));
   EXPECT_EQ(cli.Sim().UsedBytes(), 0u);
@@ -158,7 +156,7 @@ TEST(LoggerCliTest, ReadTrackStopsWhenTheTransferFails) {
                     {stravener::sim::FaultKind::Checksum, 5}, {stravener::sim::FaultKind::Checksum, 6},
                     {stravener::sim::FaultKind::Checksum, 7}};
   LoggerCli cli(options);
-  const Outcome o = cli.Run({"read-track", "-o", "part.bin", "--erase-after"});
+  const ProgramOutcome o = cli.Run({"read-track", "-o", "part.bin", "--erase-after"});
   EXPECT_EQ(o.status, 1);
   EXPECT_TRUE(Has(o.err, "Transfer aborted.\nPort closed.\n-----\n")) << o.err;
   EXPECT_EQ(ReadWholeFile(cli.File("part.bin")).size(), 3072u) << "what came is kept";
@@ -168,7 +166,7 @@ TEST(LoggerCliTest, ReadTrackStopsWhenTheTransferFails) {
 
 TEST(LoggerCliTest, EraseAsksAndRefusesWithoutATerminal) {
   LoggerCli cli(Quick());
-  Outcome o = cli.Run({"erase"});
+  ProgramOutcome o = cli.Run({"erase"});
   EXPECT_EQ(o.status, 1);
   EXPECT_TRUE(Has(o.err, "Do you want to erase track memory?\nNo terminal to ask on; confirm with --yes.")) << o.err;
   EXPECT_EQ(cli.Sentences(SentenceKind::Erase), 0u);
@@ -183,7 +181,7 @@ TEST(LoggerCliTest, ConfigShowsAndSavesTheSkipSetting) {
   SimulatedLoggerOptions options = Quick();
   options.skip = 3;
   LoggerCli cli(options);
-  Outcome o = cli.Run({"config"});
+  ProgramOutcome o = cli.Run({"config"});
   EXPECT_EQ(o.status, 0) << o.err;
   EXPECT_EQ(o.out, "Points skipped between writes: 3\n");
 
@@ -220,7 +218,7 @@ TEST(LoggerCliTest, UpgradeLoadsTheImageAndRestartRestarts) {
   for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<unsigned char>(i * 13);
   WriteWholeFile(cli.File("new.upg"), image);
 
-  Outcome o = cli.Run({"upgrade", "new.upg"});
+  ProgramOutcome o = cli.Run({"upgrade", "new.upg"});
   EXPECT_EQ(o.status, 0) << o.err;
   std::vector<unsigned char> expected = image;
   expected.resize(1024, 0xFF);  // 16 pages of 64 bytes

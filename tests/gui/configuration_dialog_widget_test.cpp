@@ -35,8 +35,6 @@ struct Shown {
   QPushButton* SaveButton() { return Control<QPushButton>(*widget, kIdOk); }
 };
 
-using RangeMessage = NextMessageBox;
-
 }  // namespace
 
 TEST(ConfigurationDialogWidgetTest, OpensWithTheLoggersValue) {
@@ -61,7 +59,7 @@ TEST(ConfigurationDialogWidgetTest, OpensWithTheLoggersValue) {
 TEST(ConfigurationDialogWidgetTest, TickingTheBoxOverZeroWarnsThenFocusesAndSelectsTheField) {
   LanguageGuard english(kEnglish);
   Shown dialog(0);
-  RangeMessage message;
+  NextMessageBox message;
   QTest::mouseClick(dialog.Box(), Qt::LeftButton);
   EXPECT_TRUE(message.watcher.Seen());
   EXPECT_EQ(message.text, "Input number from 1 to 255.");
@@ -78,7 +76,7 @@ TEST(ConfigurationDialogWidgetTest, OutOfRangeNumbersKeepTheDialogOpen) {
   for (const char* typed : {"256", "0", "", "99999999999999999999"}) {
     Shown dialog(5);
     dialog.Field()->setText(QString::fromUtf8(typed));
-    RangeMessage message;
+    NextMessageBox message;
     dialog.SaveButton()->click();
     EXPECT_TRUE(message.watcher.Seen()) << typed;
     EXPECT_EQ(message.text, "Podaj liczbę z zakresu od 1 do 255.");

@@ -51,8 +51,6 @@ struct Recorder {
 
 QPushButton* ButtonOf(MainWindow& window, int id) { return Control<QPushButton>(window, id); }
 
-using Notice = NextMessageBox;
-
 const int kCommandIds[] = {kIdClosePort, kIdInformation, kIdConfiguration, kIdReadTrack,
                            kIdEraseTrack, kIdUpgrade,     kIdRestart};
 
@@ -258,7 +256,7 @@ TEST(MainWindowTest, LanguageButtonTellsInTheNewLanguageAndStoresIt) {
   for (const int language : {kEnglish, kPolish}) {
     ScopedConfigHome home;
     LanguageGuard guard(language);
-    Notice notice;
+    NextMessageBox notice;
     {
       MainWindow window(Operations{}, SetupServices{});
       window.show();
@@ -307,7 +305,7 @@ TEST(MainWindowTest, DroppedFiles) {
   };
   for (const Case& c : refused) {
     recorder.calls.clear();
-    Notice notice;
+    NextMessageBox notice;
     window.HandleDroppedFiles(c.paths);
     EXPECT_TRUE(notice.watcher.Seen());
     EXPECT_EQ(notice.text, c.message);

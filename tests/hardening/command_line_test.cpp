@@ -13,9 +13,7 @@
 
 namespace {
 
-using Outcome = ProgramOutcome;
-
-Outcome RunStravener(const TempDir& dir, std::vector<std::string> args) {
+ProgramOutcome RunStravener(const TempDir& dir, std::vector<std::string> args) {
   args.insert(args.begin(), STRAVENER_EXE);
   return RunProgram(dir, args);
 }
@@ -59,7 +57,7 @@ TEST(CommandLineTest, WrongUsageSaysWhatAndEndsWithStatus2) {
   for (const auto& c : cases) {
     std::string line;
     for (const std::string& a : c.args) line += " " + a;
-    const Outcome o = RunStravener(dir, c.args);
+    const ProgramOutcome o = RunStravener(dir, c.args);
     EXPECT_EQ(o.status, 2) << "stravener" << line << "\n" << o.err;
     EXPECT_NE((o.err + o.out).find(c.says), std::string::npos) << "stravener" << line << "\n" << o.err;
     EXPECT_EQ(o.err.find("Port opened."), std::string::npos) << "stravener" << line;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <chrono>
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,8 +13,7 @@ class TempDir {
   // Test processes run side by side, so the name must differ between processes, not only
   // within one: each process draws its names from its own random source.
   TempDir() {
-    thread_local std::mt19937_64 names(std::random_device{}() ^
-                                 static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    thread_local std::mt19937_64 names{std::random_device{}()};
     std::filesystem::path base = std::filesystem::temp_directory_path();
     for (int attempt = 0;; ++attempt) {
       path_ = base / ("stravener-test-" + std::to_string(names()));
