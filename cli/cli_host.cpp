@@ -17,6 +17,7 @@
 
 #include "platform/file.h"
 #include "platform/utf8_path.h"
+#include "track/track_file_format.h"
 
 namespace stravener::cli {
 
@@ -160,8 +161,7 @@ std::string AbsolutePath(const std::string& path) {
 
 std::string WithDefaultExtension(const std::string& path, const std::string& extension) {
   if (extension.empty()) return path;
-  const std::filesystem::path p = PathFromUtf8(path);
-  if (p.has_extension() && p.extension() != ".") return path;
+  if (!FileNameExtension(path).empty()) return path;
   if (!path.empty() && path.back() == '.') return path + extension;
   return path + "." + extension;
 }

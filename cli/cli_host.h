@@ -72,7 +72,8 @@ class CliHost : public Host {
 // full path, as a file dialog would give it.
 std::string AbsolutePath(const std::string& path);
 
-// The chosen name with the default extension appended when it has none.
+// The chosen name with the default extension appended when it has none (by the file-name
+// extension rule of the track formats: ".plt" has one, "track." has none).
 std::string WithDefaultExtension(const std::string& path, const std::string& extension);
 
 }  // namespace stravener::cli

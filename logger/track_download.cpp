@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -16,8 +14,8 @@
 #include "logger/stopwatch.h"
 #include "platform/file.h"
 #include "platform/system_error.h"
-#include "platform/utf8_path.h"
 #include "track/plt_writer.h"
+#include "track/track_file_format.h"
 #include "track/track_record.h"
 
 namespace stravener {
@@ -29,12 +27,6 @@ constexpr uint32_t kRepeatPauseMs = 500;
 constexpr uint32_t kFailurePauseMs = 1000;
 // Bytes a second per bit/s at 10 bits a byte, over the quarter second a block should take.
 constexpr uint32_t kBlockDivisor = 40;
-
-bool IsPltName(const std::string& path) {
-  std::string extension = Utf8FromPath(PathFromUtf8(path).extension());
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return extension == ".plt";
-}
 
 // The state of one download, from the speed switch to the closing steps.
 class Transfer {
@@ -234,6 +226,8 @@ bool Transfer::WriteRecord(const uint8_t* record) {
 }
 
 bool Transfer::FinishFile() {
+  // A used memory shorter than one record still gives a PLT file: its header, no points.
+  if (!raw_ && firstRecord_ && WritePltHeader(log_, output_, path_, true, pointCount_) == -1) return false;
   // A write the system could only finish on closing fails here, before the download is
   // reported as complete.
   const uint32_t code = output_.Close();
@@ -310,7 +304,7 @@ OperationResult ReadTrack(PortConnection& connection, Host& host, TrackReadSumma
   const std::optional<std::string> chosen = host.ChooseSaveFile(choice);
   if (!chosen) return OperationResult::Cancelled;
 
-  Transfer transfer(connection, host, info, *chosen, !IsPltName(*chosen));
+  Transfer transfer(connection, host, info, *chosen, TrackFileFormatFor(*chosen) == TrackFileFormat::Raw);
   return transfer.Run(summary);
 }
 

@@ -41,12 +41,13 @@ struct TrackReadSummary {
 };
 
 // The Read track button. Reads the logger's information record, asks for an output file
-// (".plt" in any letter case converts every record to a PLT line, any other extension saves
-// the used memory unchanged), switches both sides to the speed limit, requests the memory
-// in blocks with the next request on the wire before the previous block is written,
-// repeats a failed block up to four times, and ends by sending "$PQRVS,0\r\n" and switching
-// the port back to 4800 bit/s. It may lower the connection's speed limit to 115200 (see
-// TransferSpeedFor). Progress goes to the host's progress bar, one repaint per block.
+// (the extension "plt" in any letter case, a name ".plt" included, converts every record to
+// a PLT line, any other extension saves the used memory unchanged; TrackFileFormatFor),
+// switches both sides to the speed limit, requests the memory in blocks with the next
+// request on the wire before the previous block is written, repeats a failed block up to
+// four times, and ends by sending "$PQRVS,0\r\n" and switching the port back to 4800 bit/s.
+// It may lower the connection's speed limit to 115200 (see TransferSpeedFor). Progress
+// goes to the host's progress bar, one repaint per block.
 //
 // Done when the whole track was saved (the summary, when given, is then filled); Cancelled
 // when the user chose no file; Stopped when a notice ended it before the transfer (a

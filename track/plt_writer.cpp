@@ -80,17 +80,22 @@ std::string MakeTrackName(const std::string& outputPath) {
 
 TrackStamp PreviousPltStamp() { return previousStamp; }
 
+int32_t WritePltHeader(EventLog& log, File& file, const std::string& outputPath, bool reportFlag, uint32_t pointCount) {
+  previousStamp = TrackStamp{};
+  const std::string header = FormatText(
+      "OziExplorer Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n"
+      "0,2,%d,%s,1,0,2,8421376\r\n%u\r\n",
+      kPltTrackColour, MakeTrackName(outputPath).c_str(), pointCount);
+  if (!WriteWhole(log, file, header, reportFlag)) return -1;
+  return static_cast<int32_t>(header.size());
+}
+
 int32_t WritePltPoint(EventLog& log, File& file, const std::string& outputPath, int layout, const uint8_t* record,
                       bool firstPoint, bool reportFlag, uint32_t pointCount) {
-  size_t headerBytes = 0;
+  int32_t headerBytes = 0;
   if (firstPoint) {
-    previousStamp = TrackStamp{};
-    const std::string header = FormatText(
-        "OziExplorer Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n"
-        "0,2,%d,%s,1,0,2,8421376\r\n%u\r\n",
-        kPltTrackColour, MakeTrackName(outputPath).c_str(), pointCount);
-    if (!WriteWhole(log, file, header, reportFlag)) return -1;
-    headerBytes = header.size();
+    headerBytes = WritePltHeader(log, file, outputPath, reportFlag, pointCount);
+    if (headerBytes == -1) return -1;
   }
 
   const TrackPoint point = DecodeTrackRecord(record, layout);
@@ -119,7 +124,7 @@ int32_t WritePltPoint(EventLog& log, File& file, const std::string& outputPath, 
   if (!WriteWhole(log, file, line, reportFlag)) return -1;
 
   previousStamp = point.stamp;
-  return static_cast<int32_t>(headerBytes + line.size());
+  return headerBytes + static_cast<int32_t>(line.size());
 }
 
 }  // namespace stravener

@@ -25,6 +25,11 @@ constexpr int kPltTrackColour = 16776960;
 int32_t WritePltPoint(EventLog& log, File& file, const std::string& outputPath, int layout, const uint8_t* record,
                       bool firstPoint, bool reportFlag, uint32_t pointCount);
 
+// Writes the header alone, as the first call of a file does before its record (and resets
+// the previous stamp): for a track without a single whole record. The result is as for
+// WritePltPoint.
+int32_t WritePltHeader(EventLog& log, File& file, const std::string& outputPath, bool reportFlag, uint32_t pointCount);
+
 // The track name of the header, from the output path: the file name without its last
 // extension, every comma, blank, control character and non-ASCII character (a whole UTF-8
 // sequence) replaced by one "_". The folder separator is "/" on POSIX (a backslash is an

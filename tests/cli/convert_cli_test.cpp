@@ -110,6 +110,11 @@ TEST(ConvertCliTest, ReplacesAnExistingOutputOnlyWithForce) {
   o = r.Run({"convert", "--output=keep.plt", "w.bin", "--force", "--lang", "pl"});
   EXPECT_EQ(o.status, 0) << o.err;
   EXPECT_NE(o.err.find("OK, zapisano 1 punktów."), std::string::npos) << o.err;
+  // A name that is only an extension has one: nothing is added to ".plt".
+  o = r.Run({"convert", "w.bin", "-o", ".plt"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(ReadTextFile(r.File(".plt")).find("\r\n0,2,16776960,,1,0,2,8421376\r\n0\r\n"), std::string::npos);
+  EXPECT_FALSE(PathExistsForTest(r.File(".plt.plt")));
 }
 
 TEST(ConvertCliTest, FailuresEndWithStatus1AndTheirLines) {

@@ -189,10 +189,20 @@ TEST(TrackDownloadTest, PltInAnyLetterCaseConvertsOtherExtensionsSaveRaw) {
   EXPECT_THAT(text, HasSubstr("0,2,16776960,Trip,1,0,2,8421376\r\n162\r\n"));
   EXPECT_EQ(text.find("OziExplorer", 1), std::string::npos) << "one header: the path went to the writer once";
 
-  for (const char* name : {"track.txt", "track", "track.plt.bak"}) {
+  // The extension is the text after the last dot of the file name, so a name that is
+  // only ".plt" is a PLT file, while a dot in a folder's name or at the end gives none.
+  Download bare(10, 32);
+  bare.host.saveAnswer = bare.dir.File(".plt");
+  EXPECT_EQ(bare.Run(), OperationResult::Done);
+  EXPECT_FALSE(bare.summary.raw);
+  EXPECT_THAT(ReadTextFile(bare.dir.File(".plt")), HasSubstr("0,2,16776960,,1,0,2,8421376\r\n162\r\n"));
+
+  for (const char* name : {"track.txt", "track", "track.plt.bak", "track.", "folder.plt/track"}) {
     Download raw(10, 32);
+    std::filesystem::create_directory(raw.dir.File("folder.plt"));
     raw.host.saveAnswer = raw.dir.File(name);
     EXPECT_EQ(raw.Run(), OperationResult::Done) << name;
+    EXPECT_TRUE(raw.summary.raw) << name;
     EXPECT_EQ(ReadWholeFile(raw.dir.File(name)), Used(raw.logger, 2592)) << name;
   }
 }
@@ -212,6 +222,19 @@ TEST(TrackDownloadTest, AnIncompleteLastRecordStaysOutOfThePltFile) {
   Download raw(10, 40);
   EXPECT_EQ(raw.Run(), OperationResult::Done);
   EXPECT_EQ(ReadWholeFile(raw.dir.File("track.bin")), Used(raw.logger, 2600));
+
+  // Less than one record in use: a PLT file of its header alone, never an empty file
+  // under the success line.
+  for (uint16_t used : {1, 15}) {
+    Download tiny(0, used);
+    tiny.host.saveAnswer = tiny.dir.File("tiny.plt");
+    EXPECT_EQ(tiny.Run(), OperationResult::Done) << used;
+    EXPECT_EQ(ReadTextFile(tiny.dir.File("tiny.plt")),
+              "OziExplorer Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n"
+              "0,2,16776960,tiny,1,0,2,8421376\r\n0\r\n")
+        << used;
+    EXPECT_THAT(LogLines(tiny.host.log), ::testing::Contains("I Track read (" + std::to_string(used) + " bytes)."));
+  }
 }
 
 TEST(TrackDownloadTest, NoticesThatStopBeforeTheSaveChoice) {
