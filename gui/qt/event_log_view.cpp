@@ -1,0 +1,31 @@
+#include "gui/qt/event_log_view.h"
+
+#include <QListWidget>
+
+#include "gui/qt/pictures.h"
+
+namespace stravener::gui {
+
+EventLogView::EventLogView(EventLog& log, QListWidget& list, std::function<void()> repaint)
+    : log_(log), list_(list), repaint_(std::move(repaint)) {
+  pictures_ = {LogPicture(LogKind::Error), LogPicture(LogKind::Info), LogPicture(LogKind::Separator)};
+  for (const LogEntry& entry : log_.Entries()) Append(entry);
+  log_.SetListener([this](const LogEntry& added, bool droppedOldest) {
+    if (droppedOldest && list_.count() > 0) delete list_.takeItem(0);
+    Append(added);
+    list_.scrollToItem(list_.item(list_.count() - 1), QAbstractItemView::EnsureVisible);
+    if (repaint_) repaint_();
+  });
+}
+
+EventLogView::~EventLogView() { log_.SetListener(nullptr); }
+
+void EventLogView::Append(const LogEntry& entry) {
+  const int kind = static_cast<int>(entry.kind);
+  const QIcon& picture = kind >= 0 && kind < 3 ? pictures_[static_cast<size_t>(kind)] : pictures_[2];
+  auto* item = new QListWidgetItem(picture, QString::fromStdString(entry.text));
+  item->setData(Qt::UserRole, kind);
+  list_.addItem(item);
+}
+
+}  // namespace stravener::gui

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "app/language.h"
+#include "gui/common/control_ids.h"
+#include "gui/qt/main_window.h"
+#include "gui_test_support.h"
+#include "support/language_guard.h"
+
+using namespace stravener;
+using namespace stravener::gui;
+
+namespace {
+
+struct Box {
+  std::string text, caption;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  std::vector<std::string> buttons;
+};
+
+// Records the next message box and presses the button with the given role.
+OnNextModal Answer(Box& box, QMessageBox::StandardButton press) {
+  return OnNextModal([&box, press](QWidget* modal) {
+    auto* message = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(message, nullptr);
+    box.text = message->text().toStdString();
+    box.caption = message->windowTitle().toStdString();
+    box.icon = message->icon();
+    for (QAbstractButton* button : message->buttons()) box.buttons.push_back(button->text().toStdString());
+    message->button(press)->click();
+  });
+}
+
+}  // namespace
+
+TEST(WindowHostTest, MessageBoxesHaveTheCaptionIconsAndButtonsOfTheirKind) {
+  ScopedConfigHome home;
+  LanguageGuard polish(kPolish);
+  MainWindow window(Operations{}, SetupServices{});
+  Host& host = window;
+
+  Box notice;
+  {
+    auto watcher = Answer(notice, QMessageBox::Ok);
+    host.ShowNotice("Pamięć wyczyszczona.");
+    EXPECT_TRUE(watcher.Seen());
+  }
+  EXPECT_EQ(notice.text, "Pamięć wyczyszczona.");
+  EXPECT_EQ(notice.caption, "Stravener Tool");
+  EXPECT_EQ(notice.icon, QMessageBox::NoIcon);
+  EXPECT_EQ(notice.buttons, std::vector<std::string>{"OK"});
+
+  Box question;
+  {
+    auto watcher = Answer(question, QMessageBox::Ok);
+    EXPECT_TRUE(host.AskOkCancel("Usunąć?"));
+  }
+  EXPECT_EQ(question.icon, QMessageBox::Question);
+  EXPECT_EQ(question.caption, "Stravener Tool");
+  ASSERT_EQ(question.buttons.size(), 2u);
+  Box refused;
+  {
+    auto watcher = Answer(refused, QMessageBox::Cancel);
+    EXPECT_FALSE(host.AskOkCancel("Usunąć?"));
+  }
+  EXPECT_NE(std::find(refused.buttons.begin(), refused.buttons.end(), "Anuluj"), refused.buttons.end());
+
+  Box warning;
+  {
+    auto watcher = Answer(warning, QMessageBox::Ok);
+    host.ShowWarning("Podaj liczbę z zakresu od 1 do 255.");
+  }
+  EXPECT_EQ(warning.icon, QMessageBox::Warning);
+  EXPECT_EQ(warning.buttons, std::vector<std::string>{"OK"});
+}
+
+TEST(WindowHostTest, TheProgressBarTakesTheWhole32BitRange) {
+  ScopedConfigHome home;
+  MainWindow window(Operations{}, SetupServices{});
+  Host& host = window;
+  auto* bar = Control<QProgressBar>(window, kIdProgress);
+  host.SetProgressRange(2048);
+  host.SetProgressPosition(1024);
+  EXPECT_EQ(bar->maximum(), 2048);
+  EXPECT_EQ(bar->value(), 1024);
+  host.SetProgressRange(0xffffffffu);
+  host.SetProgressPosition(0x80000000u);
+  EXPECT_GT(bar->maximum(), 0);
+  EXPECT_NEAR(static_cast<double>(bar->value()) / bar->maximum(), 0.5, 0.001);
+  host.SetProgressPosition(0xffffffffu);
+  EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+TEST(WindowHostTest, SaveChoiceAppendsTheExtensionOfTheChosenType) {
+  ScopedConfigHome home;
+  LanguageGuard english(kEnglish);
+  TempDir folder;
+  const QString previous = QDir::currentPath();
+  QDir::setCurrent(QString::fromStdString(folder.Path().string()));
+  MainWindow window(Operations{}, SetupServices{});
+  Host& host = window;
+  const FileChoice choice{"Save track", "PLT track (*.plt)|*.plt|Binary track (*.bin)|*.bin||", "plt",
+                          "20240102_log"};
+
+  std::string title, name;
+  QStringList filters;
+  OnNextModal typed([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    title = dialog->windowTitle().toStdString();
+    filters = dialog->nameFilters();
+    auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(edit, nullptr);
+    name = edit->text().toStdString();
+    static_cast<QDialog*>(dialog)->accept();  // as the Save button does
+  });
+  const std::optional<std::string> chosen = host.ChooseSaveFile(choice);
+  EXPECT_TRUE(typed.Seen());
+  EXPECT_EQ(title, "Save track");
+  EXPECT_EQ(filters, QStringList({"PLT track (*.plt)", "Binary track (*.bin)"}));
+  EXPECT_EQ(name, "20240102_log");
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(*chosen, folder.File("20240102_log.plt"));
+
+  OnNextModal binary([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectNameFilter("Binary track (*.bin)");
+    emit dialog->filterSelected("Binary track (*.bin)");
+    dialog->selectFile("raw");
+    static_cast<QDialog*>(dialog)->accept();  // as the Save button does
+  });
+  EXPECT_EQ(host.ChooseSaveFile(choice).value_or(""), folder.File("raw.bin"));
+
+  OnNextModal cancelled([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+  EXPECT_FALSE(host.ChooseSaveFile(choice).has_value());
+  EXPECT_TRUE(cancelled.Seen());
+  QDir::setCurrent(previous);
+}

@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <QFileDialog>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+#include "app/language.h"
+#include "gui/common/control_ids.h"
+#include "gui/qt/main_window.h"
+#include "gui_test_support.h"
+#include "support/fake_serial_device.h"
+#include "support/language_guard.h"
+
+using namespace stravener;
+using namespace stravener::gui;
+
+namespace {
+
+const int kCommandIds[] = {kIdClosePort, kIdInformation, kIdConfiguration, kIdReadTrack,
+                           kIdEraseTrack, kIdUpgrade,     kIdRestart};
+
+QPushButton* ButtonOf(MainWindow& window, int id) { return Control<QPushButton>(window, id); }
+
+std::vector<std::string> LogTexts(MainWindow& window) {
+  std::vector<std::string> texts;
+  auto* list = Control<QListWidget>(window, kIdLog);
+  for (int i = 0; i < list->count(); ++i) texts.push_back(list->item(i)->text().toStdString());
+  return texts;
+}
+
+void ExpectPortState(MainWindow& window, bool open) {
+  EXPECT_EQ(window.PortOpen(), open);
+  EXPECT_EQ(ButtonOf(window, kIdOpenPort)->isEnabled(), !open);
+  EXPECT_EQ(ButtonOf(window, kIdSetup)->isEnabled(), !open);
+  for (const int id : kCommandIds) EXPECT_EQ(ButtonOf(window, id)->isEnabled(), open) << id;
+  for (const int id : {kIdCancel, kIdAbout, kIdLanguage}) EXPECT_TRUE(ButtonOf(window, id)->isEnabled()) << id;
+  EXPECT_EQ(window.focusWidget(), ButtonOf(window, open ? kIdClosePort : kIdOpenPort));
+}
+
+// A pseudo-terminal whose slave side stands in for a serial port.
+class Pty {
+ public:
+  Pty() {
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) {
+      const char* name = ::ptsname(master_);
+      if (name != nullptr) slave_ = name;
+    }
+  }
+  ~Pty() {
+    if (master_ >= 0) ::close(master_);
+  }
+  Pty(const Pty&) = delete;
+  Pty& operator=(const Pty&) = delete;
+  const std::string& SlavePath() const { return slave_; }
+
+ private:
+  int master_ = -1;
+  std::string slave_;
+};
+
+}  // namespace
+
+TEST(MainWindowPortTest, OpenAndClosePortOnAPseudoTerminalSwitchTheButtonsAndTheFocus) {
+  ScopedConfigHome home;
+  LanguageGuard english(kEnglish);
+  Pty pty;
+  ASSERT_FALSE(pty.SlavePath().empty());
+  const std::filesystem::path ports = std::filesystem::path(home.SettingsFile()).parent_path() / "ports";
+  std::filesystem::create_directories(ports);
+  std::filesystem::create_symlink(pty.SlavePath(), ports / "COM7");
+  home.WriteSettings("Language=1\nPort=7\nMaxSpeed=460800\n");
+  {
+    MainWindow window;
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QApplication::processEvents();
+    ExpectPortState(window, false);
+
+    QTest::mouseClick(ButtonOf(window, kIdOpenPort), Qt::LeftButton);
+    ExpectPortState(window, true);
+    EXPECT_EQ(LogTexts(window), (std::vector<std::string>{"Port opened.", "Changing port speed to 4800 bps."}));
+
+    QTest::mouseClick(ButtonOf(window, kIdClosePort), Qt::LeftButton);
+    ExpectPortState(window, false);
+    EXPECT_EQ(LogTexts(window).size(), 4u);
+    EXPECT_EQ(LogTexts(window)[2], "Port closed.");
+    EXPECT_EQ(LogTexts(window)[3], "-----");
+    EXPECT_EQ(window.Log().Entries().back().kind, LogKind::Separator);
+  }
+  EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=1\nPort=7\nMaxSpeed=460800\n");
+}
+
+TEST(MainWindowPortTest, AFailedOpenLeavesTheButtonsAsTheyWere) {
+  ScopedConfigHome home;
+  LanguageGuard english(kEnglish);
+  home.WriteSettings("Language=1\nPort=0\nMaxSpeed=115200\n");
+  FakeSerialLine line;
+  line.Fail(FakeCall::Open, 2);
+  MainWindow window(DefaultOperations(), SetupServices{}, line.Opener());
+  window.show();
+  QApplication::setActiveWindow(&window);
+  QTest::mouseClick(ButtonOf(window, kIdOpenPort), Qt::LeftButton);
+  ExpectPortState(window, false);
+  ASSERT_FALSE(window.Log().Entries().empty());
+  EXPECT_EQ(window.Log().Entries().front().text, "Error 0x2 opening port COM0.");
+}
+
+TEST(MainWindowPortTest, ClosingTheWindowWithThePortOpenClosesItSilentlyAndStoresTheLoweredLimit) {
+  ScopedConfigHome home;
+  LanguageGuard english(kEnglish);
+  home.WriteSettings("Language=1\nPort=3\nMaxSpeed=460800\n");
+  FakeSerialLine line;
+  line.maxSpeed = 115200;
+  {
+    MainWindow window(DefaultOperations(), SetupServices{}, line.Opener());
+    window.show();
+    window.RunCommand(kIdOpenPort);
+    ASSERT_TRUE(window.PortOpen());
+    EXPECT_TRUE(line.isOpen);
+    EXPECT_EQ(window.SpeedLimit(), 115200u);
+    const size_t lines = window.Log().Entries().size();
+    window.close();
+    EXPECT_EQ(window.Log().Entries().size(), lines);
+  }
+  EXPECT_FALSE(line.isOpen);
+  EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=1\nPort=3\nMaxSpeed=115200\n");
+}
+
+TEST(MainWindowPortTest, ADroppedFirmwareImageRunsOnAnOpenedPortAndLeavesItClosed) {
+  ScopedConfigHome home;
+  LanguageGuard english(kEnglish);
+  FakeSerialLine line;
+  std::vector<std::string> upgraded;
+  Operations ops = DefaultOperations();
+  ops.upgradeFirmware = [&](Host&, PortConnection& connection, const std::string& path) {
+    upgraded.push_back((connection.openFlag != 0 ? "open " : "closed ") + path);
+  };
+  MainWindow window(ops, SetupServices{}, line.Opener());
+  window.show();
+  QApplication::setActiveWindow(&window);
+
+  // Dropped while the port is closed: opened for the upgrade, closed after it.
+  window.HandleDroppedFiles({"/data/fw.upg"});
+  EXPECT_EQ(upgraded, std::vector<std::string>{"open /data/fw.upg"});
+  ExpectPortState(window, false);
+  const std::vector<std::string> log = LogTexts(window);
+  ASSERT_EQ(log.size(), 4u);
+  EXPECT_EQ(log[0], "Port opened.");
+  EXPECT_EQ(log[2], "Port closed.");
+
+  // Dropped while it is open: the upgrade runs on it and it is closed as well.
+  window.RunCommand(kIdOpenPort);
+  ASSERT_TRUE(window.PortOpen());
+  window.HandleDroppedFiles({"/data/fw2.upg"});
+  EXPECT_EQ(upgraded.back(), "open /data/fw2.upg");
+  ExpectPortState(window, false);
+
+  // The upgrade runs even when the port cannot be opened.
+  line.Fail(FakeCall::Open, 2);
+  window.HandleDroppedFiles({"/data/fw3.upg"});
+  EXPECT_EQ(upgraded.back(), "closed /data/fw3.upg");
+  ExpectPortState(window, false);
+}
+
+TEST(MainWindowPortTest, ADroppedBinaryTrackFileIsConvertedIntoTheChosenFile) {
+  ScopedConfigHome home;
+  LanguageGuard english(kEnglish);
+  TempDir folder;
+  const std::string input = folder.File("track.bin");
+  WriteWholeFile(input, std::vector<unsigned char>(32, 0));
+  MainWindow window;
+  window.show();
+  OnNextModal save([&folder](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    dialog->setDirectory(QString::fromStdString(folder.Path().string()));
+    dialog->selectFile("out");
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  window.HandleDroppedFiles({QString::fromStdString(input)});
+  EXPECT_TRUE(save.Seen());
+  const std::vector<std::string> log = LogTexts(window);
+  ASSERT_GE(log.size(), 4u);
+  EXPECT_EQ(log[0], "Converting file");
+  EXPECT_EQ(log[1], input);
+  EXPECT_EQ(log[2], "--> " + folder.File("out.plt"));
+  EXPECT_EQ(log.back().rfind("OK, ", 0), 0u) << log.back();
+  EXPECT_TRUE(std::filesystem::exists(folder.File("out.plt")));
+}

@@ -1,0 +1,465 @@
+#include <gtest/gtest.h>
+
+#include <QHelpEvent>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QToolTip>
+#include <QUrl>
+#include <vector>
+
+#include "app/language.h"
+#include "gui/common/control_ids.h"
+#include "gui/qt/dialog_units.h"
+#include "gui/qt/main_window.h"
+#include "gui/qt/pictures.h"
+#include "gui_test_support.h"
+#include "support/language_guard.h"
+
+using namespace stravener;
+using namespace stravener::gui;
+
+namespace {
+
+// Operations that only record that they were reached, in order.
+struct Recorder {
+  std::vector<std::string> calls;
+
+  Operations Make() {
+    Operations ops;
+    auto record = [this](const char* name) {
+      return [this, name](Host&, PortConnection&) { calls.push_back(name); };
+    };
+    ops.openPort = record("open");
+    ops.closePort = record("close");
+    ops.showLoggerInfo = record("information");
+    ops.configureLogger = record("configuration");
+    ops.readTrack = record("read");
+    ops.eraseTrackMemory = record("erase");
+    ops.startFirmwareUpgrade = record("upgrade");
+    ops.restartLogger = record("restart");
+    ops.upgradeFirmware = [this](Host&, PortConnection&, const std::string& path) {
+      calls.push_back("upgrade " + path);
+    };
+    ops.convertBinaryTrackFile = [this](Host&, PortConnection&, const std::string& path) {
+      calls.push_back("convert " + path);
+    };
+    return ops;
+  }
+};
+
+QPushButton* ButtonOf(MainWindow& window, int id) { return Control<QPushButton>(window, id); }
+
+const int kCommandIds[] = {kIdClosePort, kIdInformation, kIdConfiguration, kIdReadTrack,
+                           kIdEraseTrack, kIdUpgrade,     kIdRestart};
+
+}  // namespace
+
+TEST(MainWindowTest, StartsWithThePortClosedAndOpenPortFocused) {
+  ScopedConfigHome home;
+  LanguageGuard english(kEnglish);
+  MainWindow window(Operations{}, SetupServices{});
+  window.show();
+  QApplication::setActiveWindow(&window);
+  QApplication::processEvents();
+  for (const int id : {kIdOpenPort, kIdCancel, kIdSetup, kIdAbout, kIdLanguage}) {
+    EXPECT_TRUE(ButtonOf(window, id)->isEnabled()) << id;
+  }
+  for (const int id : kCommandIds) EXPECT_FALSE(ButtonOf(window, id)->isEnabled()) << id;
+  EXPECT_EQ(window.focusWidget(), ButtonOf(window, kIdOpenPort));
+  EXPECT_EQ(window.windowTitle().toStdString(), "Stravener Tool");
+  EXPECT_FALSE(ButtonOf(window, kIdOpenPort)->isDefault());
+  EXPECT_FALSE(ButtonOf(window, kIdOpenPort)->autoDefault());
+}
+
+TEST(MainWindowTest, ControlsInTheirOrderWithTextsAndGeometryInBothLanguages) {
+  ScopedConfigHome home;
+  struct Expected {
+    int id;
+    const char* polish;
+    const char* english;
+    int x, y, w, h;
+  };
+  const Expected buttons[] = {
+      {kIdOpenPort, "O&twórz port", "&Open port", 7, 28, 50, 14},
+      {kIdClosePort, "&Zamknij port", "&Close port", 7, 49, 50, 14},
+      {kIdInformation, "&Informacje", "&Information", 7, 70, 50, 14},
+      {kIdConfiguration, "&Konfiguracja", "Co&nfiguration", 7, 91, 50, 14},
+      {kIdReadTrack, "&Odczytaj ślad", "&Read track", 7, 112, 50, 14},
+      {kIdEraseTrack, "&Usuń ślad", "&Erase track", 7, 133, 50, 14},
+      {kIdUpgrade, "&Apgrejd", "&Upgrade", 7, 154, 50, 14},
+      {kIdRestart, "&Restart", "Res&tart", 7, 175, 50, 14},
+      {kIdCancel, "Koniec", "Exit", 7, 206, 50, 14},
+      {kIdSetup, "U&stawienia...", "&Setup...", 129, 7, 50, 14},
+      {kIdAbout, "O &programie...", "&About...", 185, 7, 55, 14},
+  };
+  for (const int language : {kPolish, kEnglish}) {
+    LanguageGuard guard(language);
+    MainWindow window(Operations{}, SetupServices{});
+    const DialogUnits du(window.font());
+    EXPECT_EQ(window.size(), du.Size(247, 228));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());  // fixed size
+    EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QWidget* previous = nullptr;
+    for (const Expected& b : buttons) {
+      QPushButton* button = ButtonOf(window, b.id);
+      ASSERT_NE(button, nullptr) << b.id;
+      EXPECT_EQ(button->text().toStdString(), language == kPolish ? b.polish : b.english);
+      EXPECT_EQ(button->geometry(), du.Rect(b.x, b.y, b.w, b.h)) << b.id;
+      if (previous != nullptr) {
+        EXPECT_EQ(previous->nextInFocusChain(), button) << b.id;
+      }
+      previous = button;
+    }
+    EXPECT_EQ(Control<QWidget>(window, kIdLog)->geometry(), du.Rect(64, 28, 176, 161));
+    EXPECT_EQ(Control<QWidget>(window, kIdProgress)->geometry(), du.Rect(64, 206, 148, 14));
+    EXPECT_EQ(ButtonOf(window, kIdLanguage)->geometry(), du.Rect(218, 206, 22, 14));
+    EXPECT_TRUE(ButtonOf(window, kIdLanguage)->text().isEmpty());
+    // The flag of the other language: compare with the two flag drawings.
+    const QImage shown = ButtonOf(window, kIdLanguage)->icon().pixmap(16, 16).toImage();
+    const QImage polishFlag = PolishFlagIcon().pixmap(16, 16).toImage();
+    const QImage britishFlag = BritishFlagIcon().pixmap(16, 16).toImage();
+    EXPECT_EQ(shown == polishFlag, language == kEnglish);
+    EXPECT_EQ(shown == britishFlag, language == kPolish);
+    // The log and the progress bar are no tab stops.
+    EXPECT_FALSE(Control<QWidget>(window, kIdLog)->focusPolicy() & Qt::TabFocus);
+    EXPECT_EQ(Control<QWidget>(window, kIdProgress)->focusPolicy(), Qt::NoFocus);
+    EXPECT_FALSE(Control<QProgressBar>(window, kIdProgress)->isTextVisible());
+  }
+}
+
+TEST(MainWindowTest, EachCommandReachesItsOperation) {
+  ScopedConfigHome home;
+  LanguageGuard english(kEnglish);
+  Recorder recorder;
+  MainWindow window(recorder.Make(), SetupServices{});
+  const std::pair<int, const char*> commands[] = {
+      {kIdOpenPort, "open"},   {kIdClosePort, "close"},     {kIdInformation, "information"},
+      {kIdConfiguration, "configuration"}, {kIdReadTrack, "read"}, {kIdEraseTrack, "erase"},
+      {kIdUpgrade, "upgrade"}, {kIdRestart, "restart"}};
+  for (const auto& [id, name] : commands) {
+    recorder.calls.clear();
+    window.RunCommand(id);
+    EXPECT_EQ(recorder.calls, std::vector<std::string>{name}) << id;
+  }
+  // A click on the enabled Open port button goes the same way.
+  recorder.calls.clear();
+  QTest::mouseClick(ButtonOf(window, kIdOpenPort), Qt::LeftButton);
+  EXPECT_EQ(recorder.calls, std::vector<std::string>{"open"});
+  // A click on a disabled button does nothing.
+  recorder.calls.clear();
+  QTest::mouseClick(ButtonOf(window, kIdReadTrack), Qt::LeftButton);
+  EXPECT_TRUE(recorder.calls.empty());
+}
+
+TEST(MainWindowTest, ACommandWithoutItsOperationSaysSoInTheLog) {
+  ScopedConfigHome home;
+  LanguageGuard english(kEnglish);
+  MainWindow window(Operations{}, SetupServices{});
+  window.RunCommand(kIdReadTrack);
+  ASSERT_EQ(window.Log().Entries().size(), 1u);
+  EXPECT_EQ(window.Log().Entries().back().kind, LogKind::Error);
+  EXPECT_EQ(window.Log().Entries().back().text, "This command is not available in this version of the program.");
+}
+
+TEST(MainWindowTest, EscapeIsIgnoredExitAndTheCloseBoxEndTheWindow) {
+  ScopedConfigHome home;
+  LanguageGuard english(kEnglish);
+  {
+    MainWindow window(Operations{}, SetupServices{});
+    window.show();
+    QTest::keyClick(&window, Qt::Key_Escape);
+    QTest::keyClick(ButtonOf(window, kIdOpenPort), Qt::Key_Escape);
+    EXPECT_TRUE(window.isVisible());
+    ButtonOf(window, kIdCancel)->click();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.result(), QDialog::Rejected);
+  }
+  {
+    MainWindow window(Operations{}, SetupServices{});
+    window.show();
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.result(), QDialog::Rejected);
+  }
+}
+
+TEST(MainWindowTest, EnterClicksTheFocusedButtonElsewhereEndsTheWindow) {
+  ScopedConfigHome home;
+  LanguageGuard english(kEnglish);
+  Recorder recorder;
+  MainWindow window(recorder.Make(), SetupServices{});
+  window.show();
+  QApplication::setActiveWindow(&window);
+  ButtonOf(window, kIdOpenPort)->setFocus();
+  QTest::keyClick(ButtonOf(window, kIdOpenPort), Qt::Key_Return);
+  EXPECT_EQ(recorder.calls, std::vector<std::string>{"open"});
+  EXPECT_TRUE(window.isVisible());
+
+  auto* log = Control<QListWidget>(window, kIdLog);
+  log->setFocus();
+  QTest::keyClick(log, Qt::Key_Enter);
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(window.result(), QDialog::Accepted);
+}
+
+TEST(MainWindowTest, SettingsAreStoredOnEveryWayOut) {
+  LanguageGuard english(kEnglish);
+  // First start: no settings yet; the defaults are stored when the window ends.
+  {
+    ScopedConfigHome home;
+    {
+      MainWindow window(Operations{}, SetupServices{});
+      EXPECT_EQ(window.PortNumber(), 1u);
+      EXPECT_EQ(window.SpeedLimit(), 115200u);
+      window.show();
+      ButtonOf(window, kIdCancel)->click();
+    }
+    EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=1\nPort=1\nMaxSpeed=115200\n");
+  }
+  // Port 0 is kept as it is, through the close box.
+  {
+    ScopedConfigHome home;
+    home.WriteSettings("Language=1\nPort=0\nMaxSpeed=57600\n");
+    {
+      MainWindow window(Operations{}, SetupServices{});
+      EXPECT_EQ(window.PortNumber(), 0u);
+      EXPECT_EQ(window.SpeedLimit(), 57600u);
+      window.show();
+      window.close();
+    }
+    EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=1\nPort=0\nMaxSpeed=57600\n");
+  }
+  // Enter away from the buttons ends the window with OK; the values come from Setup.
+  {
+    ScopedConfigHome home;
+    {
+      SetupServices fake{[] { return std::vector<std::string>{"COM4"}; }, [](uint32_t) { return 460800u; }};
+      MainWindow window(Operations{}, fake);
+      window.show();
+      OnNextModal save([](QWidget* modal) { Control<QPushButton>(*modal, kIdOk)->click(); });
+      ButtonOf(window, kIdSetup)->click();
+      EXPECT_TRUE(save.Seen());
+      auto* log = Control<QListWidget>(window, kIdLog);
+      log->setFocus();
+      QTest::keyClick(log, Qt::Key_Return);
+      EXPECT_FALSE(window.isVisible());
+    }
+    // The port offers 460800, but the stored limit 115200 stays selected.
+    EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=1\nPort=4\nMaxSpeed=115200\n");
+  }
+}
+
+TEST(MainWindowTest, LanguageButtonTellsInTheNewLanguageAndStoresIt) {
+  for (const int language : {kEnglish, kPolish}) {
+    ScopedConfigHome home;
+    LanguageGuard guard(language);
+    NextMessageBox notice;
+    {
+      MainWindow window(Operations{}, SetupServices{});
+      window.show();
+      ButtonOf(window, kIdLanguage)->click();
+      EXPECT_FALSE(window.isVisible());
+      EXPECT_EQ(window.result(), QDialog::Accepted);
+    }
+    EXPECT_TRUE(notice.watcher.Seen());
+    EXPECT_EQ(notice.caption, "Stravener Tool");
+    EXPECT_EQ(notice.icon, QMessageBox::NoIcon);
+    if (language == kEnglish) {
+      EXPECT_EQ(notice.text, "Język interfejsu zostanie zmieniony przy następnym uruchomieniu programu.");
+      EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=0\nPort=1\nMaxSpeed=115200\n");
+    } else {
+      EXPECT_EQ(notice.text, "The interface language will change after next application start.");
+      EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=1\nPort=1\nMaxSpeed=115200\n");
+    }
+  }
+}
+
+TEST(MainWindowTest, DroppedFiles) {
+  ScopedConfigHome home;
+  LanguageGuard english(kEnglish);
+  Recorder recorder;
+  MainWindow window(recorder.Make(), SetupServices{});
+  window.show();
+
+  window.HandleDroppedFiles({"/data/track.bin"});
+  EXPECT_EQ(recorder.calls, std::vector<std::string>{"convert /data/track.bin"});
+
+  // A firmware image: the port is opened, the upgrade runs, the port is closed.
+  recorder.calls.clear();
+  window.HandleDroppedFiles({"/data/new.upg"});
+  EXPECT_EQ(recorder.calls, (std::vector<std::string>{"open", "upgrade /data/new.upg", "close"}));
+
+  struct Case {
+    QStringList paths;
+    const char* message;
+  };
+  const Case refused[] = {
+      {{"/data/a.bin", "/data/b.bin"}, "Drop only one file at a time."},
+      {{"/data/track.BIN"}, "File type unsupported."},
+      {{"/data/track"}, "File type unsupported."},
+      {{"/data.d/track"}, "File type unsupported."},
+      {{"/data/notes.txt"}, "File type unsupported."},
+  };
+  for (const Case& c : refused) {
+    recorder.calls.clear();
+    NextMessageBox notice;
+    window.HandleDroppedFiles(c.paths);
+    EXPECT_TRUE(notice.watcher.Seen());
+    EXPECT_EQ(notice.text, c.message);
+    EXPECT_EQ(notice.caption, "Stravener Tool");
+    EXPECT_EQ(notice.icon, QMessageBox::NoIcon);
+    EXPECT_TRUE(recorder.calls.empty()) << c.paths.join(' ').toStdString();
+  }
+}
+
+TEST(MainWindowTest, ADropFromTheDesktopReachesTheConversion) {
+  ScopedConfigHome home;
+  LanguageGuard english(kEnglish);
+  Recorder recorder;
+  MainWindow window(recorder.Make(), SetupServices{});
+  window.show();
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile("/data/my track.bin")});
+  // Over the log: the list takes no drops, so they reach the window.
+  QWidget* log = Control<QWidget>(window, kIdLog);
+  const QPoint at = log->mapTo(&window, log->rect().center());
+  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&window, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QMimeData web;
+  web.setUrls({QUrl("https://example.org/track.bin")});
+  QDragEnterEvent refused(at, Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&window, &refused);
+  EXPECT_FALSE(refused.isAccepted());
+  QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&window, &drop);
+  EXPECT_TRUE(recorder.calls.empty());  // acted on after the drag has ended
+  QApplication::processEvents();
+  EXPECT_EQ(recorder.calls, std::vector<std::string>{"convert /data/my track.bin"});
+}
+
+TEST(MainWindowTest, TooltipsArePolishAndOnlyOnEnabledButtons) {
+  ScopedConfigHome home;
+  for (const int language : {kEnglish, kPolish}) {
+    LanguageGuard guard(language);
+    MainWindow window(Operations{}, SetupServices{});
+    window.show();
+    QApplication::processEvents();
+    auto tipOf = [&window](int id) {
+      // A tip still showing from before is put away at once (hideText() waits a while).
+      for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->inherits("QTipLabel")) top->hide();
+      }
+      QWidget* widget = Control<QWidget>(window, id);
+      QHelpEvent help(QEvent::ToolTip, widget->rect().center(), widget->mapToGlobal(widget->rect().center()));
+      QApplication::sendEvent(widget, &help);
+      return QToolTip::isVisible() ? QToolTip::text().toStdString() : std::string();
+    };
+    EXPECT_EQ(tipOf(kIdCancel), "Kończy pracę programu.");
+    EXPECT_EQ(tipOf(kIdOpenPort), "Otwiera port COM do komunikacji z stravenerem.");
+    EXPECT_EQ(tipOf(kIdSetup), "Pozwala na zmianę ustawień programu.");
+    EXPECT_EQ(tipOf(kIdAbout), "Wyświetla informacje o programie.");
+    EXPECT_EQ(tipOf(kIdClosePort), "");  // disabled while the port is closed
+    EXPECT_EQ(tipOf(kIdReadTrack), "");
+    EXPECT_EQ(tipOf(kIdLanguage), "");  // no tip at all
+    // Enabled again, the same button has its tip.
+    ButtonOf(window, kIdReadTrack)->setEnabled(true);
+    EXPECT_EQ(tipOf(kIdReadTrack), "Odczytuje pamięć logu do pliku.");
+    QToolTip::hideText();
+  }
+}
+
+TEST(MainWindowTest, TheLogKeepsItsNewest501LinesWithTheirPictures) {
+  ScopedConfigHome home;
+  LanguageGuard english(kEnglish);
+  MainWindow window(Operations{}, SetupServices{});
+  window.show();
+  auto* list = Control<QListWidget>(window, kIdLog);
+  window.Log().Add(LogKind::Error, "error");
+  window.Log().Add(LogKind::Info, "info");
+  window.Log().Add(LogKind::Separator, "-----");
+  const LogKind kinds[] = {LogKind::Error, LogKind::Info, LogKind::Separator};
+  for (int i = 0; i < 3; ++i) {
+    const QImage shown = list->item(i)->icon().pixmap(12, 12).toImage();
+    EXPECT_EQ(shown, LogPicture(kinds[i]).pixmap(12, 12).toImage()) << i;
+  }
+  // The drawings: a red disc, a yellow letter, nothing at all.
+  const QImage error = LogPicture(LogKind::Error).pixmap(12, 12).toImage();
+  EXPECT_GT(qRed(error.pixel(2, 6)), 180);
+  EXPECT_LT(qGreen(error.pixel(2, 6)), 80);
+  EXPECT_EQ(error.pixel(6, 3), qRgb(255, 255, 255));
+  const QImage info = LogPicture(LogKind::Info).pixmap(12, 12).toImage();
+  bool yellow = false;
+  for (int y = 0; y < 12; ++y) {
+    for (int x = 0; x < 12; ++x) {
+      const QRgb p = info.pixel(x, y);
+      yellow |= qAlpha(p) == 255 && qRed(p) > 200 && qGreen(p) > 180 && qBlue(p) < 80;
+    }
+  }
+  EXPECT_TRUE(yellow);
+  const QImage none = LogPicture(LogKind::Separator).pixmap(12, 12).toImage();
+  for (int y = 0; y < 12; ++y) {
+    for (int x = 0; x < 12; ++x) EXPECT_EQ(qAlpha(none.pixel(x, y)), 0);
+  }
+
+  for (int i = 3; i < 500; ++i) window.Log().LogLine(LogKind::Info, "line %d", i);
+  EXPECT_EQ(list->count(), 500);
+  window.Log().LogLine(LogKind::Info, "line %d", 500);
+  EXPECT_EQ(list->count(), 501);
+  EXPECT_EQ(list->item(0)->text().toStdString(), "error");
+  window.Log().LogLine(LogKind::Info, "line %d", 501);
+  EXPECT_EQ(list->count(), 501);
+  EXPECT_EQ(list->item(0)->text().toStdString(), "info");
+  EXPECT_EQ(list->item(500)->text().toStdString(), "line 501");
+  // The newest line is scrolled into view, whole.
+  QApplication::processEvents();
+  const QRect last = list->visualItemRect(list->item(500));
+  EXPECT_TRUE(list->viewport()->rect().contains(last));
+}
+
+TEST(MainWindowTest, InputDuringACommandIsDroppedButTheWindowRepaints) {
+  ScopedConfigHome home;
+  LanguageGuard english(kEnglish);
+  Operations ops;
+  int opened = 0;
+  bool lineShownAtOnce = false;
+  ops.openPort = [&](Host& host, PortConnection&) {
+    auto& window = dynamic_cast<MainWindow&>(host);
+    ++opened;
+    window.Log().Add(LogKind::Info, "working");
+    lineShownAtOnce = Control<QListWidget>(window, kIdLog)->count() == 1;
+    // The user clicks Exit, presses F1, clicks Open port again, presses Tab and clicks the
+    // log line meanwhile.
+    QTest::mouseClick(ButtonOf(window, kIdCancel), Qt::LeftButton);
+    QTest::keyClick(&window, Qt::Key_F1);
+    QTest::mouseClick(ButtonOf(window, kIdOpenPort), Qt::LeftButton);
+    QTest::keyClick(ButtonOf(window, kIdOpenPort), Qt::Key_Tab);
+    auto* log = Control<QListWidget>(window, kIdLog);
+    const QPoint line = log->viewport()->mapTo(&window, log->visualItemRect(log->item(0)).center());
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, line);
+    window.Repaint();
+    window.SetProgressRange(10);
+    window.SetProgressPosition(5);
+  };
+  MainWindow window(ops, SetupServices{});
+  window.show();
+  QApplication::setActiveWindow(&window);
+  QTest::mouseClick(ButtonOf(window, kIdOpenPort), Qt::LeftButton);
+  QApplication::processEvents();
+  EXPECT_EQ(opened, 1);
+  EXPECT_TRUE(lineShownAtOnce);
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);  // no About either
+  EXPECT_FALSE(window.Busy());
+  EXPECT_EQ(Control<QProgressBar>(window, kIdProgress)->value(), 5);
+  EXPECT_EQ(window.focusWidget(), ButtonOf(window, kIdOpenPort));
+  EXPECT_TRUE(Control<QListWidget>(window, kIdLog)->selectedItems().isEmpty());
+  // Afterwards the window takes input again.
+  QTest::mouseClick(ButtonOf(window, kIdOpenPort), Qt::LeftButton);
+  EXPECT_EQ(opened, 2);
+}

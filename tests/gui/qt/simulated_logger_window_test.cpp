@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+#include "app/language.h"
+#include "gui/common/control_ids.h"
+#include "gui/qt/main_window.h"
+#include "logger/configuration_dialog.h"
+#include "gui_test_support.h"
+#include "sim/simulated_logger.h"
+#include "support/language_guard.h"
+
+using namespace stravener;
+using namespace stravener::gui;
+
+namespace {
+
+// A simulated logger reachable as COM7 through the per-user ports folder, and the window
+// set up to use it, with the program's own operations.
+struct LoggerAndWindow {
+  ScopedConfigHome home;
+  LanguageGuard english{kEnglish};
+  sim::SimulatedLogger logger;
+  std::unique_ptr<MainWindow> window;
+
+  explicit LoggerAndWindow(sim::SimulatedLoggerOptions options) : logger(std::move(options)) {
+    std::string error;
+    if (logger.Start(&error) != 0) {
+      ADD_FAILURE() << "the simulated logger did not start: " << error;
+      return;
+    }
+    const std::filesystem::path ports = std::filesystem::path(home.SettingsFile()).parent_path() / "ports";
+    std::filesystem::create_directories(ports);
+    std::filesystem::create_symlink(logger.SlavePath(), ports / "COM7");
+    home.WriteSettings("Language=1\nPort=7\nMaxSpeed=460800\n");
+    window = std::make_unique<MainWindow>();
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    QApplication::processEvents();
+  }
+
+  QPushButton* Button(int id) { return Control<QPushButton>(*window, id); }
+  void Click(int id) { QTest::mouseClick(Button(id), Qt::LeftButton); }
+  std::vector<std::string> Log() const {
+    std::vector<std::string> texts;
+    for (const LogEntry& entry : window->Log().Entries()) texts.push_back(entry.text);
+    return texts;
+  }
+};
+
+sim::SimulatedLoggerOptions SmallLogger() {
+  sim::SimulatedLoggerOptions options;
+  options.points = 300;
+  return options;
+}
+
+}  // namespace
+
+TEST(SimulatedLoggerWindowTest, OpenPortAndClosePortFollowTheLogger) {
+  LoggerAndWindow setup(SmallLogger());
+  ASSERT_NE(setup.window, nullptr);
+  MainWindow& window = *setup.window;
+  setup.Click(kIdOpenPort);
+  ASSERT_TRUE(window.PortOpen());
+  EXPECT_EQ(window.focusWidget(), setup.Button(kIdClosePort));
+  EXPECT_FALSE(setup.Button(kIdSetup)->isEnabled());
+  EXPECT_TRUE(setup.Button(kIdReadTrack)->isEnabled());
+  EXPECT_EQ(setup.Log(), (std::vector<std::string>{"Port opened.", "Changing port speed to 4800 bps."}));
+  // The logger sees the line at 4800 bit/s (it looks at the line now and then).
+  EXPECT_TRUE(QTest::qWaitFor([&setup] { return setup.logger.ToolSpeed() == 4800u; }, 2000));
+
+  setup.Click(kIdClosePort);
+  EXPECT_FALSE(window.PortOpen());
+  EXPECT_EQ(window.focusWidget(), setup.Button(kIdOpenPort));
+  EXPECT_TRUE(setup.Button(kIdSetup)->isEnabled());
+  EXPECT_FALSE(setup.Button(kIdReadTrack)->isEnabled());
+  EXPECT_EQ(setup.Log().back(), "-----");
+}
+
+TEST(SimulatedLoggerWindowTest, EveryButtonServicesTheLogger) {
+  sim::SimulatedLoggerOptions options = SmallLogger();
+  options.skip = 0;
+  LoggerAndWindow setup(options);
+  ASSERT_NE(setup.window, nullptr);
+  MainWindow& window = *setup.window;
+  TempDir folder;
+  setup.Click(kIdOpenPort);
+  ASSERT_TRUE(window.PortOpen());
+
+  // Information: the report comes as a notice.
+  std::string report;
+  OnNextModal information([&report](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    report = box->text().toStdString();
+    box->button(QMessageBox::Ok)->click();
+  });
+  setup.Click(kIdInformation);
+  EXPECT_TRUE(information.Seen());
+  EXPECT_FALSE(report.empty());
+
+  // Configuration: tick the box, answer the range message for the 0 shown, type 3, Save.
+  OnNextModal configuration([](QWidget* modal) {
+    auto* box = Control<QCheckBox>(*modal, kSkipCheckBoxId);
+    ASSERT_NE(box, nullptr);
+    OnNextModal range([](QWidget* message) { qobject_cast<QMessageBox*>(message)->button(QMessageBox::Ok)->click(); });
+    QTest::mouseClick(box, Qt::LeftButton);
+    EXPECT_TRUE(range.Seen());
+    Control<QLineEdit>(*modal, kSkipCountFieldId)->setText("3");
+    Control<QPushButton>(*modal, kIdOk)->click();
+  });
+  setup.Click(kIdConfiguration);
+  EXPECT_TRUE(configuration.Seen());
+  EXPECT_EQ(setup.logger.SkipSetting(), 3);
+  EXPECT_EQ(setup.Log().back(), "The configuration was saved.");
+
+  // Read track into a binary file: the logger's used memory byte for byte.
+  const std::string saved = folder.File("track.bin");
+  OnNextModal read([&saved](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectFile(QString::fromStdString(saved));
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  setup.Click(kIdReadTrack);
+  EXPECT_TRUE(read.Seen());
+  EXPECT_EQ(ReadWholeFile(saved), setup.logger.UsedMemory());
+
+  // Erase track, after the question.
+  OnNextModal erase([](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->icon(), QMessageBox::Question);
+    box->button(QMessageBox::Ok)->click();
+  });
+  setup.Click(kIdEraseTrack);
+  EXPECT_TRUE(erase.Seen());
+  EXPECT_EQ(setup.logger.UsedBytes(), 0u);
+
+  // Restart: the port is closed afterwards.
+  setup.Click(kIdRestart);
+  EXPECT_FALSE(window.PortOpen());
+  EXPECT_EQ(window.focusWidget(), setup.Button(kIdOpenPort));
+}
+
+TEST(SimulatedLoggerWindowTest, ADroppedFirmwareImageIsLoadedAndThePortLeftClosed) {
+  LoggerAndWindow setup(SmallLogger());
+  ASSERT_NE(setup.window, nullptr);
+  TempDir folder;
+  std::vector<unsigned char> image(256);
+  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<unsigned char>(i * 7 + 1);
+  const std::string path = folder.File("new.upg");
+  WriteWholeFile(path, image);
+  setup.window->HandleDroppedFiles({QString::fromStdString(path)});
+  EXPECT_FALSE(setup.window->PortOpen());
+  const std::vector<uint8_t> programmed = setup.logger.ProgrammedImage();
+  ASSERT_GE(programmed.size(), image.size());
+  EXPECT_TRUE(std::equal(image.begin(), image.end(), programmed.begin()));
+  EXPECT_EQ(setup.Log().front(), "Port opened.");
+}
