@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <string_view>
 #include <vector>
 
 namespace stravener {
@@ -24,7 +25,7 @@ struct Spec {
   bool zero = false;     // '0'
   int width = 0;
   int precision = -1;    // -1: none given
-  std::string length;    // "", "hh", "h", "l", "ll", "j", "z", "t", "L"
+  std::string_view length;  // "", "hh", "h", "l", "ll", "j", "z", "t", "L" (in the format)
   char conversion = 0;
 };
 
@@ -73,10 +74,10 @@ bool ParseSpec(const char*& p, va_list& args, Spec& spec) {
     }
   }
   if ((p[0] == 'h' && p[1] == 'h') || (p[0] == 'l' && p[1] == 'l')) {
-    spec.length.assign(p, 2);
+    spec.length = std::string_view(p, 2);
     p += 2;
   } else if (*p == 'h' || *p == 'l' || *p == 'j' || *p == 'z' || *p == 't' || *p == 'L') {
-    spec.length.assign(p, 1);
+    spec.length = std::string_view(p, 1);
     ++p;
   }
   spec.conversion = *p;
@@ -117,7 +118,7 @@ void AppendOne(std::string& out, const Spec& spec, T value) {
 
 void AppendInteger(std::string& out, const Spec& spec, va_list& args) {
   const bool isSigned = spec.conversion == 'd' || spec.conversion == 'i';
-  const std::string& l = spec.length;
+  const std::string_view l = spec.length;
   if (isSigned) {
     if (l == "l") return AppendOne(out, spec, va_arg(args, long));
     if (l == "ll") return AppendOne(out, spec, va_arg(args, long long));
@@ -148,7 +149,7 @@ std::string FloatDigits(double value, char conversion, int precision, bool alter
   auto insertPoint = [](std::string& text, char exponentMark) {
     if (text.find('.') != std::string::npos) return;
     const size_t mark = text.find(exponentMark);
-    text.insert(mark == std::string::npos ? text.size() : mark, ".");
+    text.insert(mark == std::string::npos ? text.size() : mark, 1, '.');
   };
   std::string text;
   if (lower == 'a') {

@@ -50,12 +50,15 @@ WINDOWS_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix wi
 # Only for scripts/fuzz: clang with libFuzzer and its sanitizer runtimes.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
-# configure_build BUILD_DIR [CMAKE_ARGS...]: configures a build folder that is not yet.
+# The builds of the project's scripts: Release (what users and packagers build), with
+# warnings as errors, which a user's own build does not have. STRAVENER_BUILD_TYPE chooses
+# another type (the sanitizer build keeps its debug information).
+# configure_build BUILD_DIR [CMAKE_ARGS...]: configures a build folder (again, when its
+# options changed; cmake keeps what did not change).
 configure_build() {
   local dir="$1"; shift
-  if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$STRAVENER_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-  fi
+  cmake -S "$STRAVENER_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${STRAVENER_BUILD_TYPE:-Release}" \
+    -DSTRAVENER_WERROR=ON "$@" >/dev/null
 }
 
 # configure_and_build BUILD_DIR [CMAKE_ARGS...]
