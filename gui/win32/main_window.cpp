@@ -1,0 +1,330 @@
+#include "gui/win32/main_window.h"
+
+#include <shellapi.h>
+
+#include <climits>
+#include <utility>
+
+#include "app/language.h"
+#include "app/settings_store.h"
+#include "app/stop_request.h"
+#include "gui/common/command_dispatch.h"
+#include "gui/common/command_table.h"
+#include "gui/common/control_ids.h"
+#include "gui/win32/about_dialog.h"
+#include "gui/win32/configuration_dialog_box.h"
+#include "gui/win32/file_dialogs.h"
+#include "gui/win32/message_box.h"
+#include "gui/win32/resource_ids.h"
+#include "gui/win32/setup_dialog.h"
+#include "gui/win32/wide_text.h"
+
+namespace stravener::win32 {
+
+namespace {
+
+// The window whose keys the dialog loop of this thread offers to KeyboardFilter.
+thread_local MainWindow* filteredWindow = nullptr;
+
+HICON LoadIconOfSize(HINSTANCE instance, int id, int size) {
+  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+// Drops the keys, clicks and files that came in while a command ran: a command runs to its
+// end without taking input, and what the user did meanwhile is not done afterwards.
+void DropQueuedInput() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+  }
+  while (PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+  }
+  while (PeekMessageW(&message, nullptr, WM_NCMOUSEMOVE, WM_NCMBUTTONDBLCLK, PM_REMOVE)) {
+  }
+  while (PeekMessageW(&message, nullptr, WM_DROPFILES, WM_DROPFILES, PM_REMOVE)) {
+    DragFinish(reinterpret_cast<HDROP>(message.wParam));
+  }
+}
+
+}  // namespace
+
+MainWindow::MainWindow(HINSTANCE instance, gui::Operations operations, gui::SetupServices setupServices,
+                       SerialOpener opener)
+    : instance_(instance),
+      operations_(std::move(operations)),
+      setupServices_(std::move(setupServices)),
+      connection_(log_, std::move(opener)) {
+  largeIcon_ = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_PROGRAM));
+  smallIcon_ = LoadIconOfSize(instance_, IDI_PROGRAM, 16);
+  accelerators_ = LoadAcceleratorsW(instance_, MAKEINTRESOURCEW(IDR_ACCELERATORS));
+  pictures_ = ImageList_LoadImageW(instance_, MAKEINTRESOURCEW(IDB_LOG_PICTURES), 12, 1, RGB(255, 0, 255),
+                                   IMAGE_BITMAP, 0);
+  LoadPortSettings(connection_.portNumber, connection_.speedLimit);
+}
+
+MainWindow::~MainWindow() {
+  if (pictures_ != nullptr) ImageList_Destroy(pictures_);
+  if (smallIcon_ != nullptr) DestroyIcon(smallIcon_);
+  if (flagIcon_ != nullptr) DestroyIcon(flagIcon_);
+  // An open port is closed without a log line; the speed limit stored is the one in force,
+  // lowered by the last opening.
+  if (connection_.openFlag != 0) CloseHandleSilently(connection_);
+  SaveSettings(Language, connection_.portNumber, connection_.speedLimit);
+}
+
+INT_PTR MainWindow::Run() {
+  const int templateId = Language == kPolish ? IDD_MAIN_WINDOW_PL : Language == kEnglish ? IDD_MAIN_WINDOW_EN : 0;
+  if (templateId == 0) return -1;
+  MainWindow* outer = std::exchange(filteredWindow, this);
+  keyboardFilter_ = SetWindowsHookExW(WH_MSGFILTER, KeyboardFilter, nullptr, GetCurrentThreadId());
+  const INT_PTR result =
+      DialogBoxParamW(instance_, MAKEINTRESOURCEW(templateId), nullptr, DialogProc, reinterpret_cast<LPARAM>(this));
+  if (keyboardFilter_ != nullptr) UnhookWindowsHookEx(keyboardFilter_);
+  keyboardFilter_ = nullptr;
+  filteredWindow = outer;
+  return result;
+}
+
+LRESULT CALLBACK MainWindow::KeyboardFilter(int code, WPARAM wParam, LPARAM lParam) {
+  MainWindow* self = filteredWindow;
+  if (code == MSGF_DIALOGBOX && self != nullptr && self->window_ != nullptr) {
+    MSG* message = reinterpret_cast<MSG*>(lParam);
+    if (message->hwnd == self->window_ || IsChild(self->window_, message->hwnd)) {
+      // Escape never closes the main window.
+      if (message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE) return TRUE;
+      // The shortcuts (F1: About) first; then, matched or not, the dialog's own keys.
+      if (self->accelerators_ != nullptr) TranslateAcceleratorW(self->window_, self->accelerators_, message);
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+INT_PTR CALLBACK MainWindow::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrW(window, DWLP_USER, lParam);
+    auto* self = reinterpret_cast<MainWindow*>(lParam);
+    self->window_ = window;
+    self->InitDialog();
+    return TRUE;  // the system gives the focus to the first tab stop, Open port
+  }
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, DWLP_USER));
+  return self != nullptr ? self->HandleMessage(message, wParam, lParam) : FALSE;
+}
+
+void MainWindow::InitDialog() {
+  SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_));
+  SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  DragAcceptFiles(window_, TRUE);
+  // The flag of the language the button switches to.
+  if (Language == kEnglish || Language == kPolish) {
+    flagIcon_ = LoadIconOfSize(instance_, Language == kEnglish ? IDI_FLAG_PL : IDI_FLAG_GB, 16);
+    SendDlgItemMessageW(window_, gui::kIdLanguage, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(flagIcon_));
+  }
+  AddTooltips();
+  logList_.Attach(GetDlgItem(window_, gui::kIdLog), pictures_);
+  log_.SetListener([this](const LogEntry& entry, bool droppedOldest) {
+    logList_.Add(entry, droppedOldest);
+    Repaint();
+  });
+  connection_.updateButtonStates = [this] { UpdateButtonStates(); };
+}
+
+void MainWindow::AddTooltips() {
+  tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
+  if (tooltips_ == nullptr) return;
+  // Every control is a tool; whether it shows a tip is asked when the mouse rests on it.
+  for (HWND control = GetWindow(window_, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+bool MainWindow::AnswerTooltip(NMTTDISPINFOW& request) const {
+  // Only an enabled control with an id has a tip: the string resource of that id.
+  if ((request.uFlags & TTF_IDISHWND) == 0) return false;
+  const HWND control = reinterpret_cast<HWND>(request.hdr.idFrom);
+  const int id = GetDlgCtrlID(control);
+  if (!IsWindowEnabled(control) || id == 0) return false;
+  request.lpszText = MAKEINTRESOURCEW(id);
+  request.hinst = instance_;
+  return true;
+}
+
+void MainWindow::PaintIconic() {
+  PAINTSTRUCT paint;
+  const HDC dc = BeginPaint(window_, &paint);
+  SendMessageW(window_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT client{};
+  GetClientRect(window_, &client);
+  const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+  const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+  DrawIcon(dc, x, y, largeIcon_);
+  EndPaint(window_, &paint);
+}
+
+INT_PTR MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      // Buttons click (0), the shortcuts come as 1.
+      if (HIWORD(wParam) <= 1) Command(LOWORD(wParam));
+      return TRUE;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header->code == TTN_GETDISPINFOW) return AnswerTooltip(*reinterpret_cast<NMTTDISPINFOW*>(lParam));
+      return FALSE;
+    }
+    case WM_PAINT:
+      if (!IsIconic(window_)) return FALSE;
+      PaintIconic();
+      return TRUE;
+    case WM_QUERYDRAGICON:
+      return reinterpret_cast<INT_PTR>(largeIcon_);
+    case WM_DROPFILES:
+      DropFiles(reinterpret_cast<HDROP>(wParam));
+      return TRUE;
+    case WM_QUERYENDSESSION:
+      // The user logs off during a command: it stops at its next safe point and runs its
+      // closing steps (the download sets the logger back to 4800 bit/s); the end of the
+      // session then waits until the command has returned (see Repaint).
+      if (busy_) RequestStop();
+      SetWindowLongPtrW(window_, DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam) {
+        EndWithSession();
+      } else {
+        ClearStopRequest();  // the session goes on after all
+      }
+      SetWindowLongPtrW(window_, DWLP_MSGRESULT, 0);
+      return TRUE;
+    case WM_DESTROY:
+      log_.SetListener(nullptr);
+      logList_.Detach();
+      connection_.updateButtonStates = nullptr;
+      DragAcceptFiles(window_, FALSE);
+      window_ = nullptr;
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+void MainWindow::UpdateButtonStates() {
+  if (window_ == nullptr) return;
+  const bool open = connection_.openFlag != 0;
+  for (const gui::MainWindowControl& control : gui::MainWindowControls()) {
+    EnableWindow(GetDlgItem(window_, control.id), gui::ControlEnabled(control, open) ? TRUE : FALSE);
+  }
+  const HWND focus = GetDlgItem(window_, gui::FocusedControlId(open));
+  SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
+}
+
+void MainWindow::RunBusy(const std::function<void()>& command) {
+  busy_ = true;
+  command();
+  busy_ = false;
+  DropQueuedInput();
+}
+
+void MainWindow::Command(int id) {
+  // A command that a dialog's loop delivers while another one runs is not started.
+  if (busy_) return;
+  switch (id) {
+    case IDOK:  // Enter where no button has the focus: the window ends as with Exit
+    case IDCANCEL:
+      EndDialog(window_, id);
+      return;
+    case gui::kIdSetup:
+      return RunBusy([this] {
+        RunSetupDialog(instance_, window_, setupServices_, connection_.portNumber, connection_.speedLimit);
+      });
+    case gui::kIdAbout:
+      return RunBusy([this] { RunAboutDialog(instance_, window_); });
+    case gui::kIdLanguage:
+      return SwitchLanguage();
+    default:
+      // The logger commands, from Open port to Restart.
+      if (gui::CommandOperation(operations_, id) != nullptr) {
+        RunBusy([this, id] { gui::RunCommandOperation(operations_, id, *this, connection_); });
+      }
+      return;
+  }
+}
+
+void MainWindow::SwitchLanguage() {
+  RunBusy([this] { gui::AnnounceLanguageSwitch(*this); });
+  EndDialog(window_, IDOK);
+}
+
+void MainWindow::DropFiles(HDROP drop) {
+  if (!busy_) {
+    // Every dropped file's whole path, however long.
+    std::vector<std::string> paths;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+      const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+      std::wstring path(static_cast<size_t>(length) + 1, L'\0');
+      path.resize(DragQueryFileW(drop, i, path.data(), length + 1));
+      paths.push_back(Narrow(path));
+    }
+    RunBusy([this, &paths] { gui::HandleDroppedFiles(operations_, paths, *this, connection_); });
+  }
+  DragFinish(drop);
+}
+
+void MainWindow::EndWithSession() {
+  // The program ends with the session once this returns: the port and the settings now.
+  if (!busy_ && connection_.openFlag != 0) CloseHandleSilently(connection_);
+  SaveSettings(Language, connection_.portNumber, connection_.speedLimit);
+}
+
+void MainWindow::SetProgressRange(uint32_t maximum) {
+  progressShift_ = 0;
+  while ((maximum >> progressShift_) > static_cast<uint32_t>(INT_MAX)) ++progressShift_;
+  SendDlgItemMessageW(window_, gui::kIdProgress, PBM_SETRANGE32, 0,
+                      static_cast<LPARAM>(maximum >> progressShift_));
+}
+
+void MainWindow::SetProgressPosition(uint32_t position) {
+  SendDlgItemMessageW(window_, gui::kIdProgress, PBM_SETPOS, static_cast<WPARAM>(position >> progressShift_), 0);
+}
+
+void MainWindow::Repaint() {
+  if (window_ == nullptr) return;
+  // What needs painting is painted now: the command runs inside a click, without the loop.
+  RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  // Messages that the system sends (the end of the session among them) are answered
+  // meanwhile; input stays queued and is dropped when the command ends. Once a stop is
+  // requested nothing more is answered here, so the end of the session comes only after
+  // the command's closing steps.
+  if (StopRequested()) return;
+  MSG message;
+  PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+}
+
+void MainWindow::ShowNotice(const std::string& text) { ShowMessageBox(window_, text, MB_OK); }
+
+bool MainWindow::AskOkCancel(const std::string& text) {
+  return ShowMessageBox(window_, text, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
+void MainWindow::ShowWarning(const std::string& text) { ShowMessageBox(window_, text, MB_OK | MB_ICONEXCLAMATION); }
+
+std::optional<std::string> MainWindow::ChooseSaveFile(const FileChoice& choice) {
+  return win32::ChooseSaveFile(window_, choice);
+}
+
+std::optional<std::string> MainWindow::ChooseOpenFile(const FileChoice& choice) {
+  return win32::ChooseOpenFile(window_, choice);
+}
+
+bool MainWindow::RunConfigurationDialog(ConfigurationDialog& dialog) {
+  return RunConfigurationDialogBox(instance_, window_, dialog);
+}
+
+}  // namespace stravener::win32
