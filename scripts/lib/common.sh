@@ -45,8 +45,9 @@ GUI_PACKAGES=(qt6-base-dev qt6-svg-dev qt6-translations-l10n fonts-dejavu-core f
 SCREENSHOT_PACKAGES=(xvfb xauth imagemagick)
 TEST_PACKAGES=(gpsbabel locales)
 # What the Windows build and its tests under Wine need (googletest brings the sources that
-# are built with the cross compiler).
-WINDOWS_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix wine wine64 locales)
+# are built with the cross compiler; the desktop program's window tests need a display, a
+# virtual one).
+WINDOWS_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix wine wine64 locales xvfb xauth)
 # Only for scripts/fuzz: clang with libFuzzer and its sanitizer runtimes.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
@@ -59,6 +60,13 @@ configure_build() {
   local dir="$1"; shift
   cmake -S "$STRAVENER_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${STRAVENER_BUILD_TYPE:-Release}" \
     -DSTRAVENER_WERROR=ON "$@" >/dev/null
+}
+
+# configure_windows_build: configures build-windows/ for mingw-w64, with build/ as the native
+# build whose helpers the tests under Wine use.
+configure_windows_build() {
+  configure_build build-windows -DCMAKE_TOOLCHAIN_FILE="$STRAVENER_ROOT/cmake/toolchain-mingw64.cmake" \
+    -DSTRAVENER_NATIVE_BUILD="$STRAVENER_ROOT/build"
 }
 
 # configure_and_build BUILD_DIR [CMAKE_ARGS...]
@@ -103,5 +111,36 @@ stop_wine_prefix() {
   if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
     wineserver -k 2>/dev/null || true
     rm -rf "$WINEPREFIX"
+  fi
+}
+
+# start_virtual_display: starts Xvfb on a free display number and exports DISPLAY, so the
+# programs under Wine can show windows. stop_virtual_display (also safe when nothing was
+# started) ends it.
+start_virtual_display() {
+  local numbers
+  numbers="$(mktemp)"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numbers" >/dev/null 2>&1 &
+  STRAVENER_XVFB_PID=$!
+  local i=0
+  while [ ! -s "$numbers" ]; do
+    if [ $i -ge 100 ] || ! kill -0 "$STRAVENER_XVFB_PID" 2>/dev/null; then
+      rm -f "$numbers"
+      say "Xvfb did not start"
+      return 1
+    fi
+    sleep 0.1
+    i=$((i + 1))
+  done
+  export DISPLAY=":$(head -n 1 "$numbers")"
+  rm -f "$numbers"
+  say "virtual display $DISPLAY"
+}
+
+stop_virtual_display() {
+  if [ -n "${STRAVENER_XVFB_PID:-}" ]; then
+    kill "$STRAVENER_XVFB_PID" 2>/dev/null || true
+    wait "$STRAVENER_XVFB_PID" 2>/dev/null || true
+    STRAVENER_XVFB_PID=""
   fi
 }

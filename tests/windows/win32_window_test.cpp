@@ -1,0 +1,454 @@
+// The Windows desktop program's window under Wine: the same window code as
+// stravener-tool.exe, run on a thread of this program and driven with the messages that
+// clicks, keys and drops send (BM_CLICK, WM_KEYDOWN, WM_DROPFILES), its state read back
+// with the window system's own calls. HKEY_CURRENT_USER is a scratch key of this process,
+// so the settings the window stores are this test's alone. The last test starts
+// stravener-tool.exe itself.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/language.h"
+#include "gui/common/command_table.h"
+#include "gui/common/setup_lists.h"
+#include "gui/common/tooltip_texts.h"
+#include "gui/win32/main_window.h"
+#include "gui/win32/wide_text.h"
+#include "link/port_names.h"
+#include "sim_service_session.h"
+#include "support/temp_dir.h"
+#include "window_driver.h"
+#include "wine_paths.h"
+
+using namespace stravener;
+using stravener::win32::Widen;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+namespace {
+
+const wchar_t kStoreKey[] = L"Software\\Quillet";
+
+DWORD ReadSetting(HKEY root, const wchar_t* name, DWORD missing = 0xDEADBEEF) {
+  DWORD value = missing;
+  DWORD size = sizeof value;
+  if (RegGetValueW(root, kStoreKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) return missing;
+  return value;
+}
+
+void WriteSetting(HKEY root, const wchar_t* name, DWORD value) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(root, kStoreKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+  RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  RegCloseKey(key);
+}
+
+// Every test's HKEY_CURRENT_USER is a fresh scratch key of this process.
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    scratchName_ = L"Software\\StravenerTests\\window-" + std::to_wstring(GetCurrentProcessId());
+    RegDeleteTreeW(HKEY_CURRENT_USER, scratchName_.c_str());
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, scratchName_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &scratch_, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, scratch_), ERROR_SUCCESS);
+  }
+  void TearDown() override {
+    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    if (scratch_ != nullptr) RegCloseKey(scratch_);
+    RegDeleteTreeW(HKEY_CURRENT_USER, scratchName_.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\StravenerTests");
+  }
+  HKEY Store() const { return scratch_; }
+
+ private:
+  std::wstring scratchName_;
+  HKEY scratch_ = nullptr;
+};
+
+// The window's states follow the shared button-state rule and its focus rule.
+void ExpectStates(const WindowDriver& window, bool open) {
+  for (const gui::MainWindowControl& control : gui::MainWindowControls()) {
+    EXPECT_EQ(window.Enabled(control.id), gui::ControlEnabled(control, open))
+        << control.id << (open ? " with the port open" : " with the port closed");
+  }
+  EXPECT_EQ(window.FocusId(), open ? 1007 : 1006);
+}
+
+// The tip the window gives for a control, as the tooltip control asks for it; empty when
+// the request is not answered.
+std::string TipOf(const WindowDriver& window, int id) {
+  NMTTDISPINFOW request{};
+  request.hdr.hwndFrom = nullptr;
+  request.hdr.idFrom = reinterpret_cast<UINT_PTR>(window.Item(id));
+  request.hdr.code = TTN_GETDISPINFOW;
+  request.uFlags = TTF_IDISHWND;
+  request.lpszText = request.szText;
+  SendMessageW(window.Main(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request));
+  if (request.lpszText == request.szText) return win32::Narrow(std::wstring(request.szText));
+  if (!IS_INTRESOURCE(request.lpszText) || request.hinst == nullptr) return "?";
+  wchar_t text[256] = {};
+  const int length = LoadStringW(request.hinst, static_cast<UINT>(reinterpret_cast<uintptr_t>(request.lpszText)),
+                                 text, 256);
+  return win32::Narrow(text, static_cast<size_t>(length));
+}
+
+// Runs `work` on the window's thread (from inside its message handling) and waits for it.
+void OnWindowThread(const WindowDriver& window, const std::function<void()>& work) {
+  static constexpr UINT kRun = WM_APP + 77;
+  HHOOK hook = SetWindowsHookExW(
+      WH_CALLWNDPROC,
+      [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && call->message == kRun) (*reinterpret_cast<const std::function<void()>*>(call->lParam))();
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+      },
+      nullptr, window.ThreadId());
+  ASSERT_NE(hook, nullptr);
+  SendMessageW(window.Main(), kRun, 0, reinterpret_cast<LPARAM>(&work));
+  UnhookWindowsHookEx(hook);
+}
+
+bool SetSaveDialogName(HWND dialog, const std::string& path) {
+  // The file name field: the combo box of the Explorer-style dialog, or the older edit.
+  HWND field = GetDlgItem(dialog, 0x47c);
+  if (field != nullptr) {
+    HWND edit = FindWindowExW(field, nullptr, L"Edit", nullptr);
+    if (edit != nullptr) field = edit;
+  } else {
+    field = GetDlgItem(dialog, 0x480);
+  }
+  if (field == nullptr) return false;
+  SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Widen(path).c_str()));
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  return true;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The point lines of a PLT file: every line after the six of the header.
+std::vector<std::string> PointLines(const std::string& plt) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = plt.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    lines.push_back(plt.substr(start, end - start));
+  }
+  if (lines.size() < 6) return {};
+  return std::vector<std::string>(lines.begin() + 6, lines.end());
+}
+
+}  // namespace
+
+TEST_F(WindowTest, ControlsTextsStatesTipsAndKeysWithThePortClosed) {
+  for (const int language : {kPolish, kEnglish}) {
+    SCOPED_TRACE(language == kPolish ? "Polish" : "English");
+    WindowDriver window(language);
+    ASSERT_NE(window.Main(), nullptr);
+    EXPECT_EQ(WindowText(window.Main()), "Stravener Tool");
+
+    // Every control in its tab order (the order of the window's children), with the text
+    // of the shared table.
+    std::vector<int> order;
+    for (HWND child = GetWindow(window.Main(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+      order.push_back(GetDlgCtrlID(child));
+    }
+    EXPECT_THAT(order, ElementsAre(1006, 1007, 1010, 1014, 1012, 1013, 1008, 1011, 2, 1021, 1009, 1002, 1015, 1016));
+    for (const gui::MainWindowControl& expected : gui::MainWindowControls()) {
+      EXPECT_EQ(WindowText(window.Item(expected.id)), language == kPolish ? expected.polish : expected.english);
+      if (expected.kind == gui::ControlKind::PushButton || expected.kind == gui::ControlKind::FlagButton) {
+        EXPECT_NE(GetWindowLongW(window.Item(expected.id), GWL_STYLE) & WS_TABSTOP, 0) << expected.id;
+      }
+    }
+    // The log and the progress bar are no tab stops, and no button is the default.
+    for (const int id : {1002, 1015}) EXPECT_EQ(GetWindowLongW(window.Item(id), GWL_STYLE) & WS_TABSTOP, 0);
+    EXPECT_EQ(LOWORD(SendMessageW(window.Main(), DM_GETDEFID, 0, 0)), IDOK);
+    const LONG logStyle = GetWindowLongW(window.Item(1002), GWL_STYLE);
+    EXPECT_EQ(logStyle & LVS_TYPEMASK, LVS_REPORT);
+    EXPECT_NE(logStyle & LVS_NOCOLUMNHEADER, 0);
+    ExpectStates(window, false);
+
+    // The language button shows the flag of the language it switches to.
+    EXPECT_NE(SendMessageW(window.Item(1016), BM_GETIMAGE, IMAGE_ICON, 0), 0);
+    EXPECT_NE(SendMessageW(window.Main(), WM_QUERYDRAGICON, 0, 0), 0) << "the icon dragged when minimised";
+
+    // Tips, in Polish in both languages, for the enabled controls only.
+    EXPECT_EQ(TipOf(window, 2), "Kończy pracę programu.");
+    for (const gui::MainWindowControl& control : gui::MainWindowControls()) {
+      if (control.enabledWhen != gui::EnabledWhen::PortOpen && gui::TooltipText(control.id) != nullptr) {
+        EXPECT_EQ(TipOf(window, control.id), gui::TooltipText(control.id)) << control.id;
+      }
+    }
+    EXPECT_EQ(TipOf(window, 1007), "") << "a disabled button has no tip";
+    EXPECT_EQ(TipOf(window, 1016), "") << "the language button has no tip";
+
+    // Escape does nothing. Tab goes past the disabled buttons: Exit, Setup, About; Enter on
+    // the focused About clicks it.
+    PostMessageW(window.Item(1006), WM_KEYDOWN, VK_ESCAPE, 0);
+    for (int i = 0; i < 3; ++i) PostMessageW(window.Item(1006), WM_KEYDOWN, VK_TAB, 0);
+    PostMessageW(window.Item(1009), WM_KEYDOWN, VK_RETURN, 0);
+    const HWND about = window.AwaitWindow(L"");
+    ASSERT_NE(about, nullptr) << "Enter on About opens it";
+    EXPECT_EQ(GetWindow(about, GW_OWNER), window.Main());
+    PostMessageW(about, WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 100 && IsWindow(about); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(IsWindow(window.Main())) << "Escape closed the window";
+    EXPECT_EQ(window.FocusId(), 1009);
+
+    // Enter where no button has the focus (the log, clicked) ends the window, as Exit does.
+    PostMessageW(window.Item(1002), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageW(window.Item(1002), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    for (int i = 0; i < 100 && window.FocusId() != 1002; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    PostMessageW(window.Item(1002), WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(window.AwaitEnd(), IDOK);
+  }
+  // The settings were stored at the end: the defaults of a first start.
+  EXPECT_EQ(ReadSetting(Store(), L"Language"), static_cast<DWORD>(kEnglish));
+  EXPECT_EQ(ReadSetting(Store(), L"Port"), 1u);
+  EXPECT_EQ(ReadSetting(Store(), L"MaxSpeed"), 115200u);
+}
+
+TEST_F(WindowTest, TheLogKeepsItsNewest501LinesInView) {
+  WindowDriver window(kEnglish);
+  ASSERT_NE(window.Main(), nullptr);
+  // The lines come from the window's own thread, as an operation's do.
+  OnWindowThread(window, [&] {
+    auto& main = *reinterpret_cast<win32::MainWindow*>(GetWindowLongPtrW(window.Main(), DWLP_USER));
+    for (int i = 0; i < 510; ++i) main.Log().LogLine(LogKind::Info, "line %d", i);
+  });
+  const HWND list = window.Item(1002);
+  EXPECT_EQ(ListView_GetItemCount(list), 501);
+  const std::vector<std::string> lines = window.LogLines();
+  ASSERT_EQ(lines.size(), 501u);
+  EXPECT_EQ(lines.front(), "line 9");
+  EXPECT_EQ(lines.back(), "line 509");
+  // The newest line is wholly in view.
+  const int top = ListView_GetTopIndex(list);
+  EXPECT_GE(top + ListView_GetCountPerPage(list), 501);
+  LVITEMW item{};
+  item.mask = LVIF_IMAGE;
+  item.iItem = 500;
+  ListView_GetItem(list, &item);
+  EXPECT_EQ(item.iImage, static_cast<int>(LogKind::Info)) << "the picture of the line's kind";
+}
+
+TEST_F(WindowTest, SetupListsTheComPortsTheSystemReports) {
+  // Two ports more in the machine's list, one with a colon; LPT9 is no COM port.
+  const wchar_t kPorts[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+  HKEY ports = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kPorts, 0, KEY_ALL_ACCESS, &ports) != ERROR_SUCCESS) {
+    GTEST_SKIP() << "the machine's port list cannot be changed here";
+  }
+  for (const wchar_t* name : {L"COM12:", L"COM210:", L"LPT9:"}) RegSetValueExW(ports, name, 0, REG_SZ,
+                                                                               reinterpret_cast<const BYTE*>(L""), 2);
+  WriteSetting(Store(), L"Port", 210);
+  WriteSetting(Store(), L"MaxSpeed", 460800);
+  {
+    WindowDriver window(kPolish);
+    ASSERT_NE(window.Main(), nullptr);
+    window.Click(1021);
+    const HWND setup = window.AwaitWindow(L"Ustawienia programu");
+    ASSERT_NE(setup, nullptr);
+    std::vector<std::string> reported;
+    for (const PortEntry& entry : EnumeratePorts()) reported.push_back(PortLabel(entry));
+    const std::vector<std::string> listed = ListItems(GetDlgItem(setup, 1005));
+    EXPECT_THAT(listed, ElementsAreArray(gui::PortListEntries(reported)));
+    EXPECT_THAT(listed, ::testing::Contains("COM12"));
+    EXPECT_THAT(listed, ::testing::Not(::testing::Contains("LPT9")));
+    EXPECT_EQ(WindowText(GetDlgItem(setup, 1005)), "COM210") << "the stored port is selected";
+    // COM210 leads nowhere: the probe gives 115200, and the stored 460800 is not offered.
+    EXPECT_THAT(ListItems(GetDlgItem(setup, 1023)), ElementsAre("115200 bps", "57600 bps", "38400 bps"));
+    EXPECT_EQ(WindowText(GetDlgItem(setup, 1023)), "115200 bps");
+    PostMessageW(GetDlgItem(setup, IDOK), BM_CLICK, 0, 0);
+    for (int i = 0; i < 100 && IsWindow(setup); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // The close box ends the window; Save's values are stored with the other settings.
+    PostMessageW(window.Main(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(window.AwaitEnd(), IDCANCEL);
+  }
+  for (const wchar_t* name : {L"COM12:", L"COM210:", L"LPT9:"}) RegDeleteValueW(ports, name);
+  RegCloseKey(ports);
+  EXPECT_EQ(ReadSetting(Store(), L"Language"), static_cast<DWORD>(kPolish));
+  EXPECT_EQ(ReadSetting(Store(), L"Port"), 210u);
+  EXPECT_EQ(ReadSetting(Store(), L"MaxSpeed"), 115200u);
+}
+
+TEST_F(WindowTest, ReadTrackIntoPltThenDroppedFiles) {
+  SimServiceSession logger;
+  ASSERT_EQ(logger.StartLogger({"points=800", "pace=0", "layout=2"}), "");
+  WriteSetting(Store(), L"Port", logger.ComNumber());
+  WriteSetting(Store(), L"MaxSpeed", 230400);
+  TempDir dir;
+  const std::string downloaded = WindowsPath(dir.File("trip.plt"));
+  {
+    WindowDriver window(kEnglish);
+    ASSERT_NE(window.Main(), nullptr);
+    window.ClickAndWait(1006);
+    ASSERT_TRUE(window.AwaitLogLine("Port opened.")) << ::testing::PrintToString(window.LogLines());
+    ExpectStates(window, true);
+
+    // Read track: the information, the save dialog, the download.
+    window.Click(1012);
+    const HWND save = window.AwaitWindow(L"Save track as");
+    ASSERT_NE(save, nullptr) << ::testing::PrintToString(window.LogLines());
+    ASSERT_TRUE(SetSaveDialogName(save, downloaded));
+    ASSERT_TRUE(window.AwaitLogLine("Average transfer:", 60000)) << ::testing::PrintToString(window.LogLines());
+    EXPECT_THAT(window.LogLines(), ::testing::Contains("Track read (12800 bytes)."));
+    // The bar ran over the whole memory and is back at its start.
+    const HWND progress = window.Item(1015);
+    EXPECT_EQ(SendMessageW(progress, PBM_GETRANGE, FALSE, 0), 12800);
+    EXPECT_EQ(SendMessageW(progress, PBM_GETPOS, 0, 0), 0);
+
+    // The logger's memory saved as .bin and dropped: converted into the same PLT file.
+    const std::vector<uint8_t> memory = logger.UsedMemory();
+    std::ofstream(dir.File("trip.bin"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(memory.data()), static_cast<std::streamsize>(memory.size()));
+    std::filesystem::create_directory(dir.Path() / "converted");
+    const std::string converted = WindowsPath((dir.Path() / "converted" / "trip.plt").string());
+    window.DropFiles({Widen(WindowsPath(dir.File("trip.bin")))});
+    const HWND convertSave = window.AwaitWindow(L"Save track as");
+    ASSERT_NE(convertSave, nullptr);
+    ASSERT_TRUE(SetSaveDialogName(convertSave, converted));
+    ASSERT_TRUE(window.AwaitLogLine("OK, 800 points written.")) << ::testing::PrintToString(window.LogLines());
+    const std::vector<std::string> conversion = {"Converting file", WindowsPath(dir.File("trip.bin")),
+                                                 "--> " + converted};
+    EXPECT_THAT(window.LogLines(), ::testing::IsSupersetOf(conversion));
+    // The same points (the headers differ in the point count only the download knows).
+    const std::vector<std::string> downloadedPoints = PointLines(ReadFile(dir.File("trip.plt")));
+    EXPECT_EQ(downloadedPoints.size(), 800u);
+    EXPECT_TRUE(PointLines(ReadFile(dir.File("converted/trip.plt"))) == downloadedPoints);
+
+    // The extension in capitals, and two files at once: refused with a notice.
+    window.DropFiles({Widen(WindowsPath(dir.File("trip.BIN")))});
+    HWND notice = window.AwaitWindow(L"Stravener Tool");
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(WindowDriver::MessageBoxText(notice), "File type unsupported.");
+    PostMessageW(notice, WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 100 && IsWindow(notice); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    window.DropFiles({Widen(WindowsPath(dir.File("trip.bin"))), Widen(WindowsPath(dir.File("trip.plt")))});
+    notice = window.AwaitWindow(L"Stravener Tool");
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(WindowDriver::MessageBoxText(notice), "Drop only one file at a time.");
+    PostMessageW(notice, WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 100 && IsWindow(notice); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+
+    window.ClickAndWait(1007);
+    EXPECT_THAT(window.LogLines(), ::testing::Contains("Port closed."));
+    ExpectStates(window, false);
+    window.ClickAndWait(1006);
+    ASSERT_TRUE(window.AwaitLogLine("Port opened."));
+    // Exit with the port open: the window closes it (the port is opened with share mode 0,
+    // so it opens again only once the window has let it go).
+    PostMessageW(window.Item(2), BM_CLICK, 0, 0);
+    EXPECT_EQ(window.AwaitEnd(), IDCANCEL);
+  }
+  const std::wstring device = L"\\\\.\\COM" + std::to_wstring(logger.ComNumber());
+  const HANDLE port = CreateFileW(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(port, INVALID_HANDLE_VALUE) << "the port is still held";
+  if (port != INVALID_HANDLE_VALUE) CloseHandle(port);
+  EXPECT_EQ(ReadSetting(Store(), L"Port"), logger.ComNumber());
+}
+
+// stravener-tool.exe itself: F1 shows About with the version of its own version resource,
+// and the language button stores the other language and ends the program.
+TEST(ToolProgramTest, AboutAndTheLanguageButton) {
+  // The program runs in this user's registry: its settings are put back afterwards.
+  const DWORD before = ReadSetting(HKEY_CURRENT_USER, L"Language");
+  WriteSetting(HKEY_CURRENT_USER, L"Language", kEnglish);
+
+  std::wstring command = L"\"" + Widen(WindowsPath(STRAVENER_TOOL_EXE)) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &process));
+  struct Found {
+    DWORD processId;
+    HWND main;
+    HWND other;
+  } found{process.dwProcessId, nullptr, nullptr};
+  auto find = [&] {
+    found.main = found.other = nullptr;
+    EnumWindows(
+        [](HWND window, LPARAM lParam) -> BOOL {
+          auto* f = reinterpret_cast<Found*>(lParam);
+          DWORD owner = 0;
+          GetWindowThreadProcessId(window, &owner);
+          wchar_t className[64] = {};
+          GetClassNameW(window, className, 64);
+          if (owner != f->processId || !IsWindowVisible(window) || std::wstring(className) != L"#32770") return TRUE;
+          if (GetWindow(window, GW_OWNER) == nullptr) {
+            f->main = window;
+          } else {
+            f->other = window;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+  };
+  for (int i = 0; i < 500 && found.main == nullptr; ++i) {
+    find();
+    if (found.main == nullptr) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_NE(found.main, nullptr) << "no window of stravener-tool.exe";
+  const HWND main = found.main;
+  EXPECT_EQ(WindowText(GetDlgItem(main, 1006)), "&Open port");
+
+  // F1 on the focused Open port button.
+  PostMessageW(GetDlgItem(main, 1006), WM_KEYDOWN, VK_F1, 0);
+  for (int i = 0; i < 500 && found.other == nullptr; ++i) {
+    find();
+    if (found.other == nullptr) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_NE(found.other, nullptr) << "F1 shows no About";
+  const HWND about = found.other;
+  EXPECT_EQ(WindowText(GetDlgItem(about, 1001)), "1.8.0.0");
+  EXPECT_THAT(WindowText(GetDlgItem(about, 1003)), ::testing::MatchesRegex("\\d+/\\d+/20\\d\\d, \\d\\d:\\d\\d:\\d\\d"));
+  PostMessageW(about, WM_COMMAND, IDOK, 0);
+  for (int i = 0; i < 250 && IsWindow(about); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+
+  // The language button: the notice in the new language, then the program ends.
+  PostMessageW(GetDlgItem(main, 1016), BM_CLICK, 0, 0);
+  found.other = nullptr;
+  for (int i = 0; i < 500 && found.other == nullptr; ++i) {
+    find();
+    if (found.other == nullptr) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_NE(found.other, nullptr) << "no notice";
+  EXPECT_EQ(WindowText(found.other), "Stravener Tool");
+  EXPECT_EQ(WindowDriver::MessageBoxText(found.other),
+            "Język interfejsu zostanie zmieniony przy następnym uruchomieniu programu.");
+  PostMessageW(found.other, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0) << "the program did not end";
+  DWORD exitCode = 1;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  EXPECT_EQ(exitCode, 0u);
+  if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  EXPECT_EQ(ReadSetting(HKEY_CURRENT_USER, L"Language"), static_cast<DWORD>(kPolish));
+
+  if (before == 0xDEADBEEF) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kStoreKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+      RegDeleteValueW(key, L"Language");
+      RegCloseKey(key);
+    }
+  } else {
+    WriteSetting(HKEY_CURRENT_USER, L"Language", before);
+  }
+}
