@@ -14,9 +14,10 @@
 #include "logger/stopwatch.h"
 #include "platform/file.h"
 #include "platform/system_error.h"
-#include "track/plt_writer.h"
 #include "track/track_file_format.h"
 #include "track/track_record.h"
+#include "track/track_output.h"
+#include "track/track_writer.h"
 
 namespace stravener {
 
@@ -49,8 +50,6 @@ class Transfer {
   bool SwitchSpeed();
   void Loop();
   bool WritePending();
-  // Hands one record to the PLT writer: false when it refused it (it has reported why).
-  bool WriteRecord(const uint8_t* record);
   bool FinishFile();
   // Applies the retry rule after a failed request or frame: true to go on.
   bool Retry();
@@ -73,13 +72,14 @@ class Transfer {
 
   uint32_t speed_ = 0;
   File output_;
+  // The PLT output's record loop, from the file's creation on.
+  std::unique_ptr<TrackWriter> writer_;
   std::unique_ptr<uint8_t[]> buffer_;
   uint32_t startPage_ = 0;
   uint32_t received_ = 0;
   uint32_t block_ = 0;
   uint32_t pending_ = 0;
   int retryCount_ = 0;
-  bool firstRecord_ = true;
   // The first bytes of a record that the last block cut off, for the PLT output.
   std::array<uint8_t, kTrackRecordSize> carry_{};
   uint32_t carried_ = 0;
@@ -125,6 +125,13 @@ bool Transfer::SwitchSpeed() {
     log_.LogSystemError(LogKind::Error, code);
     Pause(kFailurePauseMs);
     return false;
+  }
+  if (!raw_) {
+    TrackWriterOptions options;
+    options.format = TrackFileFormat::Plt;
+    options.layout = layout_;
+    options.pointCount = pointCount_;
+    writer_ = std::make_unique<TrackWriter>(log_, output_, path_, options);
   }
   buffer_ = std::make_unique<uint8_t[]>(kReceiveBufferSize);
   host_.SetProgressRange(total_);
@@ -183,8 +190,7 @@ bool Transfer::WritePending() {
     uint32_t code = output_.Write(buffer_.get(), pending_, written);
     if (code != 0 || written != pending_) {
       if (code == 0) code = LastSystemError();
-      LOG_TEXT(log_, LogKind::Error, "Błąd 0x%x zapisu do pliku śladu.", "Error 0x%x writing track file.", code);
-      log_.LogSystemError(LogKind::Error, code);
+      ReportTrackWriteFailure(log_, code);
       return false;
     }
   } else {
@@ -200,11 +206,11 @@ bool Transfer::WritePending() {
       p = take;
       if (carried_ == kTrackRecordSize) {
         carried_ = 0;
-        if (!WriteRecord(carry_.data())) return false;
+        if (!writer_->Write(carry_.data())) return false;
       }
     }
     for (; p + kTrackRecordSize <= pending_; p += kTrackRecordSize) {
-      if (!WriteRecord(buffer_.get() + p)) return false;
+      if (!writer_->Write(buffer_.get() + p)) return false;
     }
     if (p < pending_) {
       carried_ = pending_ - p;
@@ -215,25 +221,15 @@ bool Transfer::WritePending() {
   return true;
 }
 
-bool Transfer::WriteRecord(const uint8_t* record) {
-  static const std::string kNoPath;
-  if (WritePltPoint(log_, output_, firstRecord_ ? path_ : kNoPath, layout_, record, firstRecord_, true,
-                    pointCount_) == -1) {
-    return false;
-  }
-  firstRecord_ = false;
-  return true;
-}
-
 bool Transfer::FinishFile() {
-  // A used memory shorter than one record still gives a PLT file: its header, no points.
-  if (!raw_ && firstRecord_ && WritePltHeader(log_, output_, path_, true, pointCount_) == -1) return false;
+  // The last lines go out; a used memory shorter than one record still gives a PLT file,
+  // its header without points.
+  if (writer_ && !writer_->End()) return false;
   // A write the system could only finish on closing fails here, before the download is
   // reported as complete.
   const uint32_t code = output_.Close();
   if (code == 0) return true;
-  LOG_TEXT(log_, LogKind::Error, "Błąd 0x%x zapisu do pliku śladu.", "Error 0x%x writing track file.", code);
-  log_.LogSystemError(LogKind::Error, code);
+  ReportTrackWriteFailure(log_, code);
   return false;
 }
 
@@ -246,6 +242,8 @@ bool Transfer::Retry() {
 }
 
 void Transfer::Close() {
+  // An aborted transfer keeps the lines converted so far.
+  if (writer_) writer_->End();
   if (output_.IsOpen()) output_.Close();
   if (!done_ && buffer_) Pause(kFailurePauseMs);  // failures before the loop have paused already
   WriteSentence(connection_, kBackTo4800Sentence, true);

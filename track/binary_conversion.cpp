@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <system_error>
 
@@ -11,8 +12,8 @@
 #include "platform/clock.h"
 #include "platform/file.h"
 #include "platform/utf8_path.h"
-#include "track/plt_writer.h"
 #include "track/track_record.h"
+#include "track/track_writer.h"
 
 namespace stravener {
 
@@ -21,8 +22,9 @@ namespace {
 // A binary file holds no firmware-format digit; the records are read as layout 2.
 constexpr int kBinaryFileLayout = 2;
 
-// How many records pass between two progress updates.
+// How many records pass between two progress updates; also how many one read takes.
 constexpr uint32_t kProgressStep = 4096;
+constexpr size_t kReadBlockSize = kProgressStep * kTrackRecordSize;
 
 // Whether both paths name one existing file (through links, another spelling of the path).
 bool SameFile(const std::string& a, const std::string& b) {
@@ -32,6 +34,62 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 void LogSystemFailure(EventLog& log, uint32_t code) { log.LogSystemError(LogKind::Error, code); }
+
+// The progress bar over the records a file holds, when there are enough to watch.
+class ConversionProgress {
+ public:
+  ConversionProgress(Host& host, File& input) : host_(host) {
+    uint64_t size = 0;
+    const uint64_t records = input.Size(size) == 0 ? size / kTrackRecordSize : 0;
+    // The range is 32-bit.
+    const uint32_t range = static_cast<uint32_t>(
+        records > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max() : records);
+    shown_ = range > kProgressStep;
+    if (shown_) {
+      host_.SetProgressRange(range);
+      host_.SetProgressPosition(0);
+    }
+  }
+  ~ConversionProgress() {
+    if (shown_) host_.SetProgressPosition(0);
+  }
+  void Converted(uint32_t points) {
+    if (shown_ && points % kProgressStep == 0) {
+      host_.SetProgressPosition(points);
+      host_.Repaint();
+    }
+  }
+
+ private:
+  Host& host_;
+  bool shown_ = false;
+};
+
+// Feeds every whole record of the input to the writer, in large reads, and ends the
+// writer. False when a read, a write or a record failed (each reported).
+bool ConvertRecords(Host& host, File& input, TrackWriter& writer) {
+  EventLog& log = host.Log();
+  ConversionProgress progress(host, input);
+  const std::unique_ptr<uint8_t[]> block(new uint8_t[kReadBlockSize]);
+  for (;;) {
+    size_t got = 0;
+    const uint32_t readCode = input.Read(block.get(), kReadBlockSize, got);
+    // The whole records that arrived before a failed read were read well.
+    for (size_t p = 0; p + kTrackRecordSize <= got; p += kTrackRecordSize) {
+      if (!writer.Write(block.get() + p)) return false;
+      progress.Converted(writer.PointsWritten());
+    }
+    if (readCode != 0) {
+      if (!writer.End()) return false;
+      LOG_TEXT(log, LogKind::Error, "Błąd 0x%x odczytu pliku.", "Error 0x%x reading file.", readCode);
+      LogSystemFailure(log, readCode);
+      return false;
+    }
+    // Fewer bytes than asked for: the end of the file. Bytes of an incomplete last
+    // record are ignored.
+    if (got < kReadBlockSize) return writer.End();
+  }
+}
 
 }  // namespace
 
@@ -74,61 +132,22 @@ bool ConvertBinaryTrackFile(Host& host, const std::string& path) {
     return false;
   }
 
-  // Progress over the records the file holds; the range is 32-bit.
-  uint64_t size = 0;
-  const uint64_t records = input.Size(size) == 0 ? size / kTrackRecordSize : 0;
-  const uint32_t progressRange =
-      static_cast<uint32_t>(records > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
-                                                                            : records);
-  const bool showProgress = progressRange > kProgressStep;
-  if (showProgress) {
-    host.SetProgressRange(progressRange);
-    host.SetProgressPosition(0);
-  }
-  auto endProgress = [&]() {
-    if (showProgress) host.SetProgressPosition(0);
-  };
-
-  uint32_t pointCount = 0;
-  bool firstPoint = true;
-  static const std::string kNoPath;
-  for (;;) {
-    uint8_t record[kTrackRecordSize];
-    size_t got = 0;
-    if (const uint32_t code = input.Read(record, sizeof record, got); code != 0) {
-      LOG_TEXT(log, LogKind::Error, "Błąd 0x%x odczytu pliku.", "Error 0x%x reading file.", code);
-      LogSystemFailure(log, code);
-      output.Close();
-      input.Close();
-      endProgress();
-      return false;
-    }
-    if (got < sizeof record) break;
-    if (WritePltPoint(log, output, firstPoint ? outputPath : kNoPath, kBinaryFileLayout, record, firstPoint, true,
-                      0) == -1) {
-      output.Close();
-      input.Close();
-      endProgress();
-      return false;
-    }
-    firstPoint = false;
-    ++pointCount;
-    if (showProgress && pointCount % kProgressStep == 0) {
-      host.SetProgressPosition(pointCount);
-      host.Repaint();
-    }
-  }
-
+  TrackWriterOptions options;
+  options.format = TrackFileFormat::Plt;
+  options.layout = kBinaryFileLayout;
+  // An empty binary file gives an empty PLT file: the writer never saw a record.
+  options.emptyWithoutRecords = true;
+  TrackWriter writer(log, output, outputPath, options);
+  const bool converted = ConvertRecords(host, input, writer);
   // A write the system could only finish on closing fails here; it must not pass as done.
   const uint32_t closeCode = output.Close();
   input.Close();
-  endProgress();
+  if (!converted) return false;
   if (closeCode != 0) {
-    LOG_TEXT(log, LogKind::Error, "Błąd 0x%x zapisu do pliku śladu.", "Error 0x%x writing track file.", closeCode);
-    LogSystemFailure(log, closeCode);
+    ReportTrackWriteFailure(log, closeCode);
     return false;
   }
-  LOG_TEXT(log, LogKind::Info, "OK, zapisano %u punktów.", "OK, %u points written.", pointCount);
+  LOG_TEXT(log, LogKind::Info, "OK, zapisano %u punktów.", "OK, %u points written.", writer.PointsWritten());
   return true;
 }
 

@@ -1,10 +1,11 @@
 #include "track/plt_writer.h"
 
-#include <cstdlib>
-
 #include "app/format.h"
 #include "app/language.h"
 #include "platform/system_error.h"
+#include "track/plt_text.h"
+#include "track/text_line.h"
+#include "track/track_output.h"
 
 namespace stravener {
 
@@ -12,14 +13,6 @@ namespace {
 
 // The stamp of the last point written, shared by all calls of one file's run.
 TrackStamp previousStamp;
-
-// Month abbreviations as 4-byte slots, Polish row first.
-constexpr char kMonthNames[2][12][4] = {
-    {"sty", "lut", "mar", "kwi", "maj", "cze", "lip", "sie", "wrz", "paz", "lis", "gru"},
-    {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"},
-};
-
-constexpr double kFeetPerMetre = 3.2808399;
 
 #if defined(_WIN32)
 constexpr char kPathSeparator = '\\';
@@ -38,15 +31,12 @@ size_t SequenceLength(unsigned char lead) {
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 // Writes the whole text in one write. On failure logs it when asked and returns false.
-bool WriteWhole(EventLog& log, File& file, const std::string& text, bool reportFlag) {
+bool WriteWhole(EventLog& log, File& file, const char* text, size_t size, bool reportFlag) {
   size_t written = 0;
-  uint32_t code = file.Write(text.data(), text.size(), written);
-  if (code == 0 && written != text.size()) code = LastSystemError();
-  if (code == 0 && written == text.size()) return true;
-  if (reportFlag) {
-    LOG_TEXT(log, LogKind::Error, "Błąd 0x%x zapisu do pliku śladu.", "Error 0x%x writing track file.", code);
-    log.LogSystemError(LogKind::Error, code);
-  }
+  uint32_t code = file.Write(text, size, written);
+  if (code == 0 && written == size) return true;
+  if (code == 0) code = LastSystemError();
+  if (reportFlag) ReportTrackWriteFailure(log, code);
   return false;
 }
 
@@ -80,22 +70,14 @@ std::string MakeTrackName(const std::string& outputPath) {
 
 TrackStamp PreviousPltStamp() { return previousStamp; }
 
-int32_t WritePltHeader(EventLog& log, File& file, const std::string& outputPath, bool reportFlag, uint32_t pointCount) {
-  previousStamp = TrackStamp{};
-  const std::string header = FormatText(
-      "OziExplorer Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n"
-      "0,2,%d,%s,1,0,2,8421376\r\n%u\r\n",
-      kPltTrackColour, MakeTrackName(outputPath).c_str(), pointCount);
-  if (!WriteWhole(log, file, header, reportFlag)) return -1;
-  return static_cast<int32_t>(header.size());
-}
-
 int32_t WritePltPoint(EventLog& log, File& file, const std::string& outputPath, int layout, const uint8_t* record,
                       bool firstPoint, bool reportFlag, uint32_t pointCount) {
   int32_t headerBytes = 0;
   if (firstPoint) {
-    headerBytes = WritePltHeader(log, file, outputPath, reportFlag, pointCount);
-    if (headerBytes == -1) return -1;
+    previousStamp = TrackStamp{};
+    const std::string header = PltHeaderText(MakeTrackName(outputPath), pointCount);
+    if (!WriteWhole(log, file, header.data(), header.size(), reportFlag)) return -1;
+    headerBytes = static_cast<int32_t>(header.size());
   }
 
   const TrackPoint point = DecodeTrackRecord(record, layout);
@@ -104,24 +86,9 @@ int32_t WritePltPoint(EventLog& log, File& file, const std::string& outputPath, 
     return -1;
   }
 
-  const int feet = static_cast<int>(point.altitude * kFeetPerMetre);
-  const double dayNumber = DayNumber(point.stamp);
-  int segment = 0;
-  if (firstPoint) {
-    segment = 1;
-  } else if (layout == 1) {
-    segment = std::llabs(static_cast<long long>(SecondsBetween(previousStamp, point.stamp))) > 119 ? 1 : 0;
-  } else {
-    segment = point.segmentStart ? 1 : 0;
-  }
-
-  const TrackStamp& s = point.stamp;
-  const char* month = kMonthNames[Language == kPolish ? 0 : 1][s.month - 1];
-  const std::string line =
-      FormatText("%4.6f,%4.6f,%d,%d,%5.7f,%02d-%s-%02d,%02d:%02d:%02d,%d,%d.%d,%s\r\n", point.latitude,
-                 point.longitude, segment, feet, dayNumber, s.day, month, s.year, s.hour, s.minute, s.second,
-                 point.satellites, point.hdop / 10, point.hdop % 10, point.fix3d ? "3D" : "2D");
-  if (!WriteWhole(log, file, line, reportFlag)) return -1;
+  TextLine line;
+  FormatPltLine(line, point, StartsNewSegment(layout, firstPoint, previousStamp, point));
+  if (!WriteWhole(log, file, line.data(), line.size(), reportFlag)) return -1;
 
   previousStamp = point.stamp;
   return headerBytes + static_cast<int32_t>(line.size());

@@ -9,10 +9,9 @@
 
 namespace stravener {
 
-// The colour of the track in the header: 0xFFFF00.
-constexpr int kPltTrackColour = 16776960;
-
-// Appends one track record to an OziExplorer track point file (version 2.1). The first
+// Appends one track record to an OziExplorer track point file (version 2.1), unbuffered:
+// the record loop of the download and the conversion is TrackWriter, which writes the
+// same text in large writes. The first
 // call for a file (firstPoint) writes the header, with the track name made from
 // outputPath and pointCount as the point count, and resets the previous stamp; later calls
 // pass an empty outputPath. The record is decoded by its layout (1 or 2); an invalid point
@@ -24,11 +23,6 @@ constexpr int kPltTrackColour = 16776960;
 // writing at a time, as the previous stamp is process-wide.
 int32_t WritePltPoint(EventLog& log, File& file, const std::string& outputPath, int layout, const uint8_t* record,
                       bool firstPoint, bool reportFlag, uint32_t pointCount);
-
-// Writes the header alone, as the first call of a file does before its record (and resets
-// the previous stamp): for a track without a single whole record. The result is as for
-// WritePltPoint.
-int32_t WritePltHeader(EventLog& log, File& file, const std::string& outputPath, bool reportFlag, uint32_t pointCount);
 
 // The track name of the header, from the output path: the file name without its last
 // extension, every comma, blank, control character and non-ASCII character (a whole UTF-8

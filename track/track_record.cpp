@@ -1,26 +1,20 @@
 #include "track/track_record.h"
 
+#include <cstdlib>
 #include <limits>
 
 namespace stravener {
 
 namespace {
 
-// Days per month, by the leap flag.
-constexpr uint32_t kMonthDays[2][12] = {
-    {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31},
-    {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31},
-};
-
-constexpr bool IsLeapYear(int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
 // 1/60 and 180/2^31 as the logger's own firmware tools multiply by them.
 constexpr double kOneSixtieth = 0.016666666666666666;
 constexpr double kDegreesPerUnit = 8.381903171539307e-08;
 constexpr double kDaysPerSecond = 1.1574074074074073e-05;
 
-// Days from 1899-12-30 to 1970-01-01.
+// Days from 1899-12-30 to 1970-01-01, and from 1970-01-01 to 1980-01-01.
 constexpr int64_t kEpochDayOffset = 25569;
+constexpr int64_t kDays1970To1980 = 3652;
 
 uint16_t LittleEndian16(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)); }
 
@@ -101,27 +95,24 @@ TrackStamp StampFromGpsSeconds(uint32_t seconds) {
   // Five days move the origin from 1980-01-06 back to 1980-01-01; the sum wraps.
   const uint32_t t = seconds + 432000u;
   const uint32_t secondsOfDay = t % 86400u;
-  uint32_t days = t / 86400u;
   TrackStamp stamp;
   stamp.hour = static_cast<uint8_t>(secondsOfDay / 3600u);
   stamp.minute = static_cast<uint8_t>((secondsOfDay % 3600u) / 60u);
   stamp.second = static_cast<uint8_t>(secondsOfDay % 60u);
-  uint32_t year = 1980;
-  for (;;) {
-    const uint32_t length = IsLeapYear(year) ? 366u : 365u;
-    if (days < length) break;
-    days -= length;
-    ++year;
-  }
-  stamp.year = static_cast<uint8_t>((year + 48u) % 256u);
-  const uint32_t* monthDays = kMonthDays[IsLeapYear(year) ? 1 : 0];
-  int month = 0;
-  while (month < 11 && days >= monthDays[month]) {
-    days -= monthDays[month];
-    ++month;
-  }
-  stamp.month = static_cast<uint8_t>(month + 1);
-  stamp.day = static_cast<uint8_t>(days + 1);
+  // The whole days since 1980-01-01 counted off in whole years, then whole months, of the
+  // Gregorian calendar, in closed form: days since 0000-03-01, 400-year eras of 146097 days,
+  // years of the era beginning in March.
+  const int64_t z = static_cast<int64_t>(t / 86400u) + kDays1970To1980 + 719468;
+  const int64_t era = z / 146097;
+  const int64_t dayOfEra = z - era * 146097;
+  const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const int64_t monthFromMarch = (5 * dayOfYear + 2) / 153;
+  const int64_t month = monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9;
+  const int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+  stamp.year = static_cast<uint8_t>((year + 48) % 256);
+  stamp.month = static_cast<uint8_t>(month);
+  stamp.day = static_cast<uint8_t>(dayOfYear - (153 * monthFromMarch + 2) / 5 + 1);
   return stamp;
 }
 
@@ -144,6 +135,12 @@ int32_t SecondsBetween(const TrackStamp& first, const TrackStamp& second) {
   if (difference > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
   if (difference < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
   return static_cast<int32_t>(difference);
+}
+
+bool StartsNewSegment(int layout, bool firstPoint, const TrackStamp& previous, const TrackPoint& point) {
+  if (firstPoint) return true;
+  if (layout == 1) return std::llabs(static_cast<long long>(SecondsBetween(previous, point.stamp))) > 119;
+  return point.segmentStart;
 }
 
 }  // namespace stravener

@@ -57,4 +57,9 @@ double DayNumber(const TrackStamp& stamp);
 // Differences beyond the 32-bit range (more than 68 years) are held at its ends.
 int32_t SecondsBetween(const TrackStamp& first, const TrackStamp& second);
 
+// Whether a point begins a new track segment: the first point of a file always does; after
+// it, a layout-2 point when its record's segment bit is set, a layout-1 point when more than
+// 119 seconds lie between it and the previous point written, in either direction.
+bool StartsNewSegment(int layout, bool firstPoint, const TrackStamp& previous, const TrackPoint& point);
+
 }  // namespace stravener

@@ -1,8 +1,10 @@
 // stravener convert, run as users run it: arguments, exit status, log on stderr, files.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -45,13 +47,15 @@ class Runner {
 
   // With measure, the program runs under the small probe process, so that its peak memory
   // is its own and not that of this test program, from which it would be forked.
-  ProgramOutcome Run(const std::vector<std::string>& args, bool measure = false) const {
+  // inChild changes the program's environment before it starts.
+  ProgramOutcome Run(const std::vector<std::string>& args, bool measure = false,
+                     const std::function<void()>& inChild = {}) const {
     const std::string probePath = dir_.File(".probe");
     std::vector<std::string> argv;
     if (measure) argv = {RSS_PROBE_EXE, probePath};
     argv.push_back(STRAVENER_EXE);
     argv.insert(argv.end(), args.begin(), args.end());
-    ProgramOutcome outcome = RunProgram(dir_, argv, measure ? WithoutAsanQuarantine : std::function<void()>{});
+    ProgramOutcome outcome = RunProgram(dir_, argv, measure ? WithoutAsanQuarantine : inChild);
     if (measure) {
       outcome.peakKilobytes = 0;
       std::sscanf(ReadTextFile(probePath).c_str(), "%d %ld", &outcome.status, &outcome.peakKilobytes);
@@ -141,6 +145,30 @@ TEST(ConvertCliTest, FailuresEndWithStatus1AndTheirLines) {
     EXPECT_NE(o.err.find("Error 0x1c writing track file.\nNo space left on device\n"), std::string::npos) << o.err;
     EXPECT_EQ(o.err.find("OK,"), std::string::npos) << o.err;
   }
+
+  // A disk that fills up in the middle of a large file: here a limit on the size of the
+  // files the program writes, which fails the write that reaches it (EFBIG, 0x1b). The
+  // file keeps the text up to the limit, the same as the whole file's beginning.
+  stravener::sim::SyntheticTrackOptions large;
+  large.points = 30000;
+  WriteWholeFile(r.File("large.bin"), stravener::sim::MakeSyntheticTrack(large));
+  o = r.Run({"convert", "large.bin", "-o", "cut.plt"});
+  ASSERT_EQ(o.status, 0) << o.err;
+  const std::string whole = ReadTextFile(r.File("cut.plt"));
+  ASSERT_GT(whole.size(), 2000000u);
+  o = r.Run({"convert", "large.bin", "-o", "cut.plt", "--force"}, false, [] {
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = 1000000;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  });
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("Error 0x1b writing track file.\nFile too large\n"), std::string::npos) << o.err;
+  EXPECT_EQ(o.err.find("OK,"), std::string::npos) << o.err;
+  const std::string cut = ReadTextFile(r.File("cut.plt"));
+  EXPECT_EQ(cut.size(), 1000000u);
+  EXPECT_TRUE(cut == whole.substr(0, cut.size()));
 
   // Garbage: the first record beyond 90 degrees ends the run after the lines before it.
   std::vector<unsigned char> garbage = kWorkedLayout2;

@@ -1,0 +1,74 @@
+#include "track/track_writer.h"
+
+#include "app/format.h"
+#include "app/language.h"
+#include "track/plt_writer.h"
+
+namespace stravener {
+
+std::unique_ptr<TrackTextFormat> MakeTrackTextFormat(TrackFileFormat format) {
+  switch (format) {
+    case TrackFileFormat::Plt: return MakePltTextFormat();
+    case TrackFileFormat::Raw: break;
+  }
+  return nullptr;
+}
+
+TrackWriter::TrackWriter(EventLog& log, File& file, const std::string& outputPath, const TrackWriterOptions& options)
+    : log_(log),
+      options_(options),
+      trackName_(MakeTrackName(outputPath)),
+      output_(log, file, options.bufferSize),
+      text_(MakeTrackTextFormat(options.format)) {}
+
+TrackWriter::~TrackWriter() = default;
+
+void TrackWriter::Start() {
+  started_ = true;
+  if (text_) text_->Begin(output_, trackName_, options_.pointCount);
+}
+
+bool TrackWriter::Write(const uint8_t* record) {
+  if (ended_) return false;
+  if (!started_) Start();
+  if (!text_) {
+    output_.Append(reinterpret_cast<const char*>(record), kTrackRecordSize);
+  } else {
+    const TrackPoint point = DecodeTrackRecord(record, options_.layout);
+    if (!IsValidTrackPoint(point)) return Refuse();
+    text_->Point(output_, point, StartsNewSegment(options_.layout, points_ == 0, previous_, point));
+    previous_ = point.stamp;
+  }
+  if (output_.Failed()) {
+    ended_ = failed_ = true;
+    return false;
+  }
+  ++points_;
+  return true;
+}
+
+bool TrackWriter::Refuse() {
+  // Everything before the record reaches the file before the message does.
+  if (Finish()) LOG_TEXT(log_, LogKind::Error, "Błąd zawartości pamięci śladu.", "Error in track memory contents.");
+  failed_ = true;
+  return false;
+}
+
+bool TrackWriter::Finish() {
+  ended_ = true;
+  if (text_) text_->End(output_);
+  if (!output_.Flush()) failed_ = true;
+  return !failed_;
+}
+
+bool TrackWriter::End() {
+  if (ended_) return !failed_;
+  if (!started_ && !options_.emptyWithoutRecords) Start();
+  if (!started_) {
+    ended_ = true;
+    return true;
+  }
+  return Finish();
+}
+
+}  // namespace stravener

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/event_log.h"
+#include "platform/file.h"
+#include "track/track_file_format.h"
+#include "track/track_output.h"
+#include "track/track_record.h"
+#include "track/track_text_format.h"
+
+namespace stravener {
+
+// How a run of records becomes a track file.
+struct TrackWriterOptions {
+  TrackFileFormat format = TrackFileFormat::Plt;
+  // The layout of the records: 1 or 2.
+  int layout = 2;
+  // The point count of the PLT header.
+  uint32_t pointCount = 0;
+  // A PLT or raw run without a single record leaves the file empty, as the conversion of
+  // an empty binary file does; otherwise such a PLT file still gets its header.
+  bool emptyWithoutRecords = false;
+  size_t bufferSize = kTrackOutputBufferSize;
+};
+
+// The record loop shared by the track download and the conversion of a binary track file:
+// one call per 16-byte record, in order. A text format decodes each record by the layout,
+// ends the run at the first point that fails the validity rule ("Error in track memory
+// contents." after everything before it is in the file), marks segments by the segment
+// rule and appends the point's text; the raw format appends the record unchanged. The
+// file's text goes out in large writes. The caller creates the file before and closes it
+// after; the writer only writes to it.
+class TrackWriter {
+ public:
+  // The track name of the text formats is made from outputPath (MakeTrackName).
+  TrackWriter(EventLog& log, File& file, const std::string& outputPath, const TrackWriterOptions& options);
+  TrackWriter(const TrackWriter&) = delete;
+  TrackWriter& operator=(const TrackWriter&) = delete;
+  ~TrackWriter();
+
+  // Adds one record. False when the run has ended: this record was refused or a write
+  // failed (either reported), or the run was ended before. After a refusal the file holds
+  // everything before the record and the closing text.
+  bool Write(const uint8_t* record);
+  // Ends the run on every path: the header if none was written yet, the closing text (so
+  // that a file cut short is still whole), the last buffer. False when a write failed
+  // (reported) or the run had ended with a failure. Once ended, further calls do nothing.
+  bool End();
+
+  uint32_t PointsWritten() const { return points_; }
+
+ private:
+  void Start();
+  bool Refuse();
+  bool Finish();
+
+  EventLog& log_;
+  const TrackWriterOptions options_;
+  const std::string trackName_;
+  TrackOutput output_;
+  std::unique_ptr<TrackTextFormat> text_;
+  TrackStamp previous_;
+  uint32_t points_ = 0;
+  bool started_ = false;
+  bool ended_ = false;
+  bool failed_ = false;
+};
+
+}  // namespace stravener
