@@ -133,6 +133,9 @@ int main(int argc, char** argv) {
   } else {
     Report("gpsbabel, PLT to PLT", theirs, points);
   }
+  if (result == 0 && ours.seconds > 0) {
+    std::printf("%-34s %8.1f times GPSBabel's speed (goal: 30 or more)\n", "stravener convert, PLT", theirs.seconds / ours.seconds);
+  }
   std::error_code ignored;
   std::filesystem::remove_all(folder, ignored);
   return result;
