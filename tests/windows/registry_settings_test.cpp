@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/settings_store.h"
+#include "scratch_current_user.h"
 
 using namespace stravener;
 
@@ -17,20 +18,7 @@ namespace {
 
 class RegistrySettingsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    scratchName_ = "Software\\StravenerTests\\settings-" + std::to_string(GetCurrentProcessId());
-    RegDeleteTreeA(HKEY_CURRENT_USER, scratchName_.c_str());
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, scratchName_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &scratch_, nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, scratch_), ERROR_SUCCESS);
-  }
-  void TearDown() override {
-    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    if (scratch_ != nullptr) RegCloseKey(scratch_);
-    RegDeleteTreeA(HKEY_CURRENT_USER, scratchName_.c_str());
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\StravenerTests");
-  }
+  void SetUp() override { ASSERT_TRUE(scratchUser_.Ok()); }
 
   bool StoreKeyExists() {
     HKEY key = nullptr;
@@ -66,8 +54,8 @@ class RegistrySettingsTest : public ::testing::Test {
     RegCloseKey(key);
   }
 
-  std::string scratchName_;
-  HKEY scratch_ = nullptr;
+  ScratchCurrentUser scratchUser_{"settings"};
+  HKEY scratch_ = scratchUser_.Key();
 };
 
 }  // namespace

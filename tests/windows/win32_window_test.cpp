@@ -21,12 +21,14 @@
 #include <vector>
 
 #include "app/language.h"
+#include "app/stop_request.h"
 #include "gui/common/command_table.h"
 #include "gui/common/setup_lists.h"
 #include "gui/common/tooltip_texts.h"
 #include "gui/win32/main_window.h"
 #include "gui/win32/wide_text.h"
 #include "link/port_names.h"
+#include "scratch_current_user.h"
 #include "sim_service_session.h"
 #include "support/temp_dir.h"
 #include "window_driver.h"
@@ -58,25 +60,11 @@ void WriteSetting(HKEY root, const wchar_t* name, DWORD value) {
 // Every test's HKEY_CURRENT_USER is a fresh scratch key of this process.
 class WindowTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    scratchName_ = L"Software\\StravenerTests\\window-" + std::to_wstring(GetCurrentProcessId());
-    RegDeleteTreeW(HKEY_CURRENT_USER, scratchName_.c_str());
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, scratchName_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &scratch_, nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, scratch_), ERROR_SUCCESS);
-  }
-  void TearDown() override {
-    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    if (scratch_ != nullptr) RegCloseKey(scratch_);
-    RegDeleteTreeW(HKEY_CURRENT_USER, scratchName_.c_str());
-    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\StravenerTests");
-  }
-  HKEY Store() const { return scratch_; }
+  void SetUp() override { ASSERT_TRUE(scratchUser_.Ok()); }
+  HKEY Store() const { return scratchUser_.Key(); }
 
  private:
-  std::wstring scratchName_;
-  HKEY scratch_ = nullptr;
+  ScratchCurrentUser scratchUser_{"window"};
 };
 
 // The window's states follow the shared button-state rule and its focus rule.
@@ -152,6 +140,68 @@ std::vector<std::string> PointLines(const std::string& plt) {
   if (lines.size() < 6) return {};
   return std::vector<std::string>(lines.begin() + 6, lines.end());
 }
+
+// A program of this machine, ended when the test is done with it.
+class RunningProgram {
+ public:
+  explicit RunningProgram(const std::wstring& path) {
+    std::wstring command = L"\"" + path + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) {
+      process_ = {};
+    }
+  }
+  ~RunningProgram() {
+    if (process_.hProcess == nullptr) return;
+    if (WaitForSingleObject(process_.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(process_.hProcess, 1);
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+  }
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  // A visible dialog of the program once it shows: its main window (no owner), or one
+  // that a window owns (a dialog or message box over it); null after ten seconds.
+  HWND AwaitDialog(bool owned) const {
+    struct Search {
+      DWORD processId;
+      bool owned;
+      HWND found;
+    } search{process_.dwProcessId, owned, nullptr};
+    for (int i = 0; i < 500 && process_.hProcess != nullptr && search.found == nullptr; ++i) {
+      EnumWindows(
+          [](HWND window, LPARAM lParam) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t className[64] = {};
+            GetClassNameW(window, className, 64);
+            if (owner != s->processId || !IsWindowVisible(window) || std::wstring(className) != L"#32770" ||
+                (GetWindow(window, GW_OWNER) != nullptr) != s->owned) {
+              return TRUE;
+            }
+            s->found = window;
+            return FALSE;
+          },
+          reinterpret_cast<LPARAM>(&search));
+      if (search.found == nullptr) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return search.found;
+  }
+
+  // The program's exit code once it has ended; 259 (still active) after ten seconds.
+  DWORD AwaitExit() const {
+    DWORD code = STILL_ACTIVE;
+    if (process_.hProcess != nullptr && WaitForSingleObject(process_.hProcess, 10000) == WAIT_OBJECT_0) {
+      GetExitCodeProcess(process_.hProcess, &code);
+    }
+    return code;
+  }
+
+ private:
+  PROCESS_INFORMATION process_{};
+};
 
 }  // namespace
 
@@ -363,83 +413,74 @@ TEST_F(WindowTest, ReadTrackIntoPltThenDroppedFiles) {
   EXPECT_EQ(ReadSetting(Store(), L"Port"), logger.ComNumber());
 }
 
+// The user logs off while a track is read: the window asks the operation to stop, and the
+// end of the session is handled only once the operation has run its closing steps; then
+// the settings are stored at once (the program ends with the session).
+TEST_F(WindowTest, ALogoffDuringADownloadWaitsForItsClosingSteps) {
+  SimServiceSession logger;
+  ASSERT_EQ(logger.StartLogger({"points=6000", "layout=2"}), "");  // paced: seconds at 230400
+  WriteSetting(Store(), L"Port", logger.ComNumber());
+  WriteSetting(Store(), L"MaxSpeed", 230400);
+  TempDir dir;
+  WindowDriver window(kEnglish);
+  ASSERT_NE(window.Main(), nullptr);
+  window.ClickAndWait(1006);
+  window.Click(1012);
+  const HWND save = window.AwaitWindow(L"Save track as");
+  ASSERT_NE(save, nullptr) << ::testing::PrintToString(window.LogLines());
+  ASSERT_TRUE(SetSaveDialogName(save, WindowsPath(dir.File("trip.bin"))));
+  ASSERT_TRUE(window.AwaitLogLine("Changing port speed to 230400 bps.")) << ::testing::PrintToString(window.LogLines());
+
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(window.Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000,
+                                  &answer));
+  EXPECT_EQ(answer, 1u) << "the session may end";
+  EXPECT_TRUE(StopRequested()) << "the download was asked to stop";
+  EXPECT_EQ(ReadSetting(Store(), L"Language"), 0xDEADBEEFu) << "nothing is stored before the end";
+  ASSERT_TRUE(SendMessageTimeoutW(window.Main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 60000, &answer));
+  // Handled after the download's last line: back at the command speed.
+  const std::vector<std::string> lines = window.LogLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_THAT(lines, ::testing::Contains("Changing port speed to 4800 bps."));
+  EXPECT_THAT(lines.back(), ::testing::AnyOf("Changing port speed to 4800 bps.", "Transfer aborted."))
+      << ::testing::PrintToString(lines);
+  EXPECT_EQ(ReadSetting(Store(), L"Language"), static_cast<DWORD>(kEnglish));
+  EXPECT_EQ(ReadSetting(Store(), L"Port"), logger.ComNumber());
+  ClearStopRequest();
+}
+
 // stravener-tool.exe itself: F1 shows About with the version of its own version resource,
 // and the language button stores the other language and ends the program.
 TEST(ToolProgramTest, AboutAndTheLanguageButton) {
   // The program runs in this user's registry: its settings are put back afterwards.
   const DWORD before = ReadSetting(HKEY_CURRENT_USER, L"Language");
   WriteSetting(HKEY_CURRENT_USER, L"Language", kEnglish);
+  {
+    RunningProgram program(Widen(WindowsPath(STRAVENER_TOOL_EXE)));
+    const HWND main = program.AwaitDialog(false);
+    ASSERT_NE(main, nullptr) << "no window of stravener-tool.exe";
+    EXPECT_EQ(WindowText(GetDlgItem(main, 1006)), "&Open port");
 
-  std::wstring command = L"\"" + Widen(WindowsPath(STRAVENER_TOOL_EXE)) + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                             &process));
-  struct Found {
-    DWORD processId;
-    HWND main;
-    HWND other;
-  } found{process.dwProcessId, nullptr, nullptr};
-  auto find = [&] {
-    found.main = found.other = nullptr;
-    EnumWindows(
-        [](HWND window, LPARAM lParam) -> BOOL {
-          auto* f = reinterpret_cast<Found*>(lParam);
-          DWORD owner = 0;
-          GetWindowThreadProcessId(window, &owner);
-          wchar_t className[64] = {};
-          GetClassNameW(window, className, 64);
-          if (owner != f->processId || !IsWindowVisible(window) || std::wstring(className) != L"#32770") return TRUE;
-          if (GetWindow(window, GW_OWNER) == nullptr) {
-            f->main = window;
-          } else {
-            f->other = window;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-  };
-  for (int i = 0; i < 500 && found.main == nullptr; ++i) {
-    find();
-    if (found.main == nullptr) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  ASSERT_NE(found.main, nullptr) << "no window of stravener-tool.exe";
-  const HWND main = found.main;
-  EXPECT_EQ(WindowText(GetDlgItem(main, 1006)), "&Open port");
+    // F1 on the focused Open port button.
+    PostMessageW(GetDlgItem(main, 1006), WM_KEYDOWN, VK_F1, 0);
+    const HWND about = program.AwaitDialog(true);
+    ASSERT_NE(about, nullptr) << "F1 shows no About";
+    EXPECT_EQ(WindowText(GetDlgItem(about, 1001)), "1.8.0.0");
+    EXPECT_THAT(WindowText(GetDlgItem(about, 1003)),
+                ::testing::MatchesRegex("\\d+/\\d+/20\\d\\d, \\d\\d:\\d\\d:\\d\\d"));
+    PostMessageW(about, WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 250 && IsWindow(about); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
 
-  // F1 on the focused Open port button.
-  PostMessageW(GetDlgItem(main, 1006), WM_KEYDOWN, VK_F1, 0);
-  for (int i = 0; i < 500 && found.other == nullptr; ++i) {
-    find();
-    if (found.other == nullptr) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // The language button: the notice in the new language, then the program ends.
+    PostMessageW(GetDlgItem(main, 1016), BM_CLICK, 0, 0);
+    const HWND notice = program.AwaitDialog(true);
+    ASSERT_NE(notice, nullptr) << "no notice";
+    EXPECT_EQ(WindowText(notice), "Stravener Tool");
+    EXPECT_EQ(WindowDriver::MessageBoxText(notice),
+              "Język interfejsu zostanie zmieniony przy następnym uruchomieniu programu.");
+    PostMessageW(notice, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(program.AwaitExit(), 0u) << "the program did not end as it should";
   }
-  ASSERT_NE(found.other, nullptr) << "F1 shows no About";
-  const HWND about = found.other;
-  EXPECT_EQ(WindowText(GetDlgItem(about, 1001)), "1.8.0.0");
-  EXPECT_THAT(WindowText(GetDlgItem(about, 1003)), ::testing::MatchesRegex("\\d+/\\d+/20\\d\\d, \\d\\d:\\d\\d:\\d\\d"));
-  PostMessageW(about, WM_COMMAND, IDOK, 0);
-  for (int i = 0; i < 250 && IsWindow(about); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-
-  // The language button: the notice in the new language, then the program ends.
-  PostMessageW(GetDlgItem(main, 1016), BM_CLICK, 0, 0);
-  found.other = nullptr;
-  for (int i = 0; i < 500 && found.other == nullptr; ++i) {
-    find();
-    if (found.other == nullptr) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  ASSERT_NE(found.other, nullptr) << "no notice";
-  EXPECT_EQ(WindowText(found.other), "Stravener Tool");
-  EXPECT_EQ(WindowDriver::MessageBoxText(found.other),
-            "Język interfejsu zostanie zmieniony przy następnym uruchomieniu programu.");
-  PostMessageW(found.other, WM_COMMAND, IDOK, 0);
-  EXPECT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0) << "the program did not end";
-  DWORD exitCode = 1;
-  GetExitCodeProcess(process.hProcess, &exitCode);
-  EXPECT_EQ(exitCode, 0u);
-  if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
   EXPECT_EQ(ReadSetting(HKEY_CURRENT_USER, L"Language"), static_cast<DWORD>(kPolish));
 
   if (before == 0xDEADBEEF) {
