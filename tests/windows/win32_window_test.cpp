@@ -337,7 +337,7 @@ TEST_F(WindowTest, SetupListsTheComPortsTheSystemReports) {
   EXPECT_EQ(ReadSetting(Store(), L"MaxSpeed"), 115200u);
 }
 
-TEST_F(WindowTest, ReadTrackIntoPltThenDroppedFiles) {
+TEST_F(WindowTest, ReadTrackIntoPltConfigurationAndDroppedFiles) {
   SimServiceSession logger;
   ASSERT_EQ(logger.StartLogger({"points=800", "pace=0", "layout=2"}), "");
   WriteSetting(Store(), L"Port", logger.ComNumber());
@@ -395,6 +395,27 @@ TEST_F(WindowTest, ReadTrackIntoPltThenDroppedFiles) {
     EXPECT_EQ(WindowDriver::MessageBoxText(notice), "Drop only one file at a time.");
     PostMessageW(notice, WM_COMMAND, IDOK, 0);
     for (int i = 0; i < 100 && IsWindow(notice); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+
+    // Configuration: the logger skips no points, so the box is clear and the field shows 0.
+    // Ticking the box validates the 0 at once (the range warning), then 5 is saved.
+    window.Click(1014);
+    const HWND configuration = window.AwaitWindow(L"Configuration");
+    ASSERT_NE(configuration, nullptr) << ::testing::PrintToString(window.LogLines());
+    EXPECT_EQ(IsDlgButtonChecked(configuration, 1017), BST_UNCHECKED);
+    EXPECT_EQ(WindowText(GetDlgItem(configuration, 1018)), "0");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(configuration, 1018)));
+    PostMessageW(GetDlgItem(configuration, 1017), BM_CLICK, 0, 0);
+    notice = window.AwaitWindow(L"Stravener Tool");
+    ASSERT_NE(notice, nullptr) << "no range warning";
+    EXPECT_EQ(WindowDriver::MessageBoxText(notice), "Input number from 1 to 255.");
+    PostMessageW(notice, WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 100 && IsWindow(notice); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(configuration, 1018)));
+    EXPECT_EQ(window.FocusId(), 1018);
+    SetWindowTextW(GetDlgItem(configuration, 1018), L"5");
+    SendMessageW(GetDlgItem(configuration, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(window.AwaitLogLine("The configuration was saved.")) << ::testing::PrintToString(window.LogLines());
+    EXPECT_EQ(logger.SkipSetting(), 5);
 
     window.ClickAndWait(1007);
     EXPECT_THAT(window.LogLines(), ::testing::Contains("Port closed."));
