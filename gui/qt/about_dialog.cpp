@@ -9,6 +9,7 @@
 #include "app/language.h"
 #include "gui/common/build_text.h"
 #include "gui/common/control_ids.h"
+#include "gui/qt/dialog_button.h"
 #include "gui/qt/dialog_units.h"
 #include "gui/qt/pictures.h"
 #include "platform/program_version.h"
@@ -68,10 +69,8 @@ AboutDialog::AboutDialog(QWidget* parent, const std::string& buildDate, const st
   blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
   contact->setPalette(blue);
 
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
-  ok->setObjectName(QString::number(kIdOk));
-  ok->setGeometry(du.Rect(130, 75, 50, 15));
-  ok->setDefault(true);
+  QPushButton* ok =
+      AddDialogButton(*this, kIdOk, QStringLiteral("OK"), du.Rect(130, 75, 50, 15), ButtonRole::Default);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   ok->setFocus();
 }

@@ -8,6 +8,7 @@
 
 #include "app/language.h"
 #include "gui/common/control_ids.h"
+#include "gui/qt/dialog_button.h"
 #include "gui/qt/dialog_units.h"
 #include "gui/qt/message_box.h"
 
@@ -48,14 +49,10 @@ ConfigurationDialogWidget::ConfigurationDialogWidget(ConfigurationDialog& dialog
   after->setGeometry(du.Rect(80, 23, polish ? 92 : 73, 8));
   GrowToFitText(*after);
 
-  auto* save = new QPushButton(QString::fromUtf8(texts.save), this);
-  save->setObjectName(QString::number(kIdOk));
-  save->setGeometry(du.Rect(77, 59, 50, 14));
-  save->setDefault(true);
-  auto* cancel = new QPushButton(QString::fromUtf8(texts.cancel), this);
-  cancel->setObjectName(QString::number(kIdCancel));
-  cancel->setGeometry(du.Rect(133, 59, 50, 14));
-  cancel->setAutoDefault(false);
+  QPushButton* save =
+      AddDialogButton(*this, kIdOk, QString::fromUtf8(texts.save), du.Rect(77, 59, 50, 14), ButtonRole::Default);
+  QPushButton* cancel =
+      AddDialogButton(*this, kIdCancel, QString::fromUtf8(texts.cancel), du.Rect(133, 59, 50, 14), ButtonRole::Plain);
 
   GrowToFitControls(*this, du.X(7));
 

@@ -9,6 +9,7 @@
 #include "app/format.h"
 #include "app/language.h"
 #include "gui/common/control_ids.h"
+#include "gui/qt/dialog_button.h"
 #include "gui/qt/dialog_units.h"
 
 namespace stravener::gui {
@@ -58,14 +59,10 @@ SetupDialog::SetupDialog(SetupServices services, uint32_t portNumber, uint32_t s
   portLabel->setBuddy(portList_);
   speedLabel->setBuddy(speedList_);
 
-  auto* save = new QPushButton(Text("Zapisz", "Save"), this);
-  save->setObjectName(QString::number(kIdOk));
-  save->setGeometry(du.Rect(70, 59, 50, 14));
-  save->setDefault(true);
-  auto* cancel = new QPushButton(Text("Anuluj", "Cancel"), this);
-  cancel->setObjectName(QString::number(kIdCancel));
-  cancel->setGeometry(du.Rect(126, 59, 50, 14));
-  cancel->setAutoDefault(false);
+  QPushButton* save =
+      AddDialogButton(*this, kIdOk, Text("Zapisz", "Save"), du.Rect(70, 59, 50, 14), ButtonRole::Default);
+  QPushButton* cancel =
+      AddDialogButton(*this, kIdCancel, Text("Anuluj", "Cancel"), du.Rect(126, 59, 50, 14), ButtonRole::Plain);
   connect(save, &QPushButton::clicked, this, &SetupDialog::Save);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 

@@ -129,6 +129,39 @@ TEST(ConfigurationDialogWidgetTest, TextsInBothLanguagesAndCancelEndsWithoutSavi
   EXPECT_EQ(dialog.widget->result(), QDialog::Rejected);
 }
 
+TEST(ConfigurationDialogWidgetTest, EnterClicksTheFocusedButtonAndElseSave) {
+  LanguageGuard english(kEnglish);
+  {
+    // Cancel focused: Enter cancels; the number, which Save would refuse, is not looked at.
+    Shown dialog(5);
+    dialog.Field()->setText("0");
+    QPushButton* cancel = Control<QPushButton>(*dialog.widget, kIdCancel);
+    cancel->setFocus(Qt::TabFocusReason);
+    NextMessageBox rangeWarning;  // what Save would show
+    QTest::keyClick(cancel, Qt::Key_Return);
+    EXPECT_FALSE(rangeWarning.watcher.Seen());
+    EXPECT_EQ(dialog.widget->result(), QDialog::Rejected);
+    EXPECT_FALSE(dialog.widget->isVisible());
+  }
+  {
+    // The number field focused: Enter is Save's.
+    Shown dialog(5);
+    dialog.Field()->setText("9");
+    dialog.Field()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(dialog.Field(), Qt::Key_Enter);
+    EXPECT_EQ(dialog.widget->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.model.ValueToSave(), 9);
+  }
+  {
+    // From Cancel back to the check box: Save is the default again.
+    Shown dialog(5);
+    Control<QPushButton>(*dialog.widget, kIdCancel)->setFocus(Qt::TabFocusReason);
+    dialog.Box()->setFocus(Qt::BacktabFocusReason);
+    QTest::keyClick(dialog.Box(), Qt::Key_Return);
+    EXPECT_EQ(dialog.widget->result(), QDialog::Accepted);
+  }
+}
+
 TEST(ConfigurationDialogWidgetTest, TheWindowRunsItAsTheHostsConfigurationDialog) {
   ScopedConfigHome home;
   LanguageGuard english(kEnglish);

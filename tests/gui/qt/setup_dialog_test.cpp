@@ -165,6 +165,18 @@ TEST(SetupDialogTest, SaveHandsTheValuesToTheWindowAndCancelLeavesThemAlone) {
   EXPECT_EQ(window.PortNumber(), 1u);
   EXPECT_EQ(window.SpeedLimit(), 460800u);
 
+  // Enter on the focused Cancel cancels too.
+  OnNextModal enterOnCancel([](QWidget* modal) {
+    Ports(*qobject_cast<SetupDialog*>(modal))->setCurrentIndex(2);
+    QPushButton* cancelButton = Control<QPushButton>(*modal, kIdCancel);
+    cancelButton->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(cancelButton, Qt::Key_Return);
+  });
+  Control<QPushButton>(window, kIdSetup)->click();
+  EXPECT_TRUE(enterOnCancel.Seen());
+  EXPECT_EQ(window.PortNumber(), 1u);
+  EXPECT_EQ(window.SpeedLimit(), 460800u);
+
   // Escape ends it as Cancel does.
   OnNextModal escape([](QWidget* modal) {
     Ports(*qobject_cast<SetupDialog*>(modal))->setCurrentIndex(2);
@@ -179,7 +191,9 @@ TEST(SetupDialogTest, SaveHandsTheValuesToTheWindowAndCancelLeavesThemAlone) {
     ASSERT_NE(dialog, nullptr);
     Ports(*dialog)->setCurrentIndex(2);  // COM2
     Speeds(*dialog)->setCurrentIndex(3);  // 57600
-    ClickSave(*dialog);
+    // Enter with a list focused is Save's.
+    Speeds(*dialog)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(Speeds(*dialog), Qt::Key_Return);
   });
   Control<QPushButton>(window, kIdSetup)->click();
   EXPECT_TRUE(save.Seen());
