@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QToolTip>
 #include <QUrl>
+#include <filesystem>
 #include <vector>
 
 #include "app/language.h"
@@ -16,6 +17,7 @@
 #include "gui/qt/dialog_units.h"
 #include "gui/qt/main_window.h"
 #include "gui/qt/pictures.h"
+#include "gui/qt/tool_application.h"
 #include "gui_test_support.h"
 #include "support/language_guard.h"
 
@@ -252,6 +254,26 @@ TEST(MainWindowTest, SettingsAreStoredOnEveryWayOut) {
     // The port offers 460800, but the stored limit 115200 stays selected.
     EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=1\nPort=4\nMaxSpeed=115200\n");
   }
+}
+
+TEST(ToolApplicationTest, TheProgramTakesNoOrdersFromTheEnvironment) {
+  ScopedConfigHome home;
+  LanguageGuard guard(kEnglish);
+  TempDir pictures;
+  // What once made the program draw its windows into files instead of running.
+  ::setenv("STRAVENER_TOOL_SCREENSHOTS", pictures.Path().c_str(), 1);
+  bool windowRan = false;
+  OnNextModal exit([&windowRan](QWidget* modal) {
+    auto* window = qobject_cast<MainWindow*>(modal);
+    windowRan = window != nullptr;
+    if (window != nullptr) ButtonOf(*window, kIdCancel)->click();
+    modal->close();
+  });
+  EXPECT_EQ(RunToolApplication(), 0);
+  ::unsetenv("STRAVENER_TOOL_SCREENSHOTS");
+  EXPECT_TRUE(windowRan);  // the main window ran until the user ended it
+  EXPECT_TRUE(std::filesystem::is_empty(pictures.Path()));
+  EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=1\nPort=1\nMaxSpeed=115200\n");
 }
 
 TEST(MainWindowTest, LanguageButtonTellsInTheNewLanguageAndStoresIt) {

@@ -1,4 +1,4 @@
-#include "gui/qt/screenshots.h"
+#include "gui/qt/screenshots/screenshots.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,14 +34,16 @@ bool Save(QWidget& widget, const QString& folder, const QString& name) {
 
 }  // namespace
 
-int TakeScreenshots(const QString& folder) {
+bool ScreenshotMayRun(int commandId) {
+  return commandId == kIdOpenPort || commandId == kIdClosePort || commandId == kIdInformation;
+}
+
+int TakeScreenshots(const QString& folder, const std::vector<int>& commands) {
   QDir().mkpath(folder);
   bool ok = true;
   MainWindow window;
   window.show();
   QApplication::processEvents();
-  const QStringList commands =
-      qEnvironmentVariable("STRAVENER_TOOL_SCREENSHOT_COMMANDS").split(QLatin1Char(','), Qt::SkipEmptyParts);
   // A notice that a command shows (the logger's information) is drawn too, then answered.
   int notices = 0;
   QTimer answer;
@@ -57,7 +59,9 @@ int TakeScreenshots(const QString& folder) {
     box->done(QMessageBox::Ok);
   });
   answer.start();
-  for (const QString& command : commands) window.RunCommand(command.trimmed().toInt());
+  for (const int command : commands) {
+    if (ScreenshotMayRun(command)) window.RunCommand(command);
+  }
   answer.stop();
   ok &= Save(window, folder, QStringLiteral("main_window"));
   window.show();
