@@ -18,13 +18,13 @@
 #include "app/format.h"
 #include "app/language.h"
 #include "app/settings_store.h"
+#include "gui/common/command_dispatch.h"
+#include "gui/common/control_ids.h"
 #include "gui/qt/about_dialog.h"
 #include "gui/qt/configuration_dialog_widget.h"
-#include "gui/common/control_ids.h"
 #include "gui/qt/dialog_units.h"
-#include "gui/common/command_dispatch.h"
 #include "gui/qt/event_log_view.h"
-#include "gui/qt/dialog_filter.h"
+#include "gui/qt/file_choice_dialog.h"
 #include "gui/qt/input_blocker.h"
 #include "gui/qt/message_box.h"
 #include "gui/qt/pictures.h"
@@ -282,60 +282,19 @@ void MainWindow::ShowWarning(const std::string& text) {
   ShowMessageBox(this, text, QMessageBox::Warning, QMessageBox::Ok);
 }
 
-namespace {
-
-// The extension of a dialog filter's first pattern ("Track files (*.plt)" gives "plt"),
-// or empty when it names no single extension.
-QString FilterExtension(const QString& filter) {
-  const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
-  if (open < 0) return QString();
-  QString patterns = filter.mid(open + 1);
-  patterns = patterns.left(patterns.indexOf(QLatin1Char(')')));
-  const QString first = patterns.section(QLatin1Char(' '), 0, 0);
-  if (!first.startsWith(QLatin1String("*."))) return QString();
-  const QString extension = first.mid(2);
-  if (extension.isEmpty() || extension.contains(QLatin1Char('*')) || extension.contains(QLatin1Char('?'))) {
-    return QString();
-  }
-  return extension;
-}
-
-}  // namespace
-
 std::optional<std::string> MainWindow::ChooseSaveFile(const FileChoice& choice) {
-  QFileDialog dialog(this, QString::fromStdString(choice.title));
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  const QStringList filters = DialogFilters(choice.filter);
-  if (!filters.isEmpty()) dialog.setNameFilters(filters);
-  const QString defaultExtension = QString::fromStdString(choice.defaultExtension);
-  dialog.setDefaultSuffix(defaultExtension);
-  // A name typed without extension gets the one of the chosen file type.
-  connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, defaultExtension](const QString& selected) {
-    const QString extension = FilterExtension(selected);
-    dialog.setDefaultSuffix(extension.isEmpty() ? defaultExtension : extension);
-  });
-  dialog.setDirectory(lastFolder_.isEmpty() ? QDir::currentPath() : lastFolder_);
-  if (!choice.defaultName.empty()) dialog.selectFile(QString::fromStdString(choice.defaultName));
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  const QString path = QDir::toNativeSeparators(dialog.selectedFiles().front());
-  lastFolder_ = QFileInfo(path).absolutePath();
-  return path.toStdString();
+  return ChooseFile(choice, QFileDialog::AcceptSave);
 }
 
 std::optional<std::string> MainWindow::ChooseOpenFile(const FileChoice& choice) {
-  QFileDialog dialog(this, QString::fromStdString(choice.title));
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  const QStringList filters = DialogFilters(choice.filter);
-  if (!filters.isEmpty()) dialog.setNameFilters(filters);
-  dialog.setDefaultSuffix(QString::fromStdString(choice.defaultExtension));
-  dialog.setDirectory(lastFolder_.isEmpty() ? QDir::currentPath() : lastFolder_);
-  if (!choice.defaultName.empty()) dialog.selectFile(QString::fromStdString(choice.defaultName));
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  const QString path = QDir::toNativeSeparators(dialog.selectedFiles().front());
-  lastFolder_ = QFileInfo(path).absolutePath();
-  return path.toStdString();
+  return ChooseFile(choice, QFileDialog::AcceptOpen);
+}
+
+std::optional<std::string> MainWindow::ChooseFile(const FileChoice& choice, QFileDialog::AcceptMode mode) {
+  FileChoiceDialog dialog(this, choice, mode, lastFolder_.isEmpty() ? QDir::currentPath() : lastFolder_);
+  std::optional<std::string> path = dialog.Choose();
+  if (path) lastFolder_ = QFileInfo(QString::fromStdString(*path)).absolutePath();
+  return path;
 }
 
 bool MainWindow::RunConfigurationDialog(ConfigurationDialog& dialog) {

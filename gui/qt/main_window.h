@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QFileDialog>
 #include <QStringList>
 #include <cstdint>
 #include <memory>
@@ -82,6 +83,7 @@ class MainWindow : public QDialog, public Host {
 
   QPushButton* AddButton(const MainWindowControl& control);
   QPushButton* Button(int id) const;
+  std::optional<std::string> ChooseFile(const FileChoice& choice, QFileDialog::AcceptMode mode);
   void RunSetup();
   void RunAbout();
   void SwitchLanguage();

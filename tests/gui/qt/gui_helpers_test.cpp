@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
 
-#include "gui/qt/dialog_filter.h"
+#include "gui/qt/file_choice_dialog.h"
 #include "gui/qt/dialog_units.h"
 
 using namespace stravener;
 using namespace stravener::gui;
 
-TEST(DialogFilterTest, OperationFiltersBecomeDialogFilters) {
-  EXPECT_EQ(DialogFilters("PLT track (*.plt)|*.plt|Binary track (*.bin)|*.bin||"),
-            QStringList({"PLT track (*.plt)", "Binary track (*.bin)"}));
+TEST(DialogFilterTest, EachTypeKeepsItsLabelAndGivesItsPatternsInTheLastBrackets) {
+  EXPECT_EQ(DialogFilters("Track files (*.plt)|*.plt|All files (*.*)|*.*||"),
+            QStringList({"Track files (*.plt) (*.plt)", "All files (*.*) (*)"}));
   EXPECT_EQ(DialogFilters("Firmware|*.upg|All files|*.*||"), QStringList({"Firmware (*.upg)", "All files (*)"}));
   EXPECT_EQ(DialogFilters("Tracks|*.plt;*.bin||"), QStringList({"Tracks (*.plt *.bin)"}));
-  EXPECT_EQ(DialogFilters("Pliki śladu (*.plt)|*.plt||"), QStringList({"Pliki śladu (*.plt)"}));
+  EXPECT_EQ(DialogFilters("Pliki śladu (*.plt)|*.plt||"), QStringList({"Pliki śladu (*.plt) (*.plt)"}));
   EXPECT_TRUE(DialogFilters("").isEmpty());
 }
 

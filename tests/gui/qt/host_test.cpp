@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileSystemModel>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <filesystem>
+#include <fstream>
 
 #include "app/language.h"
 #include "gui/common/control_ids.h"
@@ -35,6 +40,30 @@ OnNextModal Answer(Box& box, QMessageBox::StandardButton press) {
     for (QAbstractButton* button : message->buttons()) box.buttons.push_back(button->text().toStdString());
     message->button(press)->click();
   });
+}
+
+// The file dialog's list of file types.
+QComboBox* TypeList(QFileDialog& dialog) { return dialog.findChild<QComboBox*>("fileTypeCombo"); }
+
+// Chooses a file type in the dialog's list as the user does.
+void ChooseType(QFileDialog& dialog, int index) {
+  QComboBox* list = TypeList(dialog);
+  list->setCurrentIndex(index);
+  emit list->activated(index);
+  emit list->textActivated(list->itemText(index));
+}
+
+// Whether the dialog lists the file, waiting up to waitMs for its folder to be read.
+bool Listed(QFileDialog& dialog, const std::string& path, int waitMs = 3000) {
+  auto* model = dialog.findChild<QFileSystemModel*>();
+  if (model == nullptr) return false;
+  QElapsedTimer clock;
+  clock.start();
+  for (;;) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (model->index(QString::fromStdString(path)).isValid()) return true;
+    if (clock.elapsed() >= waitMs) return false;
+  }
 }
 
 }  // namespace
@@ -97,33 +126,46 @@ TEST(WindowHostTest, TheProgressBarTakesTheWhole32BitRange) {
   EXPECT_EQ(bar->value(), bar->maximum());
 }
 
-TEST(WindowHostTest, SaveChoiceAppendsTheExtensionOfTheChosenType) {
+TEST(WindowHostTest, SaveChoiceShowsTheTypesAsWrittenAppendsTheirExtensionAndWantsAnExistingFolder) {
   ScopedConfigHome home;
   LanguageGuard english(kEnglish);
   TempDir folder;
+  std::ofstream(folder.File("README")) << "no extension";
+  std::ofstream(folder.File("old.plt")) << "a track";
   const QString previous = QDir::currentPath();
   QDir::setCurrent(QString::fromStdString(folder.Path().string()));
   MainWindow window(Operations{}, SetupServices{});
   Host& host = window;
-  const FileChoice choice{"Save track", "PLT track (*.plt)|*.plt|Binary track (*.bin)|*.bin||", "plt",
+  // The download's own choice.
+  const FileChoice choice{"Save track as",
+                          "Track files (*.plt)|*.plt|Binary files (*.bin)|*.bin|All files (*.*)|*.*||", "plt",
                           "20240102_log"};
 
   std::string title, name;
-  QStringList filters;
+  std::vector<std::string> types;
+  bool plainFileListedWithTracks = true, plainFileListedWithAll = false;
   OnNextModal typed([&](QWidget* modal) {
     auto* dialog = qobject_cast<QFileDialog*>(modal);
     ASSERT_NE(dialog, nullptr);
     title = dialog->windowTitle().toStdString();
-    filters = dialog->nameFilters();
+    for (int i = 0; i < TypeList(*dialog)->count(); ++i) types.push_back(TypeList(*dialog)->itemText(i).toStdString());
     auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
     ASSERT_NE(edit, nullptr);
     name = edit->text().toStdString();
+    // The track files show; "All files (*.*)" shows every file, also one without a dot.
+    EXPECT_TRUE(Listed(*dialog, folder.File("old.plt")));
+    plainFileListedWithTracks = Listed(*dialog, folder.File("README"), 0);
+    ChooseType(*dialog, 2);
+    plainFileListedWithAll = Listed(*dialog, folder.File("README"));
+    ChooseType(*dialog, 0);
     static_cast<QDialog*>(dialog)->accept();  // as the Save button does
   });
   const std::optional<std::string> chosen = host.ChooseSaveFile(choice);
   EXPECT_TRUE(typed.Seen());
-  EXPECT_EQ(title, "Save track");
-  EXPECT_EQ(filters, QStringList({"PLT track (*.plt)", "Binary track (*.bin)"}));
+  EXPECT_EQ(title, "Save track as");
+  EXPECT_EQ(types, (std::vector<std::string>{"Track files (*.plt)", "Binary files (*.bin)", "All files (*.*)"}));
+  EXPECT_FALSE(plainFileListedWithTracks);
+  EXPECT_TRUE(plainFileListedWithAll);
   EXPECT_EQ(name, "20240102_log");
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(*chosen, folder.File("20240102_log.plt"));
@@ -131,12 +173,34 @@ TEST(WindowHostTest, SaveChoiceAppendsTheExtensionOfTheChosenType) {
   OnNextModal binary([&](QWidget* modal) {
     auto* dialog = qobject_cast<QFileDialog*>(modal);
     ASSERT_NE(dialog, nullptr);
-    dialog->selectNameFilter("Binary track (*.bin)");
-    emit dialog->filterSelected("Binary track (*.bin)");
+    ChooseType(*dialog, 1);
     dialog->selectFile("raw");
     static_cast<QDialog*>(dialog)->accept();  // as the Save button does
   });
   EXPECT_EQ(host.ChooseSaveFile(choice).value_or(""), folder.File("raw.bin"));
+
+  // A name in a folder that does not exist is refused, and the dialog stays open.
+  Box refusal;
+  bool stayedOpen = false;
+  OnNextModal missing([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QLineEdit*>("fileNameEdit")->setText("missing/track.plt");
+    {
+      auto answer = Answer(refusal, QMessageBox::Ok);
+      static_cast<QDialog*>(dialog)->accept();
+      EXPECT_TRUE(answer.Seen());
+    }
+    stayedOpen = dialog->isVisible();
+    dialog->reject();
+  });
+  EXPECT_FALSE(host.ChooseSaveFile(choice).has_value());
+  EXPECT_TRUE(missing.Seen());
+  EXPECT_TRUE(stayedOpen);
+  EXPECT_NE(refusal.text.find(folder.File("missing/track.plt")), std::string::npos) << refusal.text;
+  EXPECT_EQ(refusal.icon, QMessageBox::Warning);
+  EXPECT_EQ(refusal.buttons, std::vector<std::string>{"OK"});
+  EXPECT_FALSE(std::filesystem::exists(folder.File("missing")));
 
   OnNextModal cancelled([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
   EXPECT_FALSE(host.ChooseSaveFile(choice).has_value());
