@@ -32,13 +32,14 @@ constexpr uint32_t kBlockDivisor = 40;
 // The state of one download, from the speed switch to the closing steps.
 class Transfer {
  public:
-  Transfer(PortConnection& connection, Host& host, const LoggerInfo& info, std::string path, bool raw)
+  Transfer(PortConnection& connection, Host& host, const LoggerInfo& info, std::string path, TrackFileFormat format)
       : connection_(connection),
         host_(host),
         log_(*connection.log),
         clock_(host.GetClock()),
         path_(std::move(path)),
-        raw_(raw),
+        format_(format),
+        raw_(format == TrackFileFormat::Raw),
         layout_(info.FormatDigit()),
         total_(info.UsedBytes()),
         pointCount_(info.PointCount()),
@@ -64,6 +65,7 @@ class Transfer {
   EventLog& log_;
   Clock& clock_;
   const std::string path_;
+  const TrackFileFormat format_;
   const bool raw_;
   const int layout_;
   const uint32_t total_;
@@ -72,7 +74,7 @@ class Transfer {
 
   uint32_t speed_ = 0;
   File output_;
-  // The PLT output's record loop, from the file's creation on.
+  // The record loop of a track format's output, from the file's creation on.
   std::unique_ptr<TrackWriter> writer_;
   std::unique_ptr<uint8_t[]> buffer_;
   uint32_t startPage_ = 0;
@@ -80,7 +82,7 @@ class Transfer {
   uint32_t block_ = 0;
   uint32_t pending_ = 0;
   int retryCount_ = 0;
-  // The first bytes of a record that the last block cut off, for the PLT output.
+  // The first bytes of a record that the last block cut off, for a track format's output.
   std::array<uint8_t, kTrackRecordSize> carry_{};
   uint32_t carried_ = 0;
   bool finished_ = false;
@@ -104,6 +106,7 @@ OperationResult Transfer::Run(TrackReadSummary* summary) {
   if (!done_) return OperationResult::Failed;
   if (summary != nullptr) {
     summary->path = path_;
+    summary->format = format_;
     summary->raw = raw_;
     summary->bytes = total_;
     summary->elapsedMs = elapsedMs_;
@@ -128,7 +131,7 @@ bool Transfer::SwitchSpeed() {
   }
   if (!raw_) {
     TrackWriterOptions options;
-    options.format = TrackFileFormat::Plt;
+    options.format = format_;
     options.layout = layout_;
     options.pointCount = pointCount_;
     writer_ = std::make_unique<TrackWriter>(log_, output_, path_, options);
@@ -273,7 +276,8 @@ uint32_t TrackBlockSize(uint32_t speed, uint32_t pageSize, uint32_t remaining) {
   return block < remaining ? block : remaining;
 }
 
-OperationResult ReadTrack(PortConnection& connection, Host& host, TrackReadSummary* summary) {
+OperationResult ReadTrack(PortConnection& connection, Host& host, TrackReadSummary* summary,
+                          const TrackReadOptions& options) {
   LoggerInfo info;
   if (ReadLoggerInfo(connection, host.GetClock(), info) != 0) return OperationResult::Failed;
   const int layout = info.FormatDigit();
@@ -296,13 +300,15 @@ OperationResult ReadTrack(PortConnection& connection, Host& host, TrackReadSumma
 
   const FileChoice choice{
       PickTextOrEmpty("Zapisz ślad jako", "Save track as"),
-      PickTextOrEmpty("Pliki śladu (*.plt)|*.plt|Pliki binarne (*.bin)|*.bin|Wszystkie pliki (*.*)|*.*||",
-                      "Track files (*.plt)|*.plt|Binary files (*.bin)|*.bin|All files (*.*)|*.*||"),
+      PickTextOrEmpty("Pliki śladu (*.plt)|*.plt|Pliki GPX (*.gpx)|*.gpx|Pliki KML (*.kml)|*.kml|"
+                      "Pliki binarne (*.bin)|*.bin|Wszystkie pliki (*.*)|*.*||",
+                      "Track files (*.plt)|*.plt|GPX files (*.gpx)|*.gpx|KML files (*.kml)|*.kml|"
+                      "Binary files (*.bin)|*.bin|All files (*.*)|*.*||"),
       "plt", DefaultTrackName(host.GetClock().Today())};
   const std::optional<std::string> chosen = host.ChooseSaveFile(choice);
   if (!chosen) return OperationResult::Cancelled;
 
-  Transfer transfer(connection, host, info, *chosen, TrackFileFormatFor(*chosen) == TrackFileFormat::Raw);
+  Transfer transfer(connection, host, info, *chosen, options.format ? *options.format : TrackFileFormatFor(*chosen));
   return transfer.Run(summary);
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "app/host.h"
 #include "link/port_connection.h"
 #include "logger/operation_result.h"
+#include "track/track_file_format.h"
 
 namespace stravener {
 
@@ -31,18 +33,26 @@ TransferSpeed TransferSpeedFor(uint32_t speedLimit);
 // The page size must lie in 1..kLargestPageSize.
 uint32_t TrackBlockSize(uint32_t speed, uint32_t pageSize, uint32_t remaining);
 
+// How a download saves the track.
+struct TrackReadOptions {
+  // The output's format; unset, the chosen file's extension decides (TrackFileFormatFor).
+  std::optional<TrackFileFormat> format;
+};
+
 // What a finished download tells its caller.
 struct TrackReadSummary {
   std::string path;          // the file written
-  bool raw = false;          // the memory saved unchanged (else converted to PLT)
+  TrackFileFormat format = TrackFileFormat::Raw;
+  bool raw = false;          // the memory saved unchanged (else converted to a track format)
   uint32_t bytes = 0;        // the used track memory
   int32_t elapsedMs = 0;     // from the first request to the last block written
   int64_t averageBps = 0;    // "Average transfer" (10 bits a byte)
 };
 
 // The Read track button. Reads the logger's information record, asks for an output file
-// (the extension "plt" in any letter case, a name ".plt" included, converts every record to
-// a PLT line, any other extension saves the used memory unchanged; TrackFileFormatFor),
+// (by its extension in any letter case, a name ".plt" included, every record becomes a PLT
+// line, a GPX or a KML point, any other extension saves the used memory unchanged;
+// TrackFileFormatFor, unless the options name the format),
 // switches both sides to the speed limit, requests the memory in blocks with the next
 // request on the wire before the previous block is written, repeats a failed block up to
 // four times, and ends by sending "$PQRVS,0\r\n" and switching the port back to 4800 bit/s.
@@ -53,6 +63,7 @@ struct TrackReadSummary {
 // when the user chose no file; Stopped when a notice ended it before the transfer (a
 // firmware it does not know, an empty track memory, a page size it cannot download);
 // Failed otherwise. After a failed transfer the file keeps what was written so far.
-OperationResult ReadTrack(PortConnection& connection, Host& host, TrackReadSummary* summary = nullptr);
+OperationResult ReadTrack(PortConnection& connection, Host& host, TrackReadSummary* summary = nullptr,
+                          const TrackReadOptions& options = {});
 
 }  // namespace stravener

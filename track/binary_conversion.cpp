@@ -19,9 +19,6 @@ namespace stravener {
 
 namespace {
 
-// A binary file holds no firmware-format digit; the records are read as layout 2.
-constexpr int kBinaryFileLayout = 2;
-
 // How many records pass between two progress updates; also how many one read takes.
 constexpr uint32_t kProgressStep = 4096;
 constexpr size_t kReadBlockSize = kProgressStep * kTrackRecordSize;
@@ -93,13 +90,15 @@ bool ConvertRecords(Host& host, File& input, TrackWriter& writer) {
 
 }  // namespace
 
-bool ConvertBinaryTrackFile(Host& host, const std::string& path) {
+bool ConvertBinaryTrackFile(Host& host, const std::string& path, const BinaryConversionOptions& conversion) {
   EventLog& log = host.Log();
   const std::string defaultName = DefaultTrackName(host.GetClock().Today());
   const FileChoice choice{
       PickTextOrEmpty("Zapisz ślad jako", "Save track as"),
-      PickTextOrEmpty("Pliki śladu (*.plt)|*.plt|Wszystkie pliki (*.*)|*.*||",
-                      "Track files (*.plt)|*.plt|All files (*.*)|*.*||"),
+      PickTextOrEmpty("Pliki śladu (*.plt)|*.plt|Pliki GPX (*.gpx)|*.gpx|Pliki KML (*.kml)|*.kml|"
+                      "Wszystkie pliki (*.*)|*.*||",
+                      "Track files (*.plt)|*.plt|GPX files (*.gpx)|*.gpx|KML files (*.kml)|*.kml|"
+                      "All files (*.*)|*.*||"),
       "plt", defaultName};
   const std::optional<std::string> chosen = host.ChooseSaveFile(choice);
   if (!chosen) return false;
@@ -133,8 +132,8 @@ bool ConvertBinaryTrackFile(Host& host, const std::string& path) {
   }
 
   TrackWriterOptions options;
-  options.format = TrackFileFormat::Plt;
-  options.layout = kBinaryFileLayout;
+  options.format = conversion.format ? *conversion.format : TrackFileFormatFor(outputPath);
+  options.layout = conversion.layout;
   // An empty binary file gives an empty PLT file: the writer never saw a record.
   options.emptyWithoutRecords = true;
   TrackWriter writer(log, output, outputPath, options);

@@ -1,16 +1,28 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "app/host.h"
+#include "track/track_file_format.h"
 
 namespace stravener {
 
-// Converts a binary track file (the logger's track memory as saved, 16-byte records read
-// as layout 2) into a PLT file that the user chooses through the host, reporting every
-// step in the host's event log. Returns true when the whole file was converted and the
-// success line written; false when the user cancelled (nothing logged) or on a failure
-// (already logged). The output keeps whatever was written before a failure.
-bool ConvertBinaryTrackFile(Host& host, const std::string& path);
+// How a binary track file is read and what it becomes.
+struct BinaryConversionOptions {
+  // The layout of its records. A file holds no firmware-format digit: a dropped file is
+  // read as layout 2, as the logger's current firmware stores it.
+  int layout = 2;
+  // The output's format; unset, the chosen file's extension decides (TrackFileFormatFor).
+  std::optional<TrackFileFormat> format;
+};
+
+// Converts a binary track file (the logger's track memory as saved, 16-byte records) into
+// a PLT, GPX or KML file (or copies its records, for any other extension) that the user
+// chooses through the host, reporting every step in the host's event log. Returns true
+// when the whole file was converted and the success line written; false when the user
+// cancelled (nothing logged) or on a failure (already logged). The output keeps whatever
+// was written before a failure, a GPX or KML file its closing tags.
+bool ConvertBinaryTrackFile(Host& host, const std::string& path, const BinaryConversionOptions& options = {});
 
 }  // namespace stravener

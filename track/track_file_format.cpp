@@ -2,6 +2,19 @@
 
 namespace stravener {
 
+namespace {
+
+struct NamedFormat {
+  std::string_view name;
+  TrackFileFormat format;
+};
+constexpr NamedFormat kFormats[] = {{"plt", TrackFileFormat::Plt},
+                                    {"gpx", TrackFileFormat::Gpx},
+                                    {"kml", TrackFileFormat::Kml},
+                                    {"bin", TrackFileFormat::Raw}};
+
+}  // namespace
+
 std::string FileNameExtension(const std::string& path) {
 #if defined(_WIN32)
   const size_t separator = path.find_last_of("\\/");
@@ -19,7 +32,22 @@ std::string FileNameExtension(const std::string& path) {
 }
 
 TrackFileFormat TrackFileFormatFor(const std::string& path) {
-  return FileNameExtension(path) == "plt" ? TrackFileFormat::Plt : TrackFileFormat::Raw;
+  const std::optional<TrackFileFormat> named = TrackFileFormatNamed(FileNameExtension(path));
+  return named ? *named : TrackFileFormat::Raw;
+}
+
+std::optional<TrackFileFormat> TrackFileFormatNamed(std::string_view name) {
+  for (const NamedFormat& f : kFormats) {
+    if (f.name == name) return f.format;
+  }
+  return std::nullopt;
+}
+
+const char* TrackFileFormatExtension(TrackFileFormat format) {
+  for (const NamedFormat& f : kFormats) {
+    if (f.format == format) return f.name.data();
+  }
+  return "bin";
 }
 
 }  // namespace stravener

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace stravener {
 
@@ -8,6 +10,8 @@ namespace stravener {
 enum class TrackFileFormat {
   Raw,  // the track memory unchanged, 16-byte records (a binary track file)
   Plt,  // an OziExplorer track point file
+  Gpx,  // a GPX 1.1 document with one track
+  Kml,  // a KML 2.2 document with the track as one placemark, for Google Earth
 };
 
 // The extension of a path's file name: the text after the last dot of the part after the
@@ -16,7 +20,14 @@ enum class TrackFileFormat {
 std::string FileNameExtension(const std::string& path);
 
 // The format a track saved at the path is written in, by its extension in any letter
-// case: "plt" a PLT file, anything else the raw memory image.
+// case: "plt" PLT, "gpx" GPX, "kml" KML, anything else the raw memory image.
 TrackFileFormat TrackFileFormatFor(const std::string& path);
+
+// The format of a name as the command line takes it: "plt", "gpx", "kml" or "bin" (raw).
+std::optional<TrackFileFormat> TrackFileFormatNamed(std::string_view name);
+
+// The extension a file of the format gets when its name has none: "plt", "gpx", "kml",
+// "bin".
+const char* TrackFileFormatExtension(TrackFileFormat format);
 
 }  // namespace stravener

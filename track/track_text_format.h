@@ -30,5 +30,7 @@ class TrackTextFormat {
 std::unique_ptr<TrackTextFormat> MakeTrackTextFormat(TrackFileFormat format);
 
 std::unique_ptr<TrackTextFormat> MakePltTextFormat();
+std::unique_ptr<TrackTextFormat> MakeGpxTextFormat();
+std::unique_ptr<TrackTextFormat> MakeKmlTextFormat();
 
 }  // namespace stravener

@@ -9,6 +9,8 @@ namespace stravener {
 std::unique_ptr<TrackTextFormat> MakeTrackTextFormat(TrackFileFormat format) {
   switch (format) {
     case TrackFileFormat::Plt: return MakePltTextFormat();
+    case TrackFileFormat::Gpx: return MakeGpxTextFormat();
+    case TrackFileFormat::Kml: return MakeKmlTextFormat();
     case TrackFileFormat::Raw: break;
   }
   return nullptr;
@@ -63,7 +65,10 @@ bool TrackWriter::Finish() {
 
 bool TrackWriter::End() {
   if (ended_) return !failed_;
-  if (!started_ && !options_.emptyWithoutRecords) Start();
+  // A GPX or KML file is a whole document even without a point.
+  const bool staysEmpty = options_.emptyWithoutRecords &&
+                          (options_.format == TrackFileFormat::Plt || options_.format == TrackFileFormat::Raw);
+  if (!started_ && !staysEmpty) Start();
   if (!started_) {
     ended_ = true;
     return true;

@@ -22,7 +22,8 @@ struct TrackWriterOptions {
   // The point count of the PLT header.
   uint32_t pointCount = 0;
   // A PLT or raw run without a single record leaves the file empty, as the conversion of
-  // an empty binary file does; otherwise such a PLT file still gets its header.
+  // an empty binary file does; otherwise such a PLT file still gets its header. A GPX or
+  // KML file is always a whole document.
   bool emptyWithoutRecords = false;
   size_t bufferSize = kTrackOutputBufferSize;
 };

@@ -119,7 +119,9 @@ TEST(TrackDownloadTest, OneBlockDownloadOnTheWireAndInTheLog) {
   // The save choice offered.
   ASSERT_EQ(d.host.saveChoices.size(), 1u);
   EXPECT_EQ(d.host.saveChoices[0].title, "Save track as");
-  EXPECT_EQ(d.host.saveChoices[0].filter, "Track files (*.plt)|*.plt|Binary files (*.bin)|*.bin|All files (*.*)|*.*||");
+  EXPECT_EQ(d.host.saveChoices[0].filter,
+            "Track files (*.plt)|*.plt|GPX files (*.gpx)|*.gpx|KML files (*.kml)|*.kml|Binary files (*.bin)|*.bin|"
+            "All files (*.*)|*.*||");
   EXPECT_EQ(d.host.saveChoices[0].defaultExtension, "plt");
   EXPECT_EQ(d.host.saveChoices[0].defaultName, "20060315_log");
 }
@@ -196,6 +198,24 @@ TEST(TrackDownloadTest, PltInAnyLetterCaseConvertsOtherExtensionsSaveRaw) {
   EXPECT_EQ(bare.Run(), OperationResult::Done);
   EXPECT_FALSE(bare.summary.raw);
   EXPECT_THAT(ReadTextFile(bare.dir.File(".plt")), HasSubstr("0,2,16776960,,1,0,2,8421376\r\n162\r\n"));
+
+  // GPX and KML by their extensions, in any letter case; the options' format before the
+  // extension.
+  Download gpx(10, 32);
+  gpx.host.saveAnswer = gpx.dir.File("Trip.GpX");
+  EXPECT_EQ(gpx.Run(), OperationResult::Done);
+  EXPECT_EQ(gpx.summary.format, TrackFileFormat::Gpx);
+  const std::string gpxText = ReadTextFile(gpx.dir.File("Trip.GpX"));
+  size_t points = 0;
+  for (size_t at = 0; (at = gpxText.find("<trkpt ", at)) != std::string::npos; ++at) ++points;
+  EXPECT_EQ(points, 162u);
+  EXPECT_THAT(gpxText, ::testing::EndsWith("</trkpt>\r\n    </trkseg>\r\n  </trk>\r\n</gpx>\r\n"));
+  Download kml(10, 32);
+  kml.host.saveAnswer = kml.dir.File("trip.plt");
+  TrackReadOptions asKml;
+  asKml.format = TrackFileFormat::Kml;
+  EXPECT_EQ(ReadTrack(kml.connection, kml.host, &kml.summary, asKml), OperationResult::Done);
+  EXPECT_THAT(ReadTextFile(kml.dir.File("trip.plt")), ::testing::EndsWith("</kml>\r\n"));
 
   for (const char* name : {"track.txt", "track", "track.plt.bak", "track.", "folder.plt/track"}) {
     Download raw(10, 32);
@@ -406,4 +426,18 @@ TEST(TrackDownloadTest, ARecordTheWriterRefusesEndsTheTransfer) {
   EXPECT_THAT(lines, ::testing::Contains("E Error in track memory contents."));
   EXPECT_EQ(lines.back(), "E Transfer aborted.");
   EXPECT_EQ(d.logger.sentences.back(), "$PQRVS,0\r\n");
+  // The 192 records of the first block and the 5 before the bad one are in the file.
+  const std::string plt = ReadTextFile(d.dir.File("t.plt"));
+  EXPECT_EQ(std::count(plt.begin(), plt.end(), '\n'), 6 + 192 + 5);
+
+  // A GPX file is closed all the same.
+  Download g(40, 0);
+  std::copy(std::begin(latitude), std::end(latitude), g.logger.memory.begin() + 3072 + 16 * 5 + 6);
+  g.host.saveAnswer = g.dir.File("t.gpx");
+  EXPECT_EQ(g.Run(), OperationResult::Failed);
+  const std::string gpx = ReadTextFile(g.dir.File("t.gpx"));
+  EXPECT_THAT(gpx, ::testing::EndsWith("</trkpt>\r\n    </trkseg>\r\n  </trk>\r\n</gpx>\r\n"));
+  size_t points = 0;
+  for (size_t at = 0; (at = gpx.find("<trkpt ", at)) != std::string::npos; ++at) ++points;
+  EXPECT_EQ(points, 192u + 5);
 }

@@ -84,10 +84,12 @@ TEST(BinaryConversionTest, AsksForTheOutputWithTheDefaultName) {
     EXPECT_EQ(choice.defaultExtension, "plt");
     if (language == kPolish) {
       EXPECT_EQ(choice.title, "Zapisz ślad jako");
-      EXPECT_EQ(choice.filter, "Pliki śladu (*.plt)|*.plt|Wszystkie pliki (*.*)|*.*||");
+      EXPECT_EQ(choice.filter,
+                "Pliki śladu (*.plt)|*.plt|Pliki GPX (*.gpx)|*.gpx|Pliki KML (*.kml)|*.kml|Wszystkie pliki (*.*)|*.*||");
     } else {
       EXPECT_EQ(choice.title, "Save track as");
-      EXPECT_EQ(choice.filter, "Track files (*.plt)|*.plt|All files (*.*)|*.*||");
+      EXPECT_EQ(choice.filter,
+                "Track files (*.plt)|*.plt|GPX files (*.gpx)|*.gpx|KML files (*.kml)|*.kml|All files (*.*)|*.*||");
     }
     // Cancelled: nothing logged, nothing created.
     EXPECT_TRUE(c.host.log.Entries().empty());

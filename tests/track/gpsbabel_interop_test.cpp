@@ -1,5 +1,6 @@
-// Reads the PLT files we write back with GPSBabel, one of the programs our users load
-// them into, and checks that positions, times, altitudes and track breaks survive.
+// Reads the PLT, GPX and KML files we write back with GPSBabel, one of the programs our
+// users load them into, and checks that positions, times, altitudes and track breaks
+// survive; xmllint checks that every GPX and KML file is well-formed XML.
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@
 #include "sim/synthetic_track.h"
 #include "support/language_guard.h"
 #include "support/temp_dir.h"
+#include "support/track_read_back.h"
 #include "track/binary_conversion.h"
 #include "track/track_record.h"
 
@@ -58,12 +60,14 @@ std::string Element(const std::string& text, size_t from, size_t to, const std::
   return text.substr(start + name.size() + 2, end - start - name.size() - 2);
 }
 
-// The tracks of a GPX file, each a list of its points in order.
+// The track segments of a GPX file, each a list of its points in order. GPSBabel makes a
+// track of one segment of each PLT segment and each KML gx:Track, and keeps the segments
+// of a GPX track.
 std::vector<std::vector<GpxPoint>> ReadGpxTracks(const std::string& gpx) {
   std::vector<std::vector<GpxPoint>> tracks;
   size_t at = 0;
-  while ((at = gpx.find("<trk>", at)) != std::string::npos) {
-    const size_t end = gpx.find("</trk>", at);
+  while ((at = gpx.find("<trkseg>", at)) != std::string::npos) {
+    const size_t end = gpx.find("</trkseg>", at);
     std::vector<GpxPoint> points;
     size_t p = at;
     while ((p = gpx.find("<trkpt ", p)) != std::string::npos && p < end) {
@@ -129,37 +133,36 @@ std::vector<SyntheticPoint> InteropTrack() {
   return points;
 }
 
-std::string GpsBabel() {
-  for (const char* candidate : {"/usr/bin/gpsbabel", "/usr/local/bin/gpsbabel"}) {
-    if (PathExists(candidate)) return candidate;
-  }
-  return {};
-}
-
-// Converts the records into dir/track.plt with the conversion of saved files, then has
-// GPSBabel read that into GPX. False (with the reason added to the test's output) when
+// Converts the records into dir/track.EXTENSION with the conversion of saved files, then
+// has GPSBabel read that into GPX. False (with the reason added to the test's output) when
 // either fails.
-bool ConvertAndReadBack(const TempDir& dir, const std::vector<unsigned char>& records, std::string& gpx) {
-  const std::string gpsbabel = GpsBabel();
-  if (gpsbabel.empty()) {
-    ADD_FAILURE() << "gpsbabel is not installed (scripts/test installs it)";
-    return false;
-  }
+bool ConvertAndReadBack(const TempDir& dir, const std::vector<unsigned char>& records, std::string& gpx,
+                        const std::string& extension = "plt", int layout = 2) {
   WriteWholeFile(dir.File("track.bin"), records);
   RecordingHost host;
-  host.saveAnswer = dir.File("track.plt");
-  if (!ConvertBinaryTrackFile(host, dir.File("track.bin"))) {
+  host.saveAnswer = dir.File("track." + extension);
+  BinaryConversionOptions options;
+  options.layout = layout;
+  if (!ConvertBinaryTrackFile(host, dir.File("track.bin"), options)) {
     ADD_FAILURE() << "the conversion failed: " << (host.Lines().empty() ? "" : host.Lines().back());
     return false;
   }
-  const std::string command = gpsbabel + " -i ozi -f '" + dir.File("track.plt") + "' -o gpx -F '" +
-                              dir.File("track.gpx") + "' 2>'" + dir.File("gpsbabel.err") + "'";
-  if (std::system(command.c_str()) != 0) {
-    ADD_FAILURE() << "gpsbabel failed: " << ReadTextFile(dir.File("gpsbabel.err"));
-    return false;
+  if (extension != "plt" && !WellFormedXml(dir, *host.saveAnswer)) return false;
+  return GpsBabelReadsBack(dir, *host.saveAnswer, extension == "plt" ? "ozi" : extension, gpx);
+}
+
+std::vector<unsigned char> Encoded(const std::vector<SyntheticPoint>& points, int layout) {
+  std::vector<unsigned char> bytes;
+  for (const SyntheticPoint& p : points) {
+    const auto record = layout == 1 ? sim::EncodeLayout1(p) : sim::EncodeLayout2(p);
+    bytes.insert(bytes.end(), record.begin(), record.end());
   }
-  gpx = ReadTextFile(dir.File("track.gpx"));
-  return true;
+  return bytes;
+}
+
+// Seconds since 1970-01-01 of a stamp, counted here.
+int64_t UnixSeconds(const TrackStamp& s) {
+  return DaysFromCivil(2000 + s.year, s.month, s.day) * 86400 + s.hour * 3600 + s.minute * 60 + s.second;
 }
 
 }  // namespace
@@ -260,4 +263,76 @@ TEST(GpsBabelInteropTest, RealisticSampleTrackReadsBack) {
   ASSERT_FALSE(tracks.back().empty());
   EXPECT_NEAR(std::stod(tracks.back().back().latitude), points.back().latitude, 5e-7);
   EXPECT_NEAR(std::stod(tracks.back().back().longitude), points.back().longitude, 5e-7);
+}
+
+TEST(GpsBabelInteropTest, GpxAndKmlKeepEveryPointSegmentPositionAndSecond) {
+  const std::vector<SyntheticPoint> points = InteropTrack();
+  for (int layout : {1, 2}) {
+    const std::vector<unsigned char> bytes = Encoded(points, layout);
+    // The segments: for layout 2 the first point and each with its bit set; for layout 1
+    // the first point and each more than 119 s from the one before (here the four places).
+    std::vector<size_t> expectedSizes;
+    std::vector<TrackPoint> written;
+    for (size_t i = 0; i < points.size(); ++i) {
+      written.push_back(DecodeTrackRecord(bytes.data() + 16 * i, layout));
+      const bool starts = i == 0 || (layout == 2 ? points[i].segmentStart
+                                                 : std::llabs(UnixSeconds(written[i].stamp) -
+                                                              UnixSeconds(written[i - 1].stamp)) > 119);
+      if (starts) expectedSizes.push_back(0);
+      ++expectedSizes.back();
+    }
+    ASSERT_EQ(expectedSizes.size(), layout == 2 ? 5u : 4u);
+    for (const char* extension : {"gpx", "kml"}) {
+      TempDir dir;
+      std::string gpx;
+      ASSERT_TRUE(ConvertAndReadBack(dir, bytes, gpx, extension, layout)) << extension << " layout " << layout;
+      const auto tracks = ReadGpxTracks(gpx);
+      std::vector<size_t> sizes;
+      for (const auto& track : tracks) sizes.push_back(track.size());
+      ASSERT_EQ(sizes, expectedSizes) << extension << " layout " << layout;
+      size_t index = 0;
+      for (const auto& track : tracks) {
+        for (const GpxPoint& read : track) {
+          const TrackPoint& w = written[index];
+          const std::string where = std::string(extension) + " layout " + std::to_string(layout) + " point " +
+                                    std::to_string(index);
+          EXPECT_EQ(read.latitude, FormatText("%.9f", std::stod(FormatText("%.6f", w.latitude)))) << where;
+          EXPECT_EQ(read.longitude, FormatText("%.9f", std::stod(FormatText("%.6f", w.longitude)))) << where;
+          EXPECT_EQ(read.elevation, w.altitude) << where;
+          EXPECT_EQ(read.time, static_cast<double>(UnixSeconds(w.stamp))) << where;
+          ++index;
+        }
+      }
+      EXPECT_EQ(index, points.size());
+    }
+  }
+}
+
+TEST(GpsBabelInteropTest, GpxAndKmlCutShortOrEmptyAreStillWholeDocuments) {
+  // Ten good records, then one beyond the pole, then more that never reach the file.
+  std::vector<SyntheticPoint> points = InteropTrack();
+  points.resize(21);
+  std::vector<unsigned char> bytes = Encoded(points, 2);
+  bytes[10 * 16 + 6] = 0x7F;
+  for (const char* extension : {"gpx", "kml"}) {
+    TempDir dir;
+    WriteWholeFile(dir.File("track.bin"), bytes);
+    RecordingHost host;
+    host.saveAnswer = dir.File(std::string("cut.") + extension);
+    LanguageGuard english(kEnglish);
+    EXPECT_FALSE(ConvertBinaryTrackFile(host, dir.File("track.bin")));
+    EXPECT_EQ(host.Lines().back(), "Error in track memory contents.");
+    ASSERT_TRUE(WellFormedXml(dir, *host.saveAnswer)) << extension;
+    std::string gpx;
+    ASSERT_TRUE(GpsBabelReadsBack(dir, *host.saveAnswer, extension, gpx));
+    size_t read = 0;
+    for (const auto& track : ReadGpxTracks(gpx)) read += track.size();
+    EXPECT_EQ(read, 10u) << extension;
+
+    // An empty binary file: a document without a point.
+    WriteWholeFile(dir.File("empty.bin"), {});
+    host.saveAnswer = dir.File(std::string("empty.") + extension);
+    EXPECT_TRUE(ConvertBinaryTrackFile(host, dir.File("empty.bin")));
+    EXPECT_TRUE(WellFormedXml(dir, *host.saveAnswer)) << extension;
+  }
 }

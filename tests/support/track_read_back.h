@@ -1,0 +1,52 @@
+#pragma once
+
+// Reading the track files we write with other programs, as our users do: GPSBabel turns
+// them into GPX, xmllint checks that a GPX or KML file is well-formed XML. POSIX only.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "support/temp_dir.h"
+
+// Whether xmllint finds the file well-formed XML (the reason added to the test's output
+// when it does not).
+inline bool WellFormedXml(const TempDir& dir, const std::string& path) {
+  if (!std::filesystem::exists("/usr/bin/xmllint")) {
+    ADD_FAILURE() << "xmllint is not installed (scripts/test installs libxml2-utils)";
+    return false;
+  }
+  const std::string command = "/usr/bin/xmllint --noout '" + path + "' 2>'" + dir.File("xmllint.err") + "'";
+  if (std::system(command.c_str()) == 0) return true;
+  ADD_FAILURE() << path << " is not well-formed: " << ReadTextFile(dir.File("xmllint.err"));
+  return false;
+}
+
+// Has GPSBabel read a track file of its format ("ozi", "gpx" or "kml") into GPX text.
+inline bool GpsBabelReadsBack(const TempDir& dir, const std::string& path, const std::string& format,
+                              std::string& gpx) {
+  std::string gpsbabel;
+  for (const char* candidate : {"/usr/bin/gpsbabel", "/usr/local/bin/gpsbabel"}) {
+    if (std::filesystem::exists(candidate)) gpsbabel = candidate;
+  }
+  if (gpsbabel.empty()) {
+    ADD_FAILURE() << "gpsbabel is not installed (scripts/test installs it)";
+    return false;
+  }
+  const std::string command = gpsbabel + " -i " + format + " -f '" + path + "' -o gpx -F '" +
+                              dir.File("read-back.gpx") + "' 2>'" + dir.File("gpsbabel.err") + "'";
+  if (std::system(command.c_str()) != 0) {
+    ADD_FAILURE() << "gpsbabel failed: " << ReadTextFile(dir.File("gpsbabel.err"));
+    return false;
+  }
+  gpx = ReadTextFile(dir.File("read-back.gpx"));
+  return true;
+}
+
+// How often a text holds a part.
+inline size_t Occurrences(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+  return count;
+}
