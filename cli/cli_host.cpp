@@ -128,7 +128,7 @@ bool CliHost::AskOkCancel(const std::string& text) {
 std::optional<std::string> CliHost::ChooseSaveFile(const FileChoice& choice) {
   std::string path = outputPath_ ? *outputPath_ : choice.defaultName;
   if (path.empty()) return std::nullopt;
-  path = AbsolutePath(WithDefaultExtension(path, choice.defaultExtension));
+  path = AbsolutePath(WithDefaultExtension(path, defaultExtension_ ? *defaultExtension_ : choice.defaultExtension));
   if (PathExists(path) && !force_) {
     const std::string message =
         FORMAT_PAIR("Plik %s już istnieje; użyj --force, aby go zastąpić.",

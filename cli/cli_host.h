@@ -32,6 +32,8 @@ class CliHost : public Host {
   // current directory), replaced only with --force; the input named on the command line.
   void SetOutputPath(std::optional<std::string> path) { outputPath_ = std::move(path); }
   void SetForce(bool force) { force_ = force; }
+  // The extension a chosen name without one gets, instead of the one the operation offers.
+  void SetDefaultExtension(std::optional<std::string> extension) { defaultExtension_ = std::move(extension); }
   void SetInputPath(std::optional<std::string> path) { inputPath_ = std::move(path); }
   // Questions answer OK without asking (--yes).
   void SetAssumeYes(bool yes) { assumeYes_ = yes; }
@@ -59,6 +61,7 @@ class CliHost : public Host {
   uint32_t progressMaximum_ = 0;
   uint32_t progressPosition_ = 0;
   std::optional<std::string> outputPath_;
+  std::optional<std::string> defaultExtension_;
   std::optional<std::string> inputPath_;
   bool force_ = false;
   bool assumeYes_ = false;

@@ -1,39 +1,47 @@
-// stravener convert: turns a saved binary track file into an OziExplorer PLT file, as
+// stravener convert: turns a saved binary track file into a PLT, GPX or KML file, as
 // dropping the file on the desktop window does.
 
 #include "app/language.h"
 #include "cli/cli_host.h"
 #include "cli/command.h"
+#include "cli/track_file_options.h"
 #include "track/binary_conversion.h"
 
 namespace stravener::cli {
 namespace {
 
 const OptionSpec kOutputOption{"--output", "-o", "OUT",
-                               "the PLT file to write (default: YYYYMMDD_log.plt of today, in the current folder; "
-                               "\".plt\" is added to a name without an extension)"};
+                               "the track file to write, its format by its extension: .plt, .gpx, .kml, any "
+                               "other the records unchanged (default: YYYYMMDD_log.plt of today, in the current "
+                               "folder; a name without an extension gets the format's)"};
+const OptionSpec kLayoutOption{"--layout", nullptr, "1|2",
+                               "the layout of the records: 2 (the default, as a dropped file is read) or 1, for a "
+                               "file saved from a logger whose firmware version begins with 1"};
 
 int RunConvert(Invocation& invocation) {
   CliHost& host = invocation.Host();
   const std::string input = invocation.Operands().front();
   if (input.empty()) return UsageError(invocation.Command(), "the input file name is empty");
-  if (auto output = invocation.Value(kOutputOption.name)) {
-    if (output->empty()) return UsageError(invocation.Command(), "--output takes a file name");
-    host.SetOutputPath(*output);
+  BinaryConversionOptions options;
+  if (const int usage = ApplyTrackFileOptions(invocation, options.format); usage != 0) return usage;
+  if (auto layout = invocation.Value(kLayoutOption.name)) {
+    if (*layout != "1" && *layout != "2") return UsageError(invocation.Command(), "--layout takes 1 or 2");
+    options.layout = *layout == "1" ? 1 : 2;
   }
-  host.SetForce(invocation.Has(kForceOption.name));
   host.SetInputPath(input);
-  return ConvertBinaryTrackFile(host, AbsolutePath(input)) ? kExitOk : kExitFailure;
+  return ConvertBinaryTrackFile(host, AbsolutePath(input), options) ? kExitOk : kExitFailure;
 }
 
 const Command kConvertCommand{
     "convert",
     "FILE.bin",
-    "convert a saved binary track file into an OziExplorer PLT file",
-    "Reads every 16-byte record of FILE.bin as the logger stores it (layout 2) and writes\n"
-    "one PLT point line for each. The event log goes to stderr. The status is 0 only when\n"
-    "the whole file was converted; a failure leaves the lines written before it.",
-    {kOutputOption, kForceOption},
+    "convert a saved binary track file into a PLT, GPX or KML file",
+    "Reads every 16-byte record of FILE.bin as the logger stores it (layout 2 unless\n"
+    "--layout 1) and writes one point for each: an OziExplorer PLT line, a GPX 1.1 track\n"
+    "point or a KML 2.2 gx:Track point, by the output's extension or --format. The event\n"
+    "log goes to stderr. The status is 0 only when the whole file was converted; a\n"
+    "failure leaves the points written before it (a GPX or KML file still closed).",
+    {kOutputOption, kFormatOption, kLayoutOption, kForceOption},
     1,
     1,
     RunConvert};

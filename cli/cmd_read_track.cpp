@@ -1,10 +1,12 @@
-// stravener read-track: downloads the logger's track into a PLT file or a raw binary file.
+// stravener read-track: downloads the logger's track into a PLT, GPX or KML file or a raw
+// binary file.
 
 #include "app/format.h"
 #include "app/language.h"
 #include "cli/cli_host.h"
 #include "cli/command.h"
 #include "cli/port_session.h"
+#include "cli/track_file_options.h"
 #include "logger/erase_track_memory.h"
 #include "logger/logger_info.h"
 #include "logger/track_download.h"
@@ -13,8 +15,9 @@ namespace stravener::cli {
 namespace {
 
 const OptionSpec kOutputOption{"--output", "-o", "FILE",
-                               "the file to write (default: YYYYMMDD_log.plt of today, in the current folder; "
-                               "\".plt\" is added to a name without an extension)"};
+                               "the file to write, its format by its extension: .plt, .gpx, .kml, any other the "
+                               "memory unchanged (default: YYYYMMDD_log.plt of today, in the current folder; a "
+                               "name without an extension gets the format's)"};
 const OptionSpec kEraseAfterOption{"--erase-after", nullptr, nullptr,
                                    "ERASE the logger's track memory once the whole track is saved"};
 
@@ -34,16 +37,12 @@ OperationResult EraseSavedTrack(PortConnection& connection, CliHost& host, const
 }
 
 int RunReadTrack(Invocation& invocation) {
-  CliHost& host = invocation.Host();
-  if (auto output = invocation.Value(kOutputOption.name)) {
-    if (output->empty()) return UsageError(invocation.Command(), "--output takes a file name");
-    host.SetOutputPath(*output);
-  }
-  host.SetForce(invocation.Has(kForceOption.name));
+  TrackReadOptions options;
+  if (const int usage = ApplyTrackFileOptions(invocation, options.format); usage != 0) return usage;
   const bool eraseAfter = invocation.Has(kEraseAfterOption.name);
-  return RunOnPort(invocation, [eraseAfter](PortConnection& connection, CliHost& cliHost) {
+  return RunOnPort(invocation, [eraseAfter, options](PortConnection& connection, CliHost& cliHost) {
     TrackReadSummary summary;
-    const OperationResult read = ReadTrack(connection, cliHost, &summary);
+    const OperationResult read = ReadTrack(connection, cliHost, &summary, options);
     if (read != OperationResult::Done) return ExitStatus(read);
     if (!eraseAfter) return kExitOk;
     return ExitStatus(EraseSavedTrack(connection, cliHost, summary));
@@ -53,10 +52,11 @@ int RunReadTrack(Invocation& invocation) {
 const Command kReadTrackCommand{
     "read-track",
     "",
-    "download the logger's track into a PLT file or a raw binary file",
-    "Reads the whole used track memory at the speed limit and saves it: a name ending in\n"
-    ".plt (any letter case) is converted into an OziExplorer PLT file, any other name gets\n"
-    "the memory unchanged (a binary track file, which stravener convert reads later).\n"
+    "download the logger's track into a PLT, GPX or KML file or a raw binary file",
+    "Reads the whole used track memory at the speed limit and saves it by the name's\n"
+    "extension (any letter case) or --format: .plt an OziExplorer PLT file, .gpx a GPX 1.1\n"
+    "file, .kml a KML 2.2 file for Google Earth; any other name gets the memory unchanged\n"
+    "(a binary track file, which stravener convert reads later).\n"
     "An existing file is replaced only with --force. The event log and a progress bar go\n"
     "to stderr.\n"
     "With --erase-after the logger's track memory is erased, without a further question,\n"
@@ -64,7 +64,7 @@ const Command kReadTrackCommand{
     "Exit status 0 when the track was saved (and erased, with --erase-after); 1 when it\n"
     "was not, including when the track memory is empty (\"The track memory is clear.\"),\n"
     "when the logger's firmware is not known, and when the output file exists.",
-    {kOutputOption, kForceOption, kEraseAfterOption, kPortOption, kMaxSpeedOption},
+    {kOutputOption, kFormatOption, kForceOption, kEraseAfterOption, kPortOption, kMaxSpeedOption},
     0,
     0,
     RunReadTrack};

@@ -186,6 +186,44 @@ TEST(ConvertCliTest, FailuresEndWithStatus1AndTheirLines) {
   EXPECT_EQ(ReadWholeFile(r.File("w.bin")), kWorkedLayout2);
 }
 
+TEST(ConvertCliTest, FormatByTheExtensionOrByOptionAndTheLayout) {
+  Runner r;
+  WriteWholeFile(r.File("w.bin"), kWorkedLayout2);
+  const auto starts = [&](const std::string& name, const std::string& start) {
+    return ReadTextFile(r.File(name)).rfind(start, 0) == 0;
+  };
+  ProgramOutcome o = r.Run({"convert", "w.bin", "-o", "Trip.GPX"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.err.find("OK, 1 points written."), std::string::npos) << o.err;
+  EXPECT_NE(ReadTextFile(r.File("Trip.GPX")).find("<gpx version=\"1.1\""), std::string::npos);
+  EXPECT_EQ(r.Run({"convert", "w.bin", "-o", "trip.kml"}).status, 0);
+  EXPECT_NE(ReadTextFile(r.File("trip.kml")).find("<gx:coord>21.012200 52.225000 112</gx:coord>"), std::string::npos);
+  // --format overrides the extension, and gives its own to a name without one.
+  EXPECT_EQ(r.Run({"convert", "w.bin", "-o", "k.gpx", "--format", "kml"}).status, 0);
+  EXPECT_TRUE(starts("k.gpx", "<?xml")) << ReadTextFile(r.File("k.gpx"));
+  EXPECT_NE(ReadTextFile(r.File("k.gpx")).find("<kml "), std::string::npos);
+  EXPECT_EQ(r.Run({"convert", "w.bin", "-o", "p.kml", "--format", "plt"}).status, 0);
+  EXPECT_TRUE(starts("p.kml", "OziExplorer Track Point File Version 2.1\r\n"));
+  EXPECT_EQ(r.Run({"convert", "w.bin", "-o", "bare", "--format", "gpx"}).status, 0);
+  EXPECT_TRUE(starts("bare.gpx", "<?xml"));
+  // Any other extension, or bin, copies the records.
+  EXPECT_EQ(r.Run({"convert", "w.bin", "-o", "copy.dat"}).status, 0);
+  EXPECT_EQ(ReadWholeFile(r.File("copy.dat")), kWorkedLayout2);
+  EXPECT_EQ(r.Run({"convert", "w.bin", "-o", "copy.plt", "--format", "bin"}).status, 0);
+  EXPECT_EQ(ReadWholeFile(r.File("copy.plt")), kWorkedLayout2);
+
+  // A file saved from a layout-1 logger (here at 70 degrees north) is garbage as layout 2.
+  const std::vector<unsigned char> layout1{0x17, 0x0C, 0xB1, 0x0C, 0x8A, 0x7A, 0x46, 0x0D,
+                                           0x88, 0x13, 0x15, 0x00, 0x98, 0x1C, 0x70, 0x00};
+  WriteWholeFile(r.File("old.bin"), layout1);
+  o = r.Run({"convert", "old.bin", "-o", "old.plt"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("Error in track memory contents."), std::string::npos) << o.err;
+  o = r.Run({"convert", "old.bin", "-o", "old.plt", "--layout", "1", "--force"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(ReadTextFile(r.File("old.plt")).find("\r\n70.225000,21.012200,1,367,38854.4309028,17-May-06,"), std::string::npos);
+}
+
 TEST(ConvertCliTest, WrongUsageGivesStatus2) {
   Runner r;
   EXPECT_EQ(r.Run({"convert"}).status, 2);
@@ -195,6 +233,12 @@ TEST(ConvertCliTest, WrongUsageGivesStatus2) {
   EXPECT_EQ(r.Run({"convert", "a.bin", "-o", ""}).status, 2);
   EXPECT_EQ(r.Run({"convert", "a.bin", "--lang", "de"}).status, 2);
   EXPECT_EQ(r.Run({"convert", "a.bin", "--force=yes"}).status, 2);
+  const ProgramOutcome format = r.Run({"convert", "a.bin", "--format", "GPX"});
+  EXPECT_EQ(format.status, 2);
+  EXPECT_NE(format.err.find("--format takes plt, gpx, kml or bin"), std::string::npos) << format.err;
+  EXPECT_EQ(r.Run({"convert", "a.bin", "--format"}).status, 2);
+  EXPECT_EQ(r.Run({"convert", "a.bin", "--layout", "3"}).status, 2);
+  EXPECT_EQ(r.Run({"convert", "a.bin", "--layout", "01"}).status, 2);
   const ProgramOutcome help = r.Run({"convert", "--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("Usage: stravener convert FILE.bin"), std::string::npos) << help.out;

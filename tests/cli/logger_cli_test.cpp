@@ -14,6 +14,7 @@
 #include "sim/simulated_logger.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
+#include "support/track_read_back.h"
 
 using stravener::sim::SentenceKind;
 using stravener::sim::SimulatedLogger;
@@ -131,6 +132,24 @@ TEST(LoggerCliTest, ReadTrackSavesPltOrRawAndKeepsExistingFiles) {
   EXPECT_EQ(o.status, 0) << o.err;
   EXPECT_TRUE(std::filesystem::exists(cli.File(before)) || std::filesystem::exists(cli.File(Today())));
   EXPECT_EQ(cli.Sim().UsedBytes(), 11200u) << "nothing is erased without --erase-after";
+}
+
+TEST(LoggerCliTest, ReadTrackToGpxAndKmlThatGpsBabelReadsBack) {
+  LoggerCli cli(Quick(3000));
+  const std::vector<uint8_t> used = cli.Sim().UsedMemory();
+  size_t segments = 0;
+  for (size_t i = 0; i < used.size() / 16; ++i) segments += (i == 0 || (used[16 * i] & 1) != 0) ? 1 : 0;
+  ASSERT_GT(segments, 1u);
+  for (const char* name : {"trip.gpx", "trip.KML"}) {
+    const ProgramOutcome o = cli.Run({"read-track", "-o", name});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_TRUE(Has(o.err, "Track read (48000 bytes).\nAverage transfer: ")) << o.err;
+    ASSERT_TRUE(WellFormedXml(TempDir(), cli.File(name))) << name;
+    std::string gpx;
+    ASSERT_TRUE(GpsBabelReadsBack(TempDir(), cli.File(name), name[5] == 'g' ? "gpx" : "kml", gpx)) << name;
+    EXPECT_EQ(Occurrences(gpx, "<trkpt "), 3000u) << name;
+    EXPECT_EQ(Occurrences(gpx, "<trkseg>"), segments) << name;
+  }
 }
 
 TEST(LoggerCliTest, ReadTrackWithEraseAfterAndOnAnEmptyLogger) {

@@ -1,0 +1,27 @@
+#include "cli/track_file_options.h"
+
+#include "cli/cli_host.h"
+
+namespace stravener::cli {
+
+const OptionSpec kFormatOption{"--format", nullptr, "plt|gpx|kml|bin",
+                               "the output's format, whatever its extension: PLT, GPX 1.1, KML 2.2 or the "
+                               "records unchanged (default: by the output's extension)"};
+
+int ApplyTrackFileOptions(const Invocation& invocation, std::optional<TrackFileFormat>& format) {
+  CliHost& host = invocation.Host();
+  if (auto output = invocation.Value("--output")) {
+    if (output->empty()) return UsageError(invocation.Command(), "--output takes a file name");
+    host.SetOutputPath(*output);
+  }
+  host.SetForce(invocation.Has(kForceOption.name));
+  format.reset();
+  if (auto name = invocation.Value(kFormatOption.name)) {
+    format = TrackFileFormatNamed(*name);
+    if (!format) return UsageError(invocation.Command(), "--format takes plt, gpx, kml or bin");
+    host.SetDefaultExtension(TrackFileFormatExtension(*format));
+  }
+  return 0;
+}
+
+}  // namespace stravener::cli
