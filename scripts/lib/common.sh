@@ -48,6 +48,10 @@ TEST_PACKAGES=(gpsbabel libxml2-utils locales)
 # are built with the cross compiler; the desktop program's window tests need a display, a
 # virtual one).
 WINDOWS_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix wine wine64 locales xvfb xauth)
+# Only for scripts/package: dpkg-shlibdeps finds the Debian package's dependencies (it needs
+# file); makensis builds the Windows installer.
+PACKAGE_PACKAGES=(dpkg-dev file)
+WINDOWS_PACKAGE_PACKAGES=(nsis)
 # Only for scripts/fuzz: clang with libFuzzer and its sanitizer runtimes.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
