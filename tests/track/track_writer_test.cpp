@@ -20,7 +20,6 @@
 #include "support/temp_dir.h"
 #include "track/plt_writer.h"
 #include "track/text_line.h"
-#include "track/track_file_format.h"
 #include "track/track_writer.h"
 #include "track/xml_text.h"
 #include "worked_records.h"
@@ -168,27 +167,7 @@ TEST(TrackWriterTest, LinesAreThoseOfThePrintfTemplate) {
   }
 }
 
-TEST(TrackFileFormatTest, TheExtensionInAnyLetterCaseOrTheFormatsName) {
-  const struct {
-    const char* path;
-    TrackFileFormat format;
-  } cases[] = {{"trip.plt", TrackFileFormat::Plt}, {".plt", TrackFileFormat::Plt},
-               {"Trip.GPX", TrackFileFormat::Gpx}, {"/t/a.b.Kml", TrackFileFormat::Kml},
-               {"trip.bin", TrackFileFormat::Raw}, {"trip.txt", TrackFileFormat::Raw},
-               {"trip", TrackFileFormat::Raw},     {"trip.", TrackFileFormat::Raw},
-               {"trip.gpx.bak", TrackFileFormat::Raw}, {"/t/old.kml/trip", TrackFileFormat::Raw}};
-  for (const auto& c : cases) EXPECT_EQ(TrackFileFormatFor(c.path), c.format) << c.path;
-  EXPECT_EQ(TrackFileFormatNamed("plt"), TrackFileFormat::Plt);
-  EXPECT_EQ(TrackFileFormatNamed("gpx"), TrackFileFormat::Gpx);
-  EXPECT_EQ(TrackFileFormatNamed("kml"), TrackFileFormat::Kml);
-  EXPECT_EQ(TrackFileFormatNamed("bin"), TrackFileFormat::Raw);
-  EXPECT_EQ(TrackFileFormatNamed("raw"), std::nullopt);
-  EXPECT_EQ(TrackFileFormatNamed(""), std::nullopt);
-  EXPECT_STREQ(TrackFileFormatExtension(TrackFileFormat::Kml), "kml");
-  EXPECT_STREQ(TrackFileFormatExtension(TrackFileFormat::Raw), "bin");
-}
-
-TEST(TrackWriterTest, GpxAndKmlOfTheWorkedRecord) {
+TEST(TrackWriterTest, GpxOfTheWorkedRecord) {
   // The worked record twice: its segment bit makes the second a segment of its own. The
   // name's "&" (and "<" and ">", which Windows file names cannot hold) become references.
   EXPECT_EQ(XmlEscaped("a&b<c>\"'"), "a&amp;b&lt;c&gt;\"'");
@@ -201,31 +180,14 @@ TEST(TrackWriterTest, GpxAndKmlOfTheWorkedRecord) {
   TrackWriterOptions options;
   options.format = TrackFileFormat::Gpx;
   EventLog log;
-  const char point[] = "<ele>112</ele><time>2006-05-17T10:20:30Z</time><fix>3d</fix><sat>7</sat><hdop>1.2</hdop>";
   EXPECT_EQ(WriteAll(dir, records, options, log, "a&b.gpx"),
-            std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-                        "<gpx version=\"1.1\" creator=\"Stravener Tool 1.8.0.0\" "
-                        "xmlns=\"http://www.topografix.com/GPX/1/1\">\r\n"
-                        "  <trk>\r\n    <name>a&amp;b</name>\r\n    <trkseg>\r\n"
-                        "      <trkpt lat=\"52.225000\" lon=\"21.012200\">") +
-                point +
-                "</trkpt>\r\n    </trkseg>\r\n    <trkseg>\r\n"
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+            "<gpx version=\"1.1\" creator=\"Stravener Tool 1.8.0.0\" xmlns=\"http://www.topografix.com/GPX/1/1\">\r\n"
+            "  <trk>\r\n    <name>a&amp;b</name>\r\n    <trkseg>\r\n"
+            "      <trkpt lat=\"52.225000\" lon=\"21.012200\"><ele>112</ele><time>2006-05-17T10:20:30Z</time>"
+            "<fix>3d</fix><sat>7</sat><hdop>1.2</hdop></trkpt>\r\n    </trkseg>\r\n    <trkseg>\r\n"
                 "      <trkpt lat=\"52.225000\" lon=\"21.012200\"><ele>-5</ele><time>2006-05-17T10:20:30Z</time>"
                 "<fix>2d</fix><sat>0</sat><hdop>1.2</hdop></trkpt>\r\n    </trkseg>\r\n  </trk>\r\n</gpx>\r\n");
-
-  options.format = TrackFileFormat::Kml;
-  const std::string track =
-      "        <gx:Track>\r\n          <altitudeMode>absolute</altitudeMode>\r\n"
-      "          <when>2006-05-17T10:20:30Z</when>\r\n          <gx:coord>21.012200 52.225000 ";
-  EXPECT_EQ(WriteAll(dir, records, options, log, "t.kml"),
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-            "<kml xmlns=\"http://www.opengis.net/kml/2.2\" xmlns:gx=\"http://www.google.com/kml/ext/2.2\">\r\n"
-            "  <Document>\r\n    <name>t</name>\r\n    <Placemark>\r\n      <name>t</name>\r\n"
-            "      <gx:MultiTrack>\r\n        <altitudeMode>absolute</altitudeMode>\r\n"
-            "        <gx:interpolate>0</gx:interpolate>\r\n" +
-                track + "112</gx:coord>\r\n        </gx:Track>\r\n" + track +
-                "-5</gx:coord>\r\n        </gx:Track>\r\n"
-                "      </gx:MultiTrack>\r\n    </Placemark>\r\n  </Document>\r\n</kml>\r\n");
   EXPECT_TRUE(log.Entries().empty());
 }
 
