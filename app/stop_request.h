@@ -26,4 +26,7 @@ inline bool StopRequested() noexcept { return stop_request_detail::requested.loa
 // Forgets the request, for a program that goes on with its next operation.
 inline void ClearStopRequest() noexcept { stop_request_detail::requested.store(false); }
 
+// The exit status of a program that a stop request ended (128 + SIGINT, as shells show it).
+constexpr int kStoppedExitStatus = 130;
+
 }  // namespace stravener

@@ -13,4 +13,18 @@ namespace stravener {
 // -1 on a time-out, a read error, another length or a wrong checksum.
 int ReadFrame(PortConnection& connection, uint8_t* payload, uint16_t expected, bool xorChecksum, ReportFlag report);
 
+// How a frame read ended.
+enum class FrameOutcome {
+  Read,      // a frame of the expected length with a correct checksum
+  TimedOut,  // the frame, or some of it, did not come in time (no read error)
+  Failed,    // a read error, another length, a wrong checksum, or a stop request
+};
+
+// ReadFrame for a caller that has something else to try when nothing came in time: a
+// time-out is given back as TimedOut without its "Port read timeout exceeded." line; every
+// other failure is reported as ReadFrame reports it. A read cut short by a stop request is
+// Failed, without a line: it did not time out.
+FrameOutcome ReadFrameUnlessTimedOut(PortConnection& connection, uint8_t* payload, uint16_t expected,
+                                     bool xorChecksum, ReportFlag report);
+
 }  // namespace stravener

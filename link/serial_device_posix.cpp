@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "app/stop_request.h"
 #include "link/port_names.h"
 #include "link/serial_device.h"
 
@@ -70,8 +71,10 @@ int MillisecondsLeft(SteadyClock::time_point deadline) {
 }
 
 // Waits until the descriptor is ready for `events` or the deadline passes. Returns 0 and
-// sets `ready`, or an errno code.
-uint32_t WaitFor(int fd, short events, SteadyClock::time_point deadline, bool& ready) {
+// sets `ready`, or an errno code. With `endOnStop`, a stop request that interrupts the wait
+// ends it as if the deadline had passed: a read gives back what came so far, and the
+// operation notices the request at once instead of after the read's whole time-out.
+uint32_t WaitFor(int fd, short events, SteadyClock::time_point deadline, bool endOnStop, bool& ready) {
   ready = false;
   for (;;) {
     const int timeout = MillisecondsLeft(deadline);
@@ -79,8 +82,9 @@ uint32_t WaitFor(int fd, short events, SteadyClock::time_point deadline, bool& r
     pollfd p{fd, events, 0};
     const int n = ::poll(&p, 1, timeout);
     if (n < 0) {
-      if (errno == EINTR) continue;
-      return static_cast<uint32_t>(errno);
+      if (errno != EINTR) return static_cast<uint32_t>(errno);
+      if (endOnStop && StopRequested()) return 0;
+      continue;
     }
     if (n == 0) continue;  // the loop ends once the deadline has passed
     if (p.revents & POLLNVAL) return EBADF;
@@ -178,7 +182,11 @@ class PosixSerialDevice final : public SerialDevice {
     received = 0;
     if (fd_ < 0) return EBADF;
     const auto deadline = SteadyClock::now() + std::chrono::milliseconds(readTimeoutMs_);
+    // A stop request that comes while the read waits ends it (the signal interrupts the
+    // wait, or the next turn of the loop sees it); a read begun after one runs its course.
+    const bool endOnStop = !StopRequested();
     while (received < count) {
+      if (endOnStop && StopRequested()) break;
       const ssize_t n = ::read(fd_, buffer + received, count - received);
       if (n > 0) {
         received += static_cast<size_t>(n);
@@ -188,8 +196,8 @@ class PosixSerialDevice final : public SerialDevice {
       if (errno == EINTR) continue;
       if (errno != EAGAIN && errno != EWOULDBLOCK) return static_cast<uint32_t>(errno);
       bool ready = false;
-      if (const uint32_t error = WaitFor(fd_, POLLIN, deadline, ready); error != 0) return error;
-      if (!ready) break;  // the time-out ran out: what came is the result
+      if (const uint32_t error = WaitFor(fd_, POLLIN, deadline, endOnStop, ready); error != 0) return error;
+      if (!ready) break;  // the time-out ran out, or a stop was requested: what came is the result
     }
     return 0;
   }
@@ -207,7 +215,9 @@ class PosixSerialDevice final : public SerialDevice {
       if (n < 0 && errno == EINTR) continue;
       if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return static_cast<uint32_t>(errno);
       bool ready = false;
-      if (const uint32_t error = WaitFor(fd_, POLLOUT, deadline, ready); error != 0) return error;
+      // A sentence is never cut short by a stop request: the logger would take its remains
+      // for the start of the next one.
+      if (const uint32_t error = WaitFor(fd_, POLLOUT, deadline, false, ready); error != 0) return error;
       if (!ready) break;  // the time-out ran out
     }
     return 0;

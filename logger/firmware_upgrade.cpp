@@ -6,6 +6,7 @@
 
 #include "app/format.h"
 #include "app/language.h"
+#include "app/stop_request.h"
 #include "logger/logger_commands.h"
 #include "platform/file.h"
 #include "platform/system_error.h"
@@ -42,6 +43,10 @@ class Upgrade {
   int LoadImage(const std::string& path);
   bool ReadAcknowledgement();
   int ProtocolError();
+  // A stop request before the erase: the boot loader restarts the processor into the
+  // firmware it still holds. After it: the memory is incomplete, and the user is told.
+  int StopBeforeErase();
+  int StopWithMemoryIncomplete();
   int SendAddress(uint32_t wordAddress);
   int Send(uint8_t byte) { return WritePortByte(connection_, byte, report_); }
 
@@ -67,6 +72,7 @@ int Upgrade::Run(const std::string& path) {
 
   if (Identify() != 0) return -1;
   if (LoadImage(path) != 0) return -1;
+  if (StopRequested()) return StopBeforeErase();
 
   if (report_) LOG_TEXT(log_, LogKind::Info, "Czyszczenie pamięci programu.", "Erasing program memory.");
   if (Send(kEraseCommand) != 0) return -1;
@@ -80,6 +86,8 @@ int Upgrade::Run(const std::string& path) {
   const uint32_t words = profile_.wordsPerPage;
   uint32_t address = 0;
   for (uint32_t page = 0; page < pageCount_; ++page) {
+    // Only between pages: a page once begun is written and acknowledged whole.
+    if (StopRequested()) return StopWithMemoryIncomplete();
     host_.SetProgressPosition(page);
     host_.Repaint();
     if (SendAddress(address) != 0) return -1;
@@ -109,6 +117,7 @@ int Upgrade::Run(const std::string& path) {
 int Upgrade::Identify() {
   uint8_t signature[3] = {0, 0, 0};
   for (int attempt = 0; attempt < kSignatureAttempts; ++attempt) {
+    if (StopRequested()) return StopBeforeErase();
     if (PurgePort(connection_, report_) != 0) return -1;
     if (Send(kSignatureCommand) != 0) return -1;
     // Bytes that do not arrive show as 00 in the message.
@@ -178,7 +187,33 @@ int Upgrade::LoadImage(const std::string& path) {
 
 bool Upgrade::ReadAcknowledgement() {
   uint8_t answer = 0;
-  return ReadPort(connection_, &answer, 1, report_) == 1 && answer == kAcknowledgement;
+  int got = ReadPort(connection_, &answer, 1, report_);
+  // A stop request cuts short the read that waits when it comes; the page goes on.
+  if (got == 0 && StopRequested()) got = ReadPort(connection_, &answer, 1, report_);
+  return got == 1 && answer == kAcknowledgement;
+}
+
+int Upgrade::StopBeforeErase() {
+  if (report_) {
+    LOG_TEXT(log_, LogKind::Error,
+             "Apgrejd przerwany przed czyszczeniem pamięci programu; oprogramowanie loggera nie zostało zmienione.",
+             "Upgrade stopped before the program memory was erased; the logger's firmware is unchanged.");
+  }
+  if (Send(kRestartCommand) == 0 && report_) {
+    LOG_TEXT(log_, LogKind::Info, "Wysłano komendę restartu procesora.", "Processor restart command sent.");
+  }
+  return -1;
+}
+
+int Upgrade::StopWithMemoryIncomplete() {
+  if (report_) {
+    LOG_TEXT(log_, LogKind::Error,
+             "Apgrejd przerwany: pamięć programu loggera jest niekompletna. Uruchom apgrejd ponownie; program "
+             "ładujący nadal odpowiada.",
+             "Upgrade stopped: the logger's program memory is incomplete. Run the upgrade again; the boot loader "
+             "still answers.");
+  }
+  return -1;
 }
 
 int Upgrade::ProtocolError() {

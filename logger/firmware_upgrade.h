@@ -36,7 +36,10 @@ std::optional<ProcessorProfile> FindProcessorProfile(const uint8_t* signature);
 // is erased and written page by page, a last partial page padded with 0xFF, and 'r'
 // restarts the processor; the port is then closed. Lines are logged only with the flag
 // set. 0 when the image was written and the restart sent; -1 otherwise (reported, the
-// connection left open at the speed it had then).
+// connection left open at the speed it had then). A stop request (app/stop_request.h)
+// before the erase restarts the processor into its unchanged firmware; after it, the page
+// being written is finished, and the log says that the memory is incomplete and the upgrade
+// must be run again.
 int UpgradeFirmware(PortConnection& connection, Host& host, const std::string& path, ReportFlag report);
 
 // The Upgrade button: asks for a firmware file and loads it with UpgradeFirmware. Done when

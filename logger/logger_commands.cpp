@@ -1,5 +1,7 @@
 #include "logger/logger_commands.h"
 
+#include "app/stop_request.h"
+
 namespace stravener {
 
 int WriteSentence(PortConnection& connection, std::string_view sentence, ReportFlag report) {
@@ -13,9 +15,22 @@ int SendAttention(PortConnection& connection, Clock& clock, ReportFlag report) {
 }
 
 int SendCommand(PortConnection& connection, Clock& clock, std::string_view sentence, ReportFlag report) {
+  if (StopRequested()) return -1;
   if (SetPortSpeed(connection, kCommandSpeed, report) != 0) return -1;
   if (SendAttention(connection, clock, report) != 0) return -1;
+  if (StopRequested()) return -1;
   return WriteSentence(connection, sentence, report);
+}
+
+void AskLoggerBackTo4800(PortConnection& connection, Clock& clock) {
+  LOG_TEXT(*connection.log, LogKind::Info, "Logger nie odpowiedział; polecenie powrotu do 4800 bit/s.",
+           "The logger did not answer; asking it to return to 4800 bit/s.");
+  for (const uint32_t speed : kTransferSpeeds) {
+    if (SetPortSpeed(connection, speed, false) != 0) continue;
+    WriteSentence(connection, kBackTo4800Sentence, false);
+    clock.Sleep(kSpeedSwitchPauseMs);
+  }
+  SetPortSpeed(connection, kCommandSpeed, false);
 }
 
 }  // namespace stravener

@@ -19,6 +19,10 @@ inline constexpr std::string_view kBackTo4800Sentence = "$PQRVS,0\r\n";
 
 // How long the logger needs after the attention sentence before it takes a command.
 constexpr uint32_t kAttentionPauseMs = 150;
+// How long the logger takes to change its speed after a speed sentence.
+constexpr uint32_t kSpeedSwitchPauseMs = 100;
+// The speeds a track download may leave the logger at, fastest first.
+inline constexpr uint32_t kTransferSpeeds[] = {460800, 230400, 115200, 57600, 38400};
 
 // Writes a sentence with WritePort. 0 or -1.
 int WriteSentence(PortConnection& connection, std::string_view sentence, ReportFlag report);
@@ -30,6 +34,15 @@ int SendAttention(PortConnection& connection, Clock& clock, ReportFlag report);
 // What every command at 4800 bit/s begins with: the port set to 4800 bit/s (which also
 // clears its line errors and empties both queues), the attention sentence with its pause,
 // then the command sentence. The first failure ends it with -1; the link has reported it.
+// A stop request (app/stop_request.h) ends it with -1 too, silently, before the attention
+// sentence or before the command sentence: a command is sent whole or not at all.
 int SendCommand(PortConnection& connection, Clock& clock, std::string_view sentence, ReportFlag report);
+
+// For a logger that a run stopped abruptly left in transfer mode (the program killed, the
+// power gone, the adapter pulled out and back): writes "$PQRVS,0\r\n" once at each transfer
+// speed, pausing after each for the logger to switch, and sets the port back to 4800 bit/s.
+// Logs one line saying so; the link's own failures are not reported (a speed the port
+// refuses is one the logger cannot have been left at).
+void AskLoggerBackTo4800(PortConnection& connection, Clock& clock);
 
 }  // namespace stravener

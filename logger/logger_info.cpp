@@ -13,16 +13,32 @@ std::string LoggerInfo::FirmwareVersion() const {
   return version;
 }
 
-int ReadLoggerInfo(PortConnection& connection, Clock& clock, uint8_t* buffer, uint16_t length, ReportFlag report) {
+namespace {
+
+int SendInfoCommand(PortConnection& connection, Clock& clock, ReportFlag report) {
   if (SendCommand(connection, clock, kInfoSentence, report) != 0) return -1;
   if (report) {
     LOG_TEXT(*connection.log, LogKind::Info, "Wysłano komendę odczytu informacji.", "Read info command sent.");
   }
+  return 0;
+}
+
+}  // namespace
+
+int ReadLoggerInfo(PortConnection& connection, Clock& clock, uint8_t* buffer, uint16_t length, ReportFlag report) {
+  if (SendInfoCommand(connection, clock, report) != 0) return -1;
   return ReadFrame(connection, buffer, length, false, report) == 0 ? 0 : -1;
 }
 
 int ReadLoggerInfo(PortConnection& connection, Clock& clock, LoggerInfo& info) {
-  return ReadLoggerInfo(connection, clock, info.bytes.data(), LoggerInfo::kSize, true);
+  if (SendInfoCommand(connection, clock, true) != 0) return -1;
+  const FrameOutcome outcome = ReadFrameUnlessTimedOut(connection, info.bytes.data(), LoggerInfo::kSize, false, true);
+  if (outcome != FrameOutcome::TimedOut) return outcome == FrameOutcome::Read ? 0 : -1;
+  // No answer at 4800 bit/s: the logger may still be at a transfer speed, where an earlier
+  // run that was stopped abruptly left it. It is asked to come back, and asked once more.
+  AskLoggerBackTo4800(connection, clock);
+  if (SendCommand(connection, clock, kInfoSentence, true) != 0) return -1;
+  return ReadFrame(connection, info.bytes.data(), LoggerInfo::kSize, false, true) == 0 ? 0 : -1;
 }
 
 std::string FormatLoggerInfoReport(const LoggerInfo& info) {

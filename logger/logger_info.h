@@ -52,7 +52,10 @@ struct LoggerInfo {
 // line "Read info command sent.", then a frame of `length` bytes with the CRC checksum into
 // `buffer`. 0 when a valid record is in the buffer, -1 otherwise (the link has reported).
 int ReadLoggerInfo(PortConnection& connection, Clock& clock, uint8_t* buffer, uint16_t length, ReportFlag report);
-// The same into a record (always 22 bytes, report set, as every caller uses it).
+// The information request that opens a command: the same into a record (22 bytes, report
+// set). When no answer comes in time, the logger is asked to leave a transfer speed it may
+// have been left at (AskLoggerBackTo4800) and asked once more; only the second request's
+// failure is reported with the link's messages.
 int ReadLoggerInfo(PortConnection& connection, Clock& clock, LoggerInfo& info);
 
 // The information report in the current language, as the Information button shows it.

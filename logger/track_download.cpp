@@ -8,6 +8,7 @@
 
 #include "app/format.h"
 #include "app/language.h"
+#include "app/stop_request.h"
 #include "link/frame.h"
 #include "logger/logger_commands.h"
 #include "logger/logger_info.h"
@@ -98,6 +99,7 @@ OperationResult Transfer::Run(TrackReadSummary* summary) {
   const TransferSpeed transfer = TransferSpeedFor(connection_.speedLimit);
   connection_.speedLimit = transfer.speed;
   speed_ = transfer.speed;
+  if (StopRequested()) return OperationResult::Failed;
   if (WriteSentence(connection_, transfer.sentence, true) != 0) return OperationResult::Failed;
 
   // From here on the logger has left 4800 bit/s: every path ends with the closing steps.
@@ -146,6 +148,12 @@ bool Transfer::SwitchSpeed() {
 
 void Transfer::Loop() {
   for (;;) {
+    // A stop request ends the transfer here, between two blocks, with every block that
+    // came in the file; once the last block is in, the download just finishes.
+    if (!finished_ && StopRequested()) {
+      if (pending_ != 0) WritePending();
+      return;
+    }
     if (!finished_) {
       block_ = TrackBlockSize(speed_, pageSize_, total_ - received_);
       if (block_ != 0) {
@@ -237,6 +245,7 @@ bool Transfer::FinishFile() {
 }
 
 bool Transfer::Retry() {
+  if (StopRequested()) return false;  // the read was cut short, or the request is moot
   if (++retryCount_ == kBlockAttempts) return false;
   Pause(kRepeatPauseMs);
   if (PurgePort(connection_, true) != 0) return false;

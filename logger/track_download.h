@@ -63,6 +63,9 @@ struct TrackReadSummary {
 // when the user chose no file; Stopped when a notice ended it before the transfer (a
 // firmware it does not know, an empty track memory, a page size it cannot download);
 // Failed otherwise. After a failed transfer the file keeps what was written so far.
+// A stop request (app/stop_request.h) before the speed sentence ends it at once; after it,
+// at the next block at the latest, with the closing steps and "Transfer aborted.", every
+// block received in the file.
 OperationResult ReadTrack(PortConnection& connection, Host& host, TrackReadSummary* summary = nullptr,
                           const TrackReadOptions& options = {});
 

@@ -12,6 +12,7 @@
 #include "logger/firmware_upgrade.h"
 #include "support/language_guard.h"
 #include "support/log_lines.h"
+#include "support/stop_request_guard.h"
 #include "support/temp_dir.h"
 
 using namespace stravener;
@@ -205,4 +206,21 @@ TEST(FirmwareUpgradeTest, TheUpgradeButtonAsksForTheFile) {
   StartFirmwareUpgrade(polishChoice.connection, polishChoice.host);
   EXPECT_EQ(polishChoice.host.openChoices[0].title, "Wybierz plik apgrejdu");
   EXPECT_EQ(polishChoice.host.openChoices[0].filter, "Pliki apgrejdu (*.upg)|*.upg|Wszystkie pliki (*.*)|*.*||");
+}
+
+TEST(FirmwareUpgradeTest, AStopRequestBeforeTheEraseRestartsTheUnchangedFirmware) {
+  LanguageGuard english(kEnglish);
+  StopRequestGuard stop;
+  UpgradeBench bench;
+  bench.line.respond = [&, bootLoader = bench.line.respond](FakeSerialLine& line, const std::vector<uint8_t>& bytes) {
+    if (bytes == std::vector<uint8_t>{'s'}) RequestStop();  // while the signature is asked for
+    bootLoader(line, bytes);
+  };
+  EXPECT_EQ(bench.Run(bench.WriteImage(300)), -1);
+  EXPECT_THAT(bench.logger.bootBytes, ElementsAre('s', 'r'));
+  EXPECT_FALSE(bench.logger.erased);
+  const std::vector<std::string> lines = LogLines(bench.host.log);
+  EXPECT_THAT(std::vector<std::string>(lines.end() - 2, lines.end()),
+              ElementsAre("E Upgrade stopped before the program memory was erased; the logger's firmware is unchanged.",
+                          "I Processor restart command sent."));
 }

@@ -18,6 +18,7 @@
 #include "sim_logger_bench.h"
 #include "support/language_guard.h"
 #include "support/log_lines.h"
+#include "support/stop_request_guard.h"
 #include "support/temp_dir.h"
 
 using namespace stravener;
@@ -454,4 +455,28 @@ TEST(LoggerSimTest, AWrongOrMissingAcknowledgementStopsTheUpgrade) {
     for (const TraceEvent& e : run.bench.Events(TraceKind::BootByte)) pages += e.bytes == std::vector<uint8_t>{'m'};
     EXPECT_EQ(pages, 4u);
   }
+}
+
+TEST(LoggerSimTest, AStopRequestFinishesThePageAndTheBootLoaderTakesTheUpgradeAgain) {
+  LanguageGuard english(kEnglish);
+  StopRequestGuard stop;
+  UpgradeRun run({0x07, 0x93, 0x1E}, 640);  // ten pages of 64 bytes
+  ASSERT_TRUE(run.bench.Started());
+  // The request comes while page 3 is on its way.
+  run.bench.host.onProgress = [](uint32_t page) {
+    if (page == 3) RequestStop();
+  };
+  EXPECT_EQ(run.Run(), -1);
+  EXPECT_EQ(LogLines(run.bench.host.log).back(),
+            "E Upgrade stopped: the logger's program memory is incomplete. Run the upgrade again; the boot loader "
+            "still answers.");
+  size_t pages = 0;
+  for (const TraceEvent& e : run.bench.Events(TraceKind::BootByte)) pages += e.bytes == std::vector<uint8_t>{'m'};
+  EXPECT_EQ(pages, 4u) << "page 3 written and acknowledged whole";
+  EXPECT_EQ(run.bench.connection.openFlag, 1);
+
+  ClearStopRequest();
+  run.bench.host.onProgress = nullptr;
+  EXPECT_EQ(run.Run(), 0);
+  EXPECT_EQ(run.bench.Sim().ProgrammedImage(), run.image);
 }

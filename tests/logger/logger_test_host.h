@@ -67,6 +67,7 @@ class TestHost : public stravener::Host {
   void SetProgressPosition(uint32_t position) override {
     progressPositions.push_back(position);
     events.push_back("position " + std::to_string(position));
+    if (onProgress) onProgress(position);
   }
   void Repaint() override {
     ++repaints;
@@ -121,5 +122,7 @@ class TestHost : public stravener::Host {
   std::vector<std::string> questions;
   std::vector<uint32_t> progressRanges;
   std::vector<uint32_t> progressPositions;
+  // Called at each progress position, as the user might act while the bar moves.
+  std::function<void(uint32_t)> onProgress;
   int repaints = 0;
 };
