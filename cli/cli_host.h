@@ -27,6 +27,10 @@ class CliHost : public Host {
   std::optional<std::string> ChooseSaveFile(const FileChoice& choice) override;
   std::optional<std::string> ChooseOpenFile(const FileChoice& choice) override;
   bool RunConfigurationDialog(ConfigurationDialog& dialog) override;
+  Clock& GetClock() override { return clock_ != nullptr ? *clock_ : Host::GetClock(); }
+
+  // The clock the operations use in place of the machine's (a tracing one, for --trace).
+  void SetClock(Clock* clock) { clock_ = clock; }
 
   // What the file choices answer: the output named with -o (or the default name in the
   // current directory), replaced only with --force; the input named on the command line.
@@ -69,6 +73,7 @@ class CliHost : public Host {
   size_t errorCount_ = 0;
   std::string lastNotice_;
   std::function<bool(ConfigurationDialog&)> configurationHandler_;
+  Clock* clock_ = nullptr;
 };
 
 // Resolves a path against the current directory, so the log and the track name show the

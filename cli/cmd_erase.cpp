@@ -26,7 +26,7 @@ const Command kEraseCommand{
     "stravener read-track (or use read-track --erase-after).\n"
     "Exit status 0 when the logger confirmed the erase, 1 when it did not or when the\n"
     "question was declined.",
-    {kYesOption, kPortOption, kMaxSpeedOption},
+    {kYesOption, kPortOption, kMaxSpeedOption, kTraceOption},
     0,
     0,
     RunErase};

@@ -20,7 +20,7 @@ const Command kInfoCommand{
     "show the logger's serial number, production date, firmware and memory use",
     "Asks the logger for its information record and prints the report on stdout; the\n"
     "event log goes to stderr. Exit status 1 when the logger did not answer properly.",
-    {kPortOption, kMaxSpeedOption},
+    {kPortOption, kMaxSpeedOption, kTraceOption},
     0,
     0,
     RunInfo};

@@ -64,7 +64,7 @@ const Command kReadTrackCommand{
     "Exit status 0 when the track was saved (and erased, with --erase-after); 1 when it\n"
     "was not, including when the track memory is empty (\"The track memory is clear.\"),\n"
     "when the logger's firmware is not known, and when the output file exists.",
-    {kOutputOption, kFormatOption, kForceOption, kEraseAfterOption, kPortOption, kMaxSpeedOption},
+    {kOutputOption, kFormatOption, kForceOption, kEraseAfterOption, kPortOption, kMaxSpeedOption, kTraceOption},
     0,
     0,
     RunReadTrack};

@@ -20,7 +20,7 @@ const Command kRestartCommand{
     "restart the logger's processor",
     "Sends the restart command; the logger gives no answer to it. Exit status 1 when the\n"
     "command could not be sent.",
-    {kPortOption, kMaxSpeedOption},
+    {kPortOption, kMaxSpeedOption, kTraceOption},
     0,
     0,
     RunRestart};

@@ -11,6 +11,9 @@ const OptionSpec kPortOption{"--port", "-p", "COMn|PATH",
                              "serial port: a COM name (COM3, or 3) or a device path (default: the stored port)"};
 const OptionSpec kMaxSpeedOption{"--max-speed", nullptr, "BPS",
                                  "speed limit for the track download (default: the stored limit)"};
+const OptionSpec kTraceOption{"--trace", nullptr, "FILE",
+                               "write every byte sent to and received from the logger, every speed change and pause, "
+                               "with time stamps, into FILE (for support)"};
 const OptionSpec kForceOption{"--force", nullptr, nullptr, "replace the output file when it exists"};
 
 std::optional<std::string> Invocation::Value(const std::string& name) const {

@@ -62,6 +62,7 @@ extern const OptionSpec kLanguageOption;
 // Options of the commands that talk to a logger.
 extern const OptionSpec kPortOption;
 extern const OptionSpec kMaxSpeedOption;
+extern const OptionSpec kTraceOption;
 // Option of the commands that write a track file.
 extern const OptionSpec kForceOption;
 

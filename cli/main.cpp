@@ -70,7 +70,7 @@ void PrintCommandHelp(const Command& command) {
     std::printf("%-30s %s\n", left.c_str(), option->help);
   }
   std::printf("\nOptions may stand before or after the command name.\n");
-  std::printf("Exit status: 0 on success, 1 on failure, 2 on wrong usage.\n");
+  std::printf("Exit status: 0 on success, 1 on failure, 2 on wrong usage, 130 when stopped (Ctrl+C).\n");
 }
 
 void PrintProgramHelp() {
@@ -85,7 +85,7 @@ void PrintProgramHelp() {
       "      --lang en|pl             language of the messages for this run\n"
       "      --version                show the version and exit\n"
       "\nOptions may stand before or after the command name.\n"
-      "Exit status: 0 on success, 1 on failure, 2 on wrong usage.\n");
+      "Exit status: 0 on success, 1 on failure, 2 on wrong usage, 130 when stopped (Ctrl+C).\n");
 }
 
 int Run(int argc, char** argv) {

@@ -14,10 +14,13 @@ class Invocation;
 // Port) with the speed limit of --max-speed (else the stored MaxSpeed) is opened, the
 // operation runs on it, and the port is closed again if the operation left it open.
 // Returns kExitUsage for a wrong --port or --max-speed, kExitFailure when the port cannot
-// be opened, else what the operation returns. Nothing is stored.
+// be opened, else what the operation returns. Nothing is stored. While it runs, Ctrl+C
+// (SIGINT, SIGTERM, SIGHUP; on Windows also closing the console) is a stop request that the
+// operation honours at its next safe point; a second one ends the program at once.
 int RunOnPort(Invocation& invocation, const std::function<int(PortConnection&, CliHost&)>& operation);
 
-// The exit status of an operation's result: 0 for Done, 1 for anything else.
+// The exit status of an operation's result: 0 for Done, 130 for anything else after a stop
+// request, 1 otherwise.
 int ExitStatus(OperationResult result);
 
 }  // namespace stravener::cli

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "app/stop_request.h"
+
 namespace stravener::cli {
 
 namespace {
@@ -15,7 +17,25 @@ std::string Utf8(const wchar_t* text) {
   return out;
 }
 
+// Runs on a thread of its own, which the system starts for each event.
+BOOL WINAPI OnConsoleControl(DWORD event) {
+  switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+      if (RequestStop()) TerminateProcess(GetCurrentProcess(), kStoppedExitStatus);
+      if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) Sleep(INFINITE);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
 }  // namespace
+
+void HearConsoleStopRequests() { SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
 
 std::vector<std::string> Utf8Arguments() {
   std::vector<std::string> arguments;

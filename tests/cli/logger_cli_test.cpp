@@ -3,12 +3,16 @@
 // files and what reached the logger.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <ctime>
 #include <filesystem>
-#include <thread>
+#include <memory>
+#include <regex>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "sim/simulated_logger.h"
@@ -38,17 +42,47 @@ class LoggerCli {
 
   // Runs stravener with --port for the logger's line and --lang en added at the end.
   ProgramOutcome Run(std::vector<std::string> args, bool addPort = true) {
+    return RunProgram(dir_, Arguments(std::move(args), addPort));
+  }
+  // The same, left running.
+  std::unique_ptr<StartedProgram> Start(std::vector<std::string> args) {
+    return std::make_unique<StartedProgram>(dir_, Arguments(std::move(args), true));
+  }
+
+  size_t Sentences(SentenceKind kind) const { return sim_.Trace().SentencesOf(kind).size(); }
+
+  // Waits until the logger has sent this many track blocks since its trace had `from` events.
+  bool AwaitBlocks(size_t blocks, size_t from = 0) {
+    for (size_t seen = 0; seen < blocks; ++seen) {
+      const auto answer = sim_.Trace().WaitFor(
+          [](const stravener::sim::TraceEvent& e) {
+            return e.kind == stravener::sim::TraceKind::Answer && e.text.find("track block") != std::string::npos;
+          },
+          std::chrono::milliseconds(5000), from);
+      if (!answer) return false;
+      from = answer->index + 1;
+    }
+    return true;
+  }
+  // Waits until the logger has put the answer it was sending, if any, on the line.
+  void AwaitQuietLine() {
+    for (int waited = 0; waited < 2000; waited += 50) {
+      const size_t before = sim_.Trace().Size();
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      if (sim_.Trace().Size() == before) return;
+    }
+  }
+
+ private:
+  std::vector<std::string> Arguments(std::vector<std::string> args, bool addPort) const {
     if (addPort) args.insert(args.end(), {"--port", Port()});
     bool hasLanguage = false;
     for (const std::string& a : args) hasLanguage = hasLanguage || a == "--lang";
     if (!hasLanguage) args.insert(args.end(), {"--lang", "en"});
     args.insert(args.begin(), STRAVENER_EXE);
-    return RunProgram(dir_, args);
+    return args;
   }
 
-  size_t Sentences(SentenceKind kind) const { return sim_.Trace().SentencesOf(kind).size(); }
-
- private:
   TempDir dir_;
   SimulatedLogger sim_;
 };
@@ -80,6 +114,26 @@ TEST(LoggerCliTest, InfoPrintsTheReportOnStdoutAndTheLogOnStderr) {
   EXPECT_EQ(o.status, 0) << o.err;
   EXPECT_TRUE(Has(o.out, "Numer seryjny: 01-001234\nData produkcji: 15.03.2006")) << o.out;
   EXPECT_TRUE(Has(o.err, "Wysłano komendę odczytu informacji.")) << o.err;
+
+  // With a wire trace: the same report, and in the trace, after the line was set to 4800
+  // bit/s, the 18 + 9 bytes sent with the pause between them and the 25 bytes received.
+  o = cli.Run({"info", "--trace", "wire.txt"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_TRUE(Has(o.out, "Serial number: 01-001234")) << o.out;
+  const std::string trace = ReadTextFile(cli.File("wire.txt"));
+  std::vector<std::string> exchange;
+  std::istringstream lines(trace);
+  const std::regex event(R"(^ +\d+\.\d{3}  ((speed \d+|pause \d+|write \d+|read \d+ of \d+)).*)");
+  for (std::string line; std::getline(lines, line);) {
+    std::smatch m;
+    if (!std::regex_match(line, m, event)) continue;
+    if (m[1] == "speed 4800") exchange.clear();
+    exchange.push_back(m[1]);
+  }
+  EXPECT_EQ(exchange, (std::vector<std::string>{"speed 4800", "write 18", "pause 150", "write 9", "read 2 of 2",
+                                                "read 22 of 22", "read 1 of 1"}))
+      << trace;
+  EXPECT_TRUE(Has(trace, "24 50 51 52 56 49 2c 0d  0a                       $PQRVI,..")) << trace;
 }
 
 TEST(LoggerCliTest, WrongPortsAndSpeeds) {
@@ -266,4 +320,72 @@ TEST(LoggerCliTest, UpgradeLoadsTheImageAndRestartRestarts) {
                e.verdict == stravener::sim::Verdict::Accepted;
       },
       std::chrono::milliseconds(1000)));
+}
+
+TEST(LoggerCliTest, CtrlCDuringADownloadTakesTheLoggerBackAndKeepsWhatCame) {
+  SimulatedLoggerOptions options;
+  options.points = 2000;  // 32000 bytes: 8 s at 38400 bit/s, in blocks of 1024 bytes
+  LoggerCli cli(options);
+  const std::vector<uint8_t> used = cli.Sim().UsedMemory();
+  std::unique_ptr<StartedProgram> download =
+      cli.Start({"read-track", "-o", "part.bin", "--max-speed", "38400", "--trace", "wire.txt"});
+  ASSERT_TRUE(cli.AwaitBlocks(3));
+  // Well inside the quarter of a second the fourth block takes.
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  const size_t requested = cli.Sentences(SentenceKind::TrackBlock);
+  download->Signal(SIGINT);
+  const ProgramOutcome o = download->Wait();
+  EXPECT_EQ(o.status, 130) << o.err;
+  EXPECT_TRUE(Has(o.err, "Speed change command sent.\nChanging port speed to 4800 bps.\nTransfer aborted.\n"
+                         "Port closed.\n-----\n"))
+      << o.err;
+  // Stopped while the block on its way was read, with no request after it.
+  EXPECT_EQ(cli.Sentences(SentenceKind::TrackBlock), requested);
+  EXPECT_TRUE(Has(ReadTextFile(cli.File("wire.txt")), "(ended by a stop request)"));
+  const std::vector<unsigned char> file = ReadWholeFile(cli.File("part.bin"));
+  EXPECT_GE(file.size(), 3u * 1024);
+  EXPECT_LT(file.size(), used.size());
+  EXPECT_EQ(file.size() % 1024, 0u) << "whole blocks only";
+  EXPECT_TRUE(std::equal(file.begin(), file.end(), used.begin())) << "an exact prefix";
+  EXPECT_EQ(cli.Sim().Mode(), stravener::sim::LoggerMode::Command);
+
+  // The next command works at once.
+  const ProgramOutcome next = cli.Run({"info"});
+  EXPECT_EQ(next.status, 0) << next.err;
+  EXPECT_FALSE(Has(next.err, "did not answer")) << next.err;
+}
+
+TEST(LoggerCliTest, TheNextCommandRecoversALoggerLeftAtTheTransferSpeed) {
+  SimulatedLoggerOptions options;
+  options.points = 2000;
+  LoggerCli cli(options);
+  for (const char* how : {"killed", "stopped twice"}) {
+    const size_t before = cli.Sim().Trace().Size();
+    std::unique_ptr<StartedProgram> download = cli.Start({"read-track", "-o", "part.bin", "--force"});
+    ASSERT_TRUE(cli.AwaitBlocks(2, before)) << how;
+    if (std::string(how) == "killed") {
+      download->Signal(SIGKILL);
+      download->Wait();
+    } else {
+      // The second request ends the program during the closing steps' pause, before it
+      // could send the logger back.
+      download->Signal(SIGINT);
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      download->Signal(SIGINT);
+      const ProgramOutcome o = download->Wait();
+      EXPECT_EQ(o.status, 130) << o.err;
+      EXPECT_FALSE(Has(o.err, "Transfer aborted.")) << o.err;
+    }
+    cli.AwaitQuietLine();
+    ASSERT_EQ(cli.Sim().Mode(), stravener::sim::LoggerMode::Transfer) << how;
+
+    const ProgramOutcome o = cli.Run({"info"});
+    EXPECT_EQ(o.status, 0) << how << ": " << o.err;
+    EXPECT_EQ(o.err,
+              "Port opened.\nChanging port speed to 4800 bps.\nRead info command sent.\n"
+              "The logger did not answer; asking it to return to 4800 bit/s.\nPort closed.\n-----\n")
+        << how;
+    EXPECT_TRUE(Has(o.out, "Used: 32000 bytes")) << how << ": " << o.out;
+    EXPECT_EQ(cli.Sim().Mode(), stravener::sim::LoggerMode::Command) << how;
+  }
 }

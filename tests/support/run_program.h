@@ -5,6 +5,7 @@
 // folder's "config" so the user's own settings are never read or written. POSIX only.
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,38 +25,69 @@ struct ProgramOutcome {
   long peakKilobytes = 0;  // the child's peak resident memory, as the system counts it
 };
 
-// `argv` holds the program's path first. `inChild` runs in the child just before exec,
-// for changes to its environment.
+// A program started as a user starts it and left running, for a test that signals it
+// while it works. `argv` holds the program's path first. `inChild` runs in the child just
+// before exec, for changes to its environment.
+class StartedProgram {
+ public:
+  StartedProgram(const TempDir& dir, const std::vector<std::string>& argv, const std::function<void()>& inChild = {})
+      : outPath_(dir.File(".stdout")), errPath_(dir.File(".stderr")) {
+    pid_ = fork();
+    if (pid_ == 0) {
+      if (chdir(dir.Path().c_str()) != 0) _exit(126);
+      const int in = open("/dev/null", O_RDONLY);
+      const int out = open(outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int err = open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      dup2(in, 0);
+      dup2(out, 1);
+      dup2(err, 2);
+      setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1);
+      if (inChild) inChild();
+      std::vector<char*> args;
+      for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+      args.push_back(nullptr);
+      execv(args[0], args.data());
+      _exit(127);
+    }
+  }
+  ~StartedProgram() {
+    if (pid_ > 0 && !waited_) {
+      kill(pid_, SIGKILL);
+      Wait();
+    }
+  }
+  StartedProgram(const StartedProgram&) = delete;
+  StartedProgram& operator=(const StartedProgram&) = delete;
+
+  void Signal(int signal) const {
+    if (pid_ > 0) kill(pid_, signal);
+  }
+
+  // Waits for the program to end.
+  ProgramOutcome Wait() {
+    ProgramOutcome outcome;
+    int status = 0;
+    struct rusage usage {};
+    if (pid_ > 0 && wait4(pid_, &status, 0, &usage) == pid_) {
+      outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      outcome.peakKilobytes = usage.ru_maxrss;
+    }
+    waited_ = true;
+    outcome.out = ReadTextFile(outPath_);
+    outcome.err = ReadTextFile(errPath_);
+    return outcome;
+  }
+
+ private:
+  std::string outPath_, errPath_;
+  pid_t pid_ = -1;
+  bool waited_ = false;
+};
+
+// Runs a program to its end, as StartedProgram starts it.
 inline ProgramOutcome RunProgram(const TempDir& dir, const std::vector<std::string>& argv,
                                  const std::function<void()>& inChild = {}) {
-  const std::string outPath = dir.File(".stdout"), errPath = dir.File(".stderr");
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(dir.Path().c_str()) != 0) _exit(126);
-    const int in = open("/dev/null", O_RDONLY);
-    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(in, 0);
-    dup2(out, 1);
-    dup2(err, 2);
-    setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1);
-    if (inChild) inChild();
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execv(args[0], args.data());
-    _exit(127);
-  }
-  ProgramOutcome outcome;
-  int status = 0;
-  struct rusage usage {};
-  if (pid > 0 && wait4(pid, &status, 0, &usage) == pid) {
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.peakKilobytes = usage.ru_maxrss;
-  }
-  outcome.out = ReadTextFile(outPath);
-  outcome.err = ReadTextFile(errPath);
-  return outcome;
+  return StartedProgram(dir, argv, inChild).Wait();
 }
 
 // The name the commands give a track file by default: today's date, as the save dialog does.

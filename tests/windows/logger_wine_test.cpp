@@ -252,47 +252,85 @@ std::wstring Wide(const std::string& utf8) {
   return wide;
 }
 
-// Arguments are UTF-8 and go through the wide command line, as a shell passes them.
-ProgramRun RunStravener(const std::vector<std::string>& args, const TempDir& dir) {
-  ProgramRun run;
-  std::string commandLine = "\"" + WindowsPath(STRAVENER_EXE) + "\"";
-  for (const std::string& arg : args) commandLine += " \"" + arg + "\"";
-  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  static int runs = 0;
-  ++runs;
-  const std::string outPath = dir.File("stdout-" + std::to_string(runs) + ".txt");
-  const std::string errPath = dir.File("stderr-" + std::to_string(runs) + ".txt");
-  HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-  HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-  if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE) {
-    run.failure = "cannot create the output files: " + std::to_string(GetLastError());
-    return run;
-  }
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = INVALID_HANDLE_VALUE;
-  startup.hStdOutput = out;
-  startup.hStdError = err;
-  PROCESS_INFORMATION process{};
-  std::wstring line = Wide(commandLine);
-  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.Path().wstring().c_str(),
-                     &startup, &process)) {
-    if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) {
-      DWORD code = 0;
-      GetExitCodeProcess(process.hProcess, &code);
-      run.status = static_cast<int>(code);
+// stravener.exe started and left running. Arguments are UTF-8 and go through the wide
+// command line, as a shell passes them. `creationFlags` as CreateProcessW takes them.
+class StartedStravener {
+ public:
+  StartedStravener(const std::vector<std::string>& args, const TempDir& dir, DWORD creationFlags = 0) {
+    std::string commandLine = "\"" + WindowsPath(STRAVENER_EXE) + "\"";
+    for (const std::string& arg : args) commandLine += " \"" + arg + "\"";
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    static int runs = 0;
+    ++runs;
+    outPath_ = dir.File("stdout-" + std::to_string(runs) + ".txt");
+    errPath_ = dir.File("stderr-" + std::to_string(runs) + ".txt");
+    HANDLE out = CreateFileA(outPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    HANDLE err = CreateFileA(errPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE) {
+      run_.failure = "cannot create the output files: " + std::to_string(GetLastError());
+      return;
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  } else {
-    run.failure = "cannot start " + commandLine + ": " + std::to_string(GetLastError());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = INVALID_HANDLE_VALUE;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    std::wstring line = Wide(commandLine);
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, creationFlags, nullptr,
+                        dir.Path().wstring().c_str(), &startup, &process_)) {
+      run_.failure = "cannot start " + commandLine + ": " + std::to_string(GetLastError());
+    }
+    CloseHandle(out);
+    CloseHandle(err);
   }
-  CloseHandle(out);
-  CloseHandle(err);
-  run.out = ReadTextFile(outPath);
-  run.err = ReadTextFile(errPath);
-  return run;
+  ~StartedStravener() {
+    if (process_.hProcess != nullptr) {
+      TerminateProcess(process_.hProcess, 1);
+      Wait();
+    }
+  }
+  StartedStravener(const StartedStravener&) = delete;
+  StartedStravener& operator=(const StartedStravener&) = delete;
+
+  DWORD ProcessId() const { return process_.dwProcessId; }
+
+  ProgramRun Wait() {
+    if (process_.hProcess != nullptr) {
+      if (WaitForSingleObject(process_.hProcess, 120000) == WAIT_OBJECT_0) {
+        DWORD code = 0;
+        GetExitCodeProcess(process_.hProcess, &code);
+        run_.status = static_cast<int>(code);
+      }
+      CloseHandle(process_.hThread);
+      CloseHandle(process_.hProcess);
+      process_ = {};
+      run_.out = ReadTextFile(outPath_);
+      run_.err = ReadTextFile(errPath_);
+    }
+    return run_;
+  }
+
+ private:
+  PROCESS_INFORMATION process_{};
+  std::string outPath_;
+  std::string errPath_;
+  ProgramRun run_;
+};
+
+ProgramRun RunStravener(const std::vector<std::string>& args, const TempDir& dir) {
+  return StartedStravener(args, dir).Wait();
+}
+
+// Presses Ctrl+C in the console of a program started with CREATE_NEW_CONSOLE: this program
+// joins that console for the moment, ignoring the event itself.
+bool PressCtrlC(DWORD processId) {
+  FreeConsole();
+  if (!AttachConsole(processId)) return false;
+  SetConsoleCtrlHandler(nullptr, TRUE);
+  const bool sent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0) != 0;
+  FreeConsole();
+  return sent;
 }
 
 }  // namespace
@@ -348,4 +386,31 @@ TEST(WineCommandLineTest, PolishLettersInFileNamesAndMessages) {
   EXPECT_THAT(run.err, ::testing::HasSubstr(input));
   EXPECT_THAT(run.err, ::testing::HasSubstr("--> " + output));
   EXPECT_THAT(run.err, ::testing::HasSubstr("OK, zapisano 2 punktów."));
+}
+
+TEST(WineLoggerTest, CtrlCInTheConsoleDuringADownloadTakesTheLoggerBack) {
+  SimServiceSession logger;
+  ASSERT_EQ(logger.StartLogger({"points=2000"}), "");  // 32000 bytes, 8 s at 38400 bit/s
+  const std::string port = "COM" + std::to_string(logger.ComNumber());
+  TempDir dir;
+  StartedStravener download({"read-track", "--port", port, "--max-speed", "38400", "-o", "part.bin", "--lang", "en"},
+                            dir, CREATE_NEW_CONSOLE);
+  // The information record and three blocks.
+  for (int waited = 0; waited < 10000 && logger.FramesAnswered() < 4; waited += 20) Sleep(20);
+  ASSERT_GE(logger.FramesAnswered(), 4u);
+  ASSERT_TRUE(PressCtrlC(download.ProcessId())) << GetLastError();
+  const ProgramRun run = download.Wait();
+  EXPECT_EQ(run.status, 130) << run.err << run.failure;
+  EXPECT_THAT(run.err, ::testing::HasSubstr("Transfer aborted."));
+  const std::vector<unsigned char> file = ReadWholeFile(dir.File("part.bin"));
+  const std::vector<unsigned char> used = Unsigned(logger.UsedMemory());
+  EXPECT_GE(file.size(), 3u * 1024);
+  EXPECT_LT(file.size(), used.size());
+  EXPECT_TRUE(std::equal(file.begin(), file.end(), used.begin())) << "an exact prefix";
+  for (int waited = 0; waited < 2000 && logger.Mode() != "command mode"; waited += 20) Sleep(20);
+  EXPECT_EQ(logger.Mode(), "command mode");
+
+  const ProgramRun next = RunStravener({"info", "--port", port, "--lang", "en"}, dir);
+  EXPECT_EQ(next.status, 0) << next.err << next.failure;
+  EXPECT_THAT(next.err, ::testing::Not(::testing::HasSubstr("did not answer")));
 }
