@@ -18,6 +18,7 @@
 
 #include "app/language.h"
 #include "bench/soak/soak_run.h"
+#include "platform/stop_signals.h"
 
 using namespace stravener;
 using namespace stravener::soak;
@@ -31,14 +32,19 @@ struct Totals {
   int aborted = 0;
   int beforeTransfer = 0;
   int vanished = 0;
+  int interrupted = 0;
   int upgrades = 0;
   int upgradesFirstTry = 0;
-  int upgradesSecondTry = 0;
+  int upgradesLaterTry = 0;
   int violations = 0;
   double longest = 0;
   std::map<sim::FaultKind, int> planned;
   std::map<sim::FaultKind, int> fired;
 };
+
+std::string Interruption(int afterMs) {
+  return afterMs < 0 ? std::string() : ", Ctrl+C at " + std::to_string(afterMs) + " ms";
+}
 
 std::string Describe(const DownloadPlan& plan) {
   std::string faults;
@@ -47,7 +53,8 @@ std::string Describe(const DownloadPlan& plan) {
   }
   return "layout " + std::to_string(plan.layout) + ", " + std::to_string(plan.points) + " points, pages of " +
          std::to_string(plan.pageSize) + ", " + std::to_string(plan.speedLimit) + " bps, " +
-         (plan.plt ? "PLT" : "raw") + (plan.paced ? ", paced" : "") + (faults.empty() ? "" : ", faults " + faults);
+         (plan.plt ? "PLT" : "raw") + (plan.paced ? ", paced" : "") + (faults.empty() ? "" : ", faults " + faults) +
+         Interruption(plan.interruptAfterMs);
 }
 
 }  // namespace
@@ -72,6 +79,8 @@ int main(int argc, char** argv) {
     }
   }
   Language = kEnglish;
+  // The runs' interruptions are SIGINT to this thread, heard as the command line hears them.
+  InstallStopSignals();
   const std::string folder =
       (std::filesystem::temp_directory_path() / ("stravener-soak-" + std::to_string(::getpid()))).string();
   std::mt19937 random(seed);
@@ -89,12 +98,13 @@ int main(int argc, char** argv) {
                     " bytes" +
                     (plan.faults.empty() ? ""
                                          : std::string(", fault ") + sim::FaultKindName(plan.faults[0].kind) + "@" +
-                                               std::to_string(plan.faults[0].at));
+                                               std::to_string(plan.faults[0].at)) +
+                    Interruption(plan.interruptAfterMs);
       for (const sim::Fault& f : plan.faults) ++totals.planned[f.kind];
       result = RunUpgrade(plan, runFolder);
       ++totals.upgrades;
       if (result.completed) {
-        ++(result.tries == 1 ? totals.upgradesFirstTry : totals.upgradesSecondTry);
+        ++(result.tries == 1 ? totals.upgradesFirstTry : totals.upgradesLaterTry);
       }
     } else {
       const DownloadPlan plan = DrawDownload(random);
@@ -112,18 +122,20 @@ int main(int argc, char** argv) {
       if (result.vanished) ++totals.vanished;
     }
     ++totals.runs;
+    if (result.interrupted) ++totals.interrupted;
     for (const auto& [kind, count] : result.faultsFired) totals.fired[kind] += count;
     totals.longest = std::max(totals.longest, result.seconds);
-    const char* outcome = result.completed        ? "whole"
-                          : result.beforeTransfer ? "stopped at the information record"
-                          : result.vanished       ? "aborted (the logger vanished)"
-                                                  : "aborted";
+    const std::string outcome = std::string(result.completed        ? "whole"
+                                            : result.beforeTransfer ? "stopped before the transfer"
+                                            : result.vanished       ? "aborted (the logger vanished)"
+                                                                    : "aborted") +
+                                (result.interrupted ? ", interrupted" : "");
     if (!result.violations.empty()) {
       ++totals.violations;
-      std::printf("run %d FAILED (%s): %s\n", i, description.c_str(), outcome);
+      std::printf("run %d FAILED (%s): %s\n", i, description.c_str(), outcome.c_str());
       for (const std::string& v : result.violations) std::printf("  %s\n", v.c_str());
     } else if (verbose) {
-      std::printf("run %d: %s: %s, %.1f s\n", i, description.c_str(), outcome, result.seconds);
+      std::printf("run %d: %s: %s, %.1f s\n", i, description.c_str(), outcome.c_str(), result.seconds);
     }
     std::fflush(stdout);
     if (result.violations.empty()) {
@@ -135,11 +147,12 @@ int main(int argc, char** argv) {
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   std::printf("fault soak, seed %u: %d runs in %.0f s (longest %.1f s)\n", seed, totals.runs, seconds, totals.longest);
   std::printf(
-      "  downloads %d: %d whole, %d aborted (%d of them with the logger vanished), %d stopped at a spoiled "
-      "information record\n",
+      "  downloads %d: %d whole, %d aborted (%d of them with the logger vanished), %d stopped before the transfer "
+      "(a spoiled information record, or Ctrl+C)\n",
       totals.downloads, totals.complete, totals.aborted, totals.vanished, totals.beforeTransfer);
-  std::printf("  upgrades %d: %d loaded at the first try, %d at the second\n", totals.upgrades, totals.upgradesFirstTry,
-              totals.upgradesSecondTry);
+  std::printf("  upgrades %d: %d loaded at the first try, %d at a later one\n", totals.upgrades,
+              totals.upgradesFirstTry, totals.upgradesLaterTry);
+  std::printf("  interrupted by Ctrl+C while the operation ran: %d runs\n", totals.interrupted);
   std::printf("  faults planned / fired:");
   for (int k = 0; k <= static_cast<int>(sim::FaultKind::MissingAck); ++k) {
     const auto kind = static_cast<sim::FaultKind>(k);

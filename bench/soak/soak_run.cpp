@@ -1,12 +1,19 @@
 #include "bench/soak/soak_run.h"
 
+#include <pthread.h>
+#include <signal.h>
+
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
+#include <thread>
 
 #include "app/language.h"
+#include "app/stop_request.h"
 #include "link/port_connection.h"
 #include "logger/firmware_upgrade.h"
 #include "logger/logger_info.h"
@@ -93,6 +100,53 @@ bool AwaitCommandMode(const sim::SimulatedLogger& logger) {
     stravener::Clock().Sleep(5);
   }
   return false;
+}
+
+// A user's Ctrl+C at a chosen moment: SIGINT to the thread that made it, after the delay,
+// unless the operation has ended first.
+class Interrupter {
+ public:
+  explicit Interrupter(int delayMs) : target_(pthread_self()) {
+    if (delayMs < 0) return;
+    thread_ = std::thread([this, delayMs] {
+      std::unique_lock lock(mutex_);
+      if (!ended_.wait_for(lock, std::chrono::milliseconds(delayMs), [this] { return operationEnded_; })) {
+        pthread_kill(target_, SIGINT);
+        fired_ = true;
+      }
+    });
+  }
+  ~Interrupter() { OperationEnded(); }
+  Interrupter(const Interrupter&) = delete;
+  Interrupter& operator=(const Interrupter&) = delete;
+
+  // Called when the operation has returned. True when the interruption came while it ran;
+  // the stop request is forgotten, as the next command of a new run of the program would.
+  bool OperationEnded() {
+    if (thread_.joinable()) {
+      {
+        std::lock_guard lock(mutex_);
+        operationEnded_ = true;
+      }
+      ended_.notify_all();
+      thread_.join();
+    }
+    ClearStopRequest();
+    return fired_;
+  }
+
+ private:
+  const pthread_t target_;
+  std::thread thread_;
+  std::mutex mutex_;
+  std::condition_variable ended_;
+  bool operationEnded_ = false;
+  bool fired_ = false;
+};
+
+// Now and then a user's Ctrl+C, at any moment of an operation expected to take about this long.
+int DrawInterruption(std::mt19937& random, uint32_t expectedMs) {
+  return Uniform(random, 0, 4) == 0 ? static_cast<int>(Uniform(random, 0, expectedMs)) : -1;
 }
 
 class Run {
@@ -212,6 +266,9 @@ DownloadPlan DrawDownload(std::mt19937& random) {
     const uint32_t at = Uniform(random, 0, 24) == 0 ? 1 : Uniform(random, 2, frames);
     plan.faults.push_back({kind, at});
   }
+  // The pauses before the transfer, then the line time of the track (or a moment unpaced).
+  plan.interruptAfterMs =
+      DrawInterruption(random, 450 + (plan.paced ? static_cast<uint32_t>(uint64_t{used} * 10000 / speed) : 100));
   return plan;
 }
 
@@ -227,6 +284,8 @@ UpgradePlan DrawUpgrade(std::mt19937& random) {
     case 2: plan.faults.push_back({FaultKind::MissingAck, Uniform(random, 0, pages - 1)}); break;
     default: break;
   }
+  // The pauses and the erase, then each page's writing.
+  plan.interruptAfterMs = DrawInterruption(random, 450 + pages * 5);
   return plan;
 }
 
@@ -251,7 +310,9 @@ RunResult RunDownload(const DownloadPlan& plan, const std::string& folder) {
   std::filesystem::remove(path, ignored);
   run.host.saveAnswer = path;
 
+  Interrupter interrupter(plan.interruptAfterMs);
   const OperationResult outcome = ReadTrack(run.connection, run.host);
+  result.interrupted = interrupter.OperationEnded();
   result.seconds = std::chrono::duration<double>(Clock::now() - started).count();
   result.vanished = run.Logger().Vanished();
 
@@ -324,15 +385,33 @@ RunResult RunUpgrade(const UpgradePlan& plan, const std::string& folder) {
   std::vector<uint8_t> padded = image;
   padded.resize((image.size() + profile.BytesPerPage() - 1) / profile.BytesPerPage() * profile.BytesPerPage(), 0xFF);
 
+  Interrupter interrupter(plan.interruptAfterMs);
   int outcome = UpgradeFirmware(run.connection, run.host, path, true);
+  result.interrupted = interrupter.OperationEnded();
   if (outcome != 0) {
     const bool told = run.Logged("Protocol error.") || run.Logged("Connect stravener and begin upgrade again.");
-    if (!told) run.Violation(result, "a failed upgrade without the boot loader's failure in the log");
+    // Stopped before the logger was handed over, nothing happened; after, the log says how
+    // it was left.
+    const bool toldStop =
+        !run.Logged("Firmware upgrade command sent.") ||
+        run.Logged("Upgrade stopped before the program memory was erased; the logger's firmware is unchanged.") ||
+        run.Logged("Upgrade stopped: the logger's program memory is incomplete. Run the upgrade again; the boot "
+                   "loader still answers.");
+    if (!told && !(result.interrupted && toldStop)) {
+      run.Violation(result, "a failed upgrade without the boot loader's failure in the log");
+    }
     if (run.connection.openFlag != 1) run.Violation(result, "a failed upgrade closed the port");
-    // The user begins again; the logger is still in its boot loader.
+    // The user begins again, a moment later: the logger is still in its boot loader, or
+    // back in its firmware, which needs a moment after the restart.
+    if (result.interrupted) stravener::Clock().Sleep(2 * kUsersPauseMs);
     result.tries = 2;
     outcome = UpgradeFirmware(run.connection, run.host, path, true);
-    if (outcome != 0) run.Violation(result, "the second try failed too");
+    // An interruption may have come before the boot loader's fault: that takes a try more.
+    if (outcome != 0 && result.interrupted) {
+      result.tries = 3;
+      outcome = UpgradeFirmware(run.connection, run.host, path, true);
+    }
+    if (outcome != 0) run.Violation(result, "the user's last try failed too");
   }
   result.seconds = std::chrono::duration<double>(Clock::now() - started).count();
   result.faultsFired = FaultsFired(run.Logger());
