@@ -12,12 +12,14 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 #include <climits>
 
 #include "app/format.h"
 #include "app/language.h"
 #include "app/settings_store.h"
+#include "app/stop_request.h"
 #include "gui/common/command_dispatch.h"
 #include "gui/common/control_ids.h"
 #include "gui/qt/about_dialog.h"
@@ -32,6 +34,11 @@
 #include "gui/qt/tooltip_filter.h"
 
 namespace stravener::gui {
+
+namespace {
+// How often the window looks for a stop request while it waits for the user.
+constexpr int kStopWatchIntervalMs = 100;
+}  // namespace
 
 class MainWindow::BusyScope {
  public:
@@ -110,6 +117,14 @@ MainWindow::MainWindow(Operations operations, SetupServices setupServices, Seria
   logView_ = std::make_unique<EventLogView>(log_, *logList_, [this] { Repaint(); });
   connection_.updateButtonStates = [this] { UpdateButtonStates(); };
   UpdateButtonStates();
+
+  // A stop request (SIGTERM, the session ending) ends the window, as Exit does, once the
+  // command that runs has stopped at its safe point and run its closing steps.
+  auto* stopWatch = new QTimer(this);
+  connect(stopWatch, &QTimer::timeout, this, [this] {
+    if (StopRequested() && !busy_) done(QDialog::Rejected);
+  });
+  stopWatch->start(kStopWatchIntervalMs);
 }
 
 MainWindow::~MainWindow() {

@@ -8,15 +8,21 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <filesystem>
 
 #include "app/language.h"
 #include "gui/common/control_ids.h"
 #include "gui/qt/main_window.h"
 #include "logger/configuration_dialog.h"
+#include "platform/stop_signals.h"
 #include "gui_test_support.h"
 #include "sim/simulated_logger.h"
 #include "support/language_guard.h"
+#include "support/stop_request_guard.h"
 
 using namespace stravener;
 using namespace stravener::gui;
@@ -165,4 +171,48 @@ TEST(SimulatedLoggerWindowTest, ADroppedFirmwareImageIsLoadedAndThePortLeftClose
   ASSERT_GE(programmed.size(), image.size());
   EXPECT_TRUE(std::equal(image.begin(), image.end(), programmed.begin()));
   EXPECT_EQ(setup.Log().front(), "Port opened.");
+}
+
+TEST(SimulatedLoggerWindowTest, ASessionsEndDuringADownloadTakesTheLoggerBackThenEndsTheWindow) {
+  StopRequestGuard stop;
+  InstallStopSignals();  // as the program's main() does
+  // SIGTERM to the whole program, as the end of a session sends it, once the second block
+  // has gone out: the system hands it to any thread, here likely the logger's own.
+  std::atomic<int> blocks{0};
+  sim::SimulatedLoggerOptions options;
+  options.points = 2000;  // 32000 bytes, three blocks at 460800 bit/s, paced
+  options.traceListener = [&blocks](const sim::TraceEvent& e) {
+    if (e.kind == sim::TraceKind::Answer && e.text.find("track block") != std::string::npos && ++blocks == 2) {
+      kill(getpid(), SIGTERM);
+    }
+  };
+  LoggerAndWindow setup(options);
+  ASSERT_NE(setup.window, nullptr);
+  TempDir folder;
+  setup.Click(kIdOpenPort);
+  ASSERT_TRUE(setup.window->PortOpen());
+  const std::string saved = folder.File("track.bin");
+  OnNextModal read([&saved](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectFile(QString::fromStdString(saved));
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  setup.Click(kIdReadTrack);
+  ASSERT_TRUE(read.Seen());
+
+  const std::vector<std::string> log = setup.Log();
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(std::vector<std::string>(log.end() - 3, log.end()),
+            (std::vector<std::string>{"Speed change command sent.", "Changing port speed to 4800 bps.",
+                                      "Transfer aborted."}));
+  const std::vector<unsigned char> file = ReadWholeFile(saved);
+  const std::vector<uint8_t> used = setup.logger.UsedMemory();
+  EXPECT_GE(file.size(), 11776u);
+  EXPECT_LT(file.size(), used.size());
+  EXPECT_TRUE(std::equal(file.begin(), file.end(), used.begin())) << "an exact prefix";
+  EXPECT_TRUE(QTest::qWaitFor([&setup] { return setup.logger.Mode() == sim::LoggerMode::Command; }, 2000));
+  // Then the window ends, as Exit ends it.
+  EXPECT_TRUE(QTest::qWaitFor([&setup] { return !setup.window->isVisible(); }, 2000));
+  EXPECT_EQ(setup.window->result(), QDialog::Rejected);
 }
