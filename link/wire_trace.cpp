@@ -1,6 +1,5 @@
 #include "link/wire_trace.h"
 
-#include <ctime>
 #include <memory>
 #include <utility>
 
@@ -90,16 +89,11 @@ class TracingSerialDevice final : public SerialDevice {
 uint32_t WireTrace::Create(const std::string& path) {
   if (const uint32_t code = file_.Create(path); code != 0) return code;
   start_ = std::chrono::steady_clock::now();
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-#if defined(_WIN32)
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
-  Put(FormatText("Stravener Tool %s wire trace, begun %04d-%02d-%02d %02d:%02d:%02d; times in seconds since then\n",
-                 STRAVENER_VERSION_TEXT, local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                 local.tm_min, local.tm_sec));
+  const LocalDateTime now = LocalNow();
+  Put(FormatText("Stravener Tool %s wire trace, begun %04d-%02d-%02d %02d:%02d:%02d; each line at the end of its "
+                 "call, in seconds since then\n",
+                 STRAVENER_VERSION_TEXT, now.date.year, now.date.month, now.date.day, now.hour, now.minute,
+                 now.second));
   return 0;
 }
 

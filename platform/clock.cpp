@@ -8,7 +8,7 @@
 
 namespace stravener {
 
-LocalDate Clock::Today() {
+LocalDateTime LocalNow() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
 #if defined(_WIN32)
@@ -16,8 +16,11 @@ LocalDate Clock::Today() {
 #else
   localtime_r(&now, &local);
 #endif
-  return LocalDate{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+  return LocalDateTime{{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday}, local.tm_hour, local.tm_min,
+                       local.tm_sec};
 }
+
+LocalDate Clock::Today() { return LocalNow().date; }
 
 void Clock::Sleep(uint32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 

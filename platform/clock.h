@@ -11,6 +11,15 @@ struct LocalDate {
   int day;    // 1-31
 };
 
+// The machine's local date and time of day, now.
+struct LocalDateTime {
+  LocalDate date;
+  int hour;    // 0-23
+  int minute;  // 0-59
+  int second;  // 0-60
+};
+LocalDateTime LocalNow();
+
 // Time as the operations see it: today's local date, sleeps that pace the logger, and a
 // high-resolution counter for transfer timing. Tests put in a clock that records sleeps.
 class Clock {

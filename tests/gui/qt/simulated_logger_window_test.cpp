@@ -62,6 +62,16 @@ struct LoggerAndWindow {
   }
 };
 
+// Answers the save dialog with this file.
+std::function<void(QWidget*)> SaveAs(const std::string& path) {
+  return [path](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectFile(QString::fromStdString(path));
+    static_cast<QDialog*>(dialog)->accept();
+  };
+}
+
 sim::SimulatedLoggerOptions SmallLogger() {
   sim::SimulatedLoggerOptions options;
   options.points = 300;
@@ -130,12 +140,7 @@ TEST(SimulatedLoggerWindowTest, EveryButtonServicesTheLogger) {
 
   // Read track into a binary file: the logger's used memory byte for byte.
   const std::string saved = folder.File("track.bin");
-  OnNextModal read([&saved](QWidget* modal) {
-    auto* dialog = qobject_cast<QFileDialog*>(modal);
-    ASSERT_NE(dialog, nullptr);
-    dialog->selectFile(QString::fromStdString(saved));
-    static_cast<QDialog*>(dialog)->accept();
-  });
+  OnNextModal read(SaveAs(saved));
   setup.Click(kIdReadTrack);
   EXPECT_TRUE(read.Seen());
   EXPECT_EQ(ReadWholeFile(saved), setup.logger.UsedMemory());
@@ -192,12 +197,7 @@ TEST(SimulatedLoggerWindowTest, ASessionsEndDuringADownloadTakesTheLoggerBackThe
   setup.Click(kIdOpenPort);
   ASSERT_TRUE(setup.window->PortOpen());
   const std::string saved = folder.File("track.bin");
-  OnNextModal read([&saved](QWidget* modal) {
-    auto* dialog = qobject_cast<QFileDialog*>(modal);
-    ASSERT_NE(dialog, nullptr);
-    dialog->selectFile(QString::fromStdString(saved));
-    static_cast<QDialog*>(dialog)->accept();
-  });
+  OnNextModal read(SaveAs(saved));
   setup.Click(kIdReadTrack);
   ASSERT_TRUE(read.Seen());
 
