@@ -12,6 +12,7 @@
 #include "logger/restart_logger.h"
 #include "support/language_guard.h"
 #include "support/log_lines.h"
+#include "support/stop_request_guard.h"
 
 using namespace stravener;
 using ::testing::ElementsAre;
@@ -149,6 +150,17 @@ TEST(LoggerInfoTest, AFailedAttentionEndsBeforeTheCommand) {
   EXPECT_EQ(bench.Wire(), "");
   EXPECT_THAT(bench.host.clock.sleeps, IsEmpty()) << "no pause after an attention that did not go out";
   EXPECT_THAT(LogLines(bench.host.log), ElementsAre("E Error 0x5 writing port.", SystemTextLine(5)));
+}
+
+TEST(LoggerInfoTest, AStopRequestDuringTheAttentionsPauseSendsNoCommand) {
+  LanguageGuard english(kEnglish);
+  StopRequestGuard stop;
+  FakeLoggerBench bench;
+  bench.host.clock.onSleep = [](uint32_t) { RequestStop(); };
+  EXPECT_EQ(ShowLoggerInfo(bench.connection, bench.host), OperationResult::Failed);
+  EXPECT_EQ(bench.Wire(), kAttention);
+  EXPECT_THAT(LogLines(bench.host.log), IsEmpty());
+  EXPECT_THAT(bench.host.notices, IsEmpty());
 }
 
 TEST(RestartLoggerTest, SendsTheSentenceAndClosesThePort) {

@@ -24,6 +24,7 @@ class RecordingClock : public stravener::Clock {
     sleeps.push_back(milliseconds);
     if (events != nullptr) events->push_back("sleep " + std::to_string(milliseconds));
     if (realSleeps) stravener::Clock::Sleep(milliseconds);
+    if (onSleep) onSleep(milliseconds);
   }
   int64_t Counter() override { return frozenCounter ? *frozenCounter : stravener::Clock::Counter(); }
 
@@ -32,6 +33,8 @@ class RecordingClock : public stravener::Clock {
   std::optional<int64_t> frozenCounter;
   std::vector<uint32_t> sleeps;
   std::vector<std::string>* events = nullptr;
+  // Called after each sleep, as something may happen while the operation waits.
+  std::function<void(uint32_t)> onSleep;
 };
 
 // The configuration dialog's two controls as the user sees them.
