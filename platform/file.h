@@ -22,6 +22,9 @@ class File {
   uint32_t OpenForReading(const std::string& path);
   // Creates a file for writing, replacing one of that name, not shared, sequential access.
   uint32_t Create(const std::string& path);
+  // Creates a file for writing that must not exist yet (EEXIST, ERROR_FILE_EXISTS when it
+  // does), shared only for its removal, so that it can be removed while it is open.
+  uint32_t CreateNew(const std::string& path);
 
   // Reads up to `count` bytes; `got` is what arrived (fewer only at the end of the file).
   uint32_t Read(void* buffer, size_t count, size_t& got);
@@ -43,5 +46,35 @@ class File {
 
 // Whether something exists at the path (a file, a directory or a device).
 bool PathExists(const std::string& path);
+
+// What a path names: nothing, a regular file, or anything else (a folder, a device, a pipe,
+// or something the system will not say).
+enum class PathKind { None, RegularFile, Other };
+PathKind KindOfPath(const std::string& path);
+
+// Gives a closed file a new name, replacing a file of that name in one step: rename() on
+// POSIX, MoveFileExW with MOVEFILE_REPLACE_EXISTING on Windows. 0 or the error code.
+uint32_t MoveFileReplacing(const std::string& from, const std::string& to);
+
+// Removes a file. 0 or the error code.
+uint32_t RemoveFile(const std::string& path);
+
+// While it lives, a program that a second stop request ends at once (platform/stop_signals.h,
+// the command line's console handler) removes this file on its way out: a temporary file
+// that would otherwise be left behind. A few at a time.
+class RemovedAtAbruptEnd {
+ public:
+  explicit RemovedAtAbruptEnd(const std::string& path);
+  ~RemovedAtAbruptEnd();
+  RemovedAtAbruptEnd(const RemovedAtAbruptEnd&) = delete;
+  RemovedAtAbruptEnd& operator=(const RemovedAtAbruptEnd&) = delete;
+
+ private:
+  int slot_ = -1;
+};
+
+// Removes the files held by RemovedAtAbruptEnd now. Async-signal-safe: for the handlers
+// that end the program at once.
+void RemoveFilesAtAbruptEnd() noexcept;
 
 }  // namespace stravener

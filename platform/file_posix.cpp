@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <utility>
 
 #include "platform/file.h"
@@ -40,6 +41,14 @@ uint32_t File::OpenForReading(const std::string& path) {
 uint32_t File::Create(const std::string& path) {
   Close();
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return static_cast<uint32_t>(errno);
+  fd_ = fd;
+  return 0;
+}
+
+uint32_t File::CreateNew(const std::string& path) {
+  Close();
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return static_cast<uint32_t>(errno);
   fd_ = fd;
   return 0;
@@ -97,5 +106,17 @@ bool PathExists(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0;
 }
+
+PathKind KindOfPath(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR ? PathKind::None : PathKind::Other;
+  return S_ISREG(st.st_mode) ? PathKind::RegularFile : PathKind::Other;
+}
+
+uint32_t MoveFileReplacing(const std::string& from, const std::string& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : static_cast<uint32_t>(errno);
+}
+
+uint32_t RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0 ? 0 : static_cast<uint32_t>(errno); }
 
 }  // namespace stravener

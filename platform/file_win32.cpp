@@ -65,6 +65,14 @@ uint32_t File::Create(const std::string& path) {
   return 0;
 }
 
+uint32_t File::CreateNew(const std::string& path) {
+  Close();
+  HANDLE h = OpenFile(path, GENERIC_WRITE, FILE_SHARE_DELETE, CREATE_NEW, FILE_FLAG_SEQUENTIAL_SCAN);
+  if (h == INVALID_HANDLE_VALUE) return GetLastError();
+  handle_ = h;
+  return 0;
+}
+
 uint32_t File::Read(void* buffer, size_t count, size_t& got) {
   got = 0;
   if (handle_ == nullptr) return ERROR_INVALID_HANDLE;
@@ -109,6 +117,36 @@ uint32_t File::Close() {
   HANDLE h = AsHandle(std::exchange(handle_, nullptr));
   if (!CloseHandle(h)) return GetLastError();
   return 0;
+}
+
+PathKind KindOfPath(const std::string& path) {
+  // Opened to ask, not to change anything: a device (Wine shows its host's /dev/full as one)
+  // has no attributes to read, only a type.
+  HANDLE h = OpenFile(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      OPEN_EXISTING, 0);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::None : PathKind::Other;
+  }
+  const DWORD type = GetFileType(h);
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool folder = GetFileInformationByHandle(h, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  CloseHandle(h);
+  return type == FILE_TYPE_DISK && !folder ? PathKind::RegularFile : PathKind::Other;
+}
+
+uint32_t MoveFileReplacing(const std::string& from, const std::string& to) {
+  std::wstring wideFrom, wideTo;
+  const BOOL moved = WidePath(from, wideFrom) && WidePath(to, wideTo)
+                         ? MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING)
+                         : MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING);
+  return moved ? 0 : GetLastError();
+}
+
+uint32_t RemoveFile(const std::string& path) {
+  std::wstring wide;
+  const BOOL removed = WidePath(path, wide) ? DeleteFileW(wide.c_str()) : DeleteFileA(path.c_str());
+  return removed ? 0 : GetLastError();
 }
 
 bool PathExists(const std::string& path) {

@@ -6,7 +6,7 @@ namespace stravener {
 // SIGTERM and SIGHUP become stop requests (app/stop_request.h), heard by the thread that
 // calls this whichever thread the system hands them to, so that a serial read waiting
 // there ends at once. A second request ends the program at once with kStoppedExitStatus,
-// without any closing steps.
+// without any closing steps, removing only the temporary files held by RemovedAtAbruptEnd.
 void InstallStopSignals();
 
 }  // namespace stravener

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "app/stop_request.h"
+#include "platform/file.h"
 #include "platform/stop_signals.h"
 
 namespace stravener {
@@ -18,7 +19,10 @@ void OnStopSignal(int signal) {
     pthread_kill(gListeningThread, signal);
     return;
   }
-  if (RequestStop()) _exit(kStoppedExitStatus);
+  if (RequestStop()) {
+    RemoveFilesAtAbruptEnd();
+    _exit(kStoppedExitStatus);
+  }
 }
 
 }  // namespace

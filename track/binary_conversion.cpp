@@ -9,9 +9,11 @@
 
 #include "app/format.h"
 #include "app/language.h"
+#include "app/stop_request.h"
 #include "platform/clock.h"
 #include "platform/file.h"
 #include "platform/utf8_path.h"
+#include "track/track_file_replacement.h"
 #include "track/track_record.h"
 #include "track/track_writer.h"
 
@@ -69,6 +71,11 @@ bool ConvertRecords(Host& host, File& input, TrackWriter& writer) {
   ConversionProgress progress(host, input);
   const std::unique_ptr<uint8_t[]> block(new uint8_t[kReadBlockSize]);
   for (;;) {
+    if (StopRequested()) {
+      writer.End();
+      LOG_TEXT(log, LogKind::Error, "Konwersja przerwana.", "Conversion stopped.");
+      return false;
+    }
     size_t got = 0;
     const uint32_t readCode = input.Read(block.get(), kReadBlockSize, got);
     // The whole records that arrived before a failed read were read well.
@@ -124,7 +131,7 @@ bool ConvertBinaryTrackFile(Host& host, const std::string& path, const BinaryCon
     return false;
   }
 
-  File output;
+  TrackFileReplacement output(log);
   if (const uint32_t code = output.Create(outputPath); code != 0) {
     LOG_TEXT(log, LogKind::Error, "Błąd 0x%x tworzenia pliku śladu.", "Error 0x%x creating track file.", code);
     LogSystemFailure(log, code);
@@ -136,14 +143,14 @@ bool ConvertBinaryTrackFile(Host& host, const std::string& path, const BinaryCon
   options.layout = conversion.layout;
   // An empty binary file gives an empty PLT file: the writer never saw a record.
   options.emptyWithoutRecords = true;
-  TrackWriter writer(log, output, outputPath, options);
+  options.skipInvalid = conversion.skipInvalid;
+  TrackWriter writer(log, output.Output(), outputPath, options);
   const bool converted = ConvertRecords(host, input, writer);
-  // A write the system could only finish on closing fails here; it must not pass as done.
-  const uint32_t closeCode = output.Close();
   input.Close();
-  if (!converted) return false;
-  if (closeCode != 0) {
-    ReportTrackWriteFailure(log, closeCode);
+  // A write the system could only finish on closing fails here; it must not pass as done.
+  if (!converted || !output.Keep()) {
+    output.Abandon();
+    output.ReportAbandoned();
     return false;
   }
   LOG_TEXT(log, LogKind::Info, "OK, zapisano %u punktów.", "OK, %u points written.", writer.PointsWritten());

@@ -15,14 +15,20 @@ struct BinaryConversionOptions {
   int layout = 2;
   // The output's format; unset, the chosen file's extension decides (TrackFileFormatFor).
   std::optional<TrackFileFormat> format;
+  // A record that is not a valid point is left out and counted instead of ending the
+  // conversion (TrackWriterOptions::skipInvalid).
+  bool skipInvalid = false;
 };
 
 // Converts a binary track file (the logger's track memory as saved, 16-byte records) into
 // a PLT, GPX or KML file (or copies its records, for any other extension) that the user
 // chooses through the host, reporting every step in the host's event log. Returns true
 // when the whole file was converted and the success line written; false when the user
-// cancelled (nothing logged) or on a failure (already logged). The output keeps whatever
-// was written before a failure, a GPX or KML file its closing tags.
+// cancelled (nothing logged) or on a failure (already logged). The output takes the chosen
+// name only once it is whole (TrackFileReplacement): after a failure a file that was there
+// is left as it was and what was written before the failure (a GPX or KML file with its
+// closing tags) is kept beside it; with none there, it ends at the chosen name. A stop
+// request (app/stop_request.h) ends the conversion as a failure: "Conversion stopped.".
 bool ConvertBinaryTrackFile(Host& host, const std::string& path, const BinaryConversionOptions& options = {});
 
 }  // namespace stravener

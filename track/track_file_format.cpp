@@ -15,7 +15,7 @@ constexpr NamedFormat kFormats[] = {{"plt", TrackFileFormat::Plt},
 
 }  // namespace
 
-std::string FileNameExtension(const std::string& path) {
+size_t FileNameExtensionDot(const std::string& path) {
 #if defined(_WIN32)
   const size_t separator = path.find_last_of("\\/");
 #else
@@ -23,7 +23,12 @@ std::string FileNameExtension(const std::string& path) {
 #endif
   const size_t nameStart = separator == std::string::npos ? 0 : separator + 1;
   const size_t dot = path.rfind('.');
-  if (dot == std::string::npos || dot < nameStart) return {};
+  return dot == std::string::npos || dot < nameStart ? std::string::npos : dot;
+}
+
+std::string FileNameExtension(const std::string& path) {
+  const size_t dot = FileNameExtensionDot(path);
+  if (dot == std::string::npos) return {};
   std::string extension = path.substr(dot + 1);
   for (char& c : extension) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');

@@ -18,6 +18,8 @@ enum class TrackFileFormat {
 // last folder separator, lower-cased (ASCII only); empty when the name has no dot or ends
 // with one. ".plt" has the extension "plt"; "old.dir/track" has none.
 std::string FileNameExtension(const std::string& path);
+// Where that extension's dot is in the path; std::string::npos when the name has none.
+size_t FileNameExtensionDot(const std::string& path);
 
 // The format a track saved at the path is written in, by its extension in any letter
 // case: "plt" PLT, "gpx" GPX, "kml" KML, anything else the raw memory image.

@@ -37,8 +37,15 @@ bool TrackWriter::Write(const uint8_t* record) {
     output_.Append(reinterpret_cast<const char*>(record), kTrackRecordSize);
   } else {
     const TrackPoint point = DecodeTrackRecord(record, options_.layout);
-    if (!IsValidTrackPoint(point)) return Refuse();
-    text_->Point(output_, point, StartsNewSegment(options_.layout, points_ == 0, previous_, point));
+    if (!IsValidTrackPoint(point)) {
+      if (!options_.skipInvalid) return Refuse();
+      ++leftOut_;
+      segmentBroken_ = true;
+      return true;
+    }
+    text_->Point(output_, point,
+                 segmentBroken_ || StartsNewSegment(options_.layout, points_ == 0, previous_, point));
+    segmentBroken_ = false;
     previous_ = point.stamp;
   }
   if (output_.Failed()) {
@@ -60,6 +67,9 @@ bool TrackWriter::Finish() {
   ended_ = true;
   if (text_) text_->End(output_);
   if (!output_.Flush()) failed_ = true;
+  if (leftOut_ > 0) {
+    LOG_TEXT(log_, LogKind::Info, "Pominięto %u nieprawidłowych rekordów.", "%u invalid records left out.", leftOut_);
+  }
   return !failed_;
 }
 

@@ -25,6 +25,10 @@ struct TrackWriterOptions {
   // an empty binary file does; otherwise such a PLT file still gets its header. A GPX or
   // KML file is always a whole document.
   bool emptyWithoutRecords = false;
+  // A text format leaves a record that fails the validity rule out, counts it and goes on,
+  // the next valid point starting a new segment; the end of the run says how many
+  // ("%u invalid records left out.").
+  bool skipInvalid = false;
   size_t bufferSize = kTrackOutputBufferSize;
 };
 
@@ -53,6 +57,7 @@ class TrackWriter {
   bool End();
 
   uint32_t PointsWritten() const { return points_; }
+  uint32_t RecordsLeftOut() const { return leftOut_; }
 
  private:
   void Start();
@@ -66,6 +71,8 @@ class TrackWriter {
   std::unique_ptr<TrackTextFormat> text_;
   TrackStamp previous_;
   uint32_t points_ = 0;
+  uint32_t leftOut_ = 0;
+  bool segmentBroken_ = false;  // a record was left out since the last point
   bool started_ = false;
   bool ended_ = false;
   bool failed_ = false;

@@ -149,6 +149,55 @@ TEST(BinaryConversionTest, GarbageStopsAtTheFirstInvalidRecord) {
   }
 }
 
+TEST(BinaryConversionTest, AnInvalidRecordLeftOutOrAFailureThatLeavesTheOldFileAsItWas) {
+  LanguageGuard english(kEnglish);
+  Conversion c;
+  // The worked point, a record that is no valid point (its latitude beyond 90 degrees),
+  // and a point a second later that goes on the segment.
+  std::vector<unsigned char> later = kWorkedRecord;
+  later[0] &= 0xFE;
+  later[5] += 1;
+  std::vector<unsigned char> bytes = kWorkedRecord;
+  bytes.insert(bytes.end(), {0x73, 0x0C, 0x31, 0x95, 0xBB, 0x6E, 0x7F, 0xFF, 0xFF, 0xFF, 0x0E, 0xF1, 0x27, 0x7F, 0x70, 0x00});
+  bytes.insert(bytes.end(), later.begin(), later.end());
+  WriteWholeFile(c.input, bytes);
+  const std::vector<unsigned char> old{'o', 'l', 'd'};
+  WriteWholeFile(c.output, old);
+  const std::string partial = c.dir.File("out.partial.plt");
+
+  // The invalid record ends the conversion: the old file stays, what came before is beside it.
+  EXPECT_FALSE(c.Run());
+  EXPECT_EQ(ReadWholeFile(c.output), old);
+  EXPECT_EQ(ReadTextFile(partial), Header("out") + kWorkedLine);
+  EXPECT_EQ(c.host.Lines(), Concat(c.Intro(), {"Error in track memory contents.",
+                                               c.output + " was left as it was; the incomplete track is in " +
+                                                   partial + "."}));
+
+  // Left out: the next point begins a segment of its own, and the old file is replaced.
+  c.host.log = EventLog();
+  BinaryConversionOptions skip;
+  skip.skipInvalid = true;
+  EXPECT_TRUE(ConvertBinaryTrackFile(c.host, c.input, skip));
+  const std::string text = ReadTextFile(c.output);
+  ASSERT_EQ(text.rfind(Header("out") + kWorkedLine, 0), 0u) << text;
+  const std::string second = text.substr(Header("out").size() + std::string(kWorkedLine).size());
+  EXPECT_EQ(second.rfind("52.225000,21.012200,1,367,", 0), 0u) << second;
+  EXPECT_EQ(c.host.Lines(), Concat(c.Intro(), {"1 invalid records left out.", "OK, 2 points written."}));
+  // Without the record between, the point a second later goes on the segment.
+  WriteWholeFile(c.input, [&] {
+    std::vector<unsigned char> two = kWorkedRecord;
+    two.insert(two.end(), later.begin(), later.end());
+    return two;
+  }());
+  EXPECT_TRUE(ConvertBinaryTrackFile(c.host, c.input, skip));
+  EXPECT_EQ(ReadTextFile(c.output).substr(Header("out").size() + std::string(kWorkedLine).size(), 26),
+            "52.225000,21.012200,0,367,");
+  // Nothing else is left in the folder: no temporary file on either path.
+  size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(c.dir.Path())) ++files;
+  EXPECT_EQ(files, 3u);
+}
+
 TEST(BinaryConversionTest, InputThatCannotBeOpened) {
   for (int language : {kPolish, kEnglish}) {
     LanguageGuard guard(language);
@@ -196,6 +245,8 @@ TEST(BinaryConversionTest, ReadFailureKeepsWhatWasWritten) {
   for (int language : {kPolish, kEnglish}) {
     LanguageGuard guard(language);
     c.host.log = EventLog();
+    // With no file of that name there, what was written ends at the chosen name.
+    std::filesystem::remove(c.output);
     EXPECT_FALSE(c.Run());
     const std::string line = language == kPolish ? "Błąd 0x5 odczytu pliku." : "Error 0x5 reading file.";
     EXPECT_EQ(c.host.Lines(), Concat(language == kPolish ? c.IntroPl() : c.Intro(), {line, SystemText(EIO)}));
