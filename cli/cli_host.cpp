@@ -129,10 +129,15 @@ std::optional<std::string> CliHost::ChooseSaveFile(const FileChoice& choice) {
   std::string path = outputPath_ ? *outputPath_ : choice.defaultName;
   if (path.empty()) return std::nullopt;
   path = AbsolutePath(WithDefaultExtension(path, defaultExtension_ ? *defaultExtension_ : choice.defaultExtension));
-  if (PathExists(path) && !force_) {
+  std::vector<std::string> written{path};
+  if (companions_) {
+    for (const std::string& companion : companions_(path)) written.push_back(companion);
+  }
+  for (const std::string& file : written) {
+    if (!PathExists(file) || force_) continue;
     const std::string message =
         FORMAT_PAIR("Plik %s już istnieje; użyj --force, aby go zastąpić.",
-                    "The file %s already exists; use --force to replace it.", path.c_str());
+                    "The file %s already exists; use --force to replace it.", file.c_str());
     ClearProgress();
     std::fprintf(stderr, "%s\n", message.c_str());
     refused_ = true;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/host.h"
 
@@ -39,6 +40,11 @@ class CliHost : public Host {
   // The extension a chosen name without one gets, instead of the one the operation offers.
   void SetDefaultExtension(std::optional<std::string> extension) { defaultExtension_ = std::move(extension); }
   void SetInputPath(std::optional<std::string> path) { inputPath_ = std::move(path); }
+  // Other files the command writes beside the chosen output (given its full path): each is
+  // refused, as the output is, when it exists and --force was not given.
+  void SetCompanionFiles(std::function<std::vector<std::string>(const std::string&)> companions) {
+    companions_ = std::move(companions);
+  }
   // Questions answer OK without asking (--yes).
   void SetAssumeYes(bool yes) { assumeYes_ = yes; }
   // How the configuration dialog is answered on the command line.
@@ -73,6 +79,7 @@ class CliHost : public Host {
   size_t errorCount_ = 0;
   std::string lastNotice_;
   std::function<bool(ConfigurationDialog&)> configurationHandler_;
+  std::function<std::vector<std::string>(const std::string&)> companions_;
   Clock* clock_ = nullptr;
 };
 

@@ -2,8 +2,10 @@
 // dropping the file on the desktop window does.
 
 #include "app/language.h"
+#include "app/stop_request.h"
 #include "cli/cli_host.h"
 #include "cli/command.h"
+#include "cli/port_session.h"
 #include "cli/track_file_options.h"
 #include "track/binary_conversion.h"
 
@@ -28,8 +30,11 @@ int RunConvert(Invocation& invocation) {
     if (*layout != "1" && *layout != "2") return UsageError(invocation.Command(), "--layout takes 1 or 2");
     options.layout = *layout == "1" ? 1 : 2;
   }
+  options.skipInvalid = invocation.Has(kSkipInvalidOption.name);
   host.SetInputPath(input);
-  return ConvertBinaryTrackFile(host, AbsolutePath(input), options) ? kExitOk : kExitFailure;
+  HearStopRequests();
+  if (ConvertBinaryTrackFile(host, AbsolutePath(input), options)) return kExitOk;
+  return StopRequested() ? kStoppedExitStatus : kExitFailure;
 }
 
 const Command kConvertCommand{
@@ -39,9 +44,12 @@ const Command kConvertCommand{
     "Reads every 16-byte record of FILE.bin as the logger stores it (layout 2 unless\n"
     "--layout 1) and writes one point for each: an OziExplorer PLT line, a GPX 1.1 track\n"
     "point or a KML 2.2 gx:Track point, by the output's extension or --format. The event\n"
-    "log goes to stderr. The status is 0 only when the whole file was converted; a\n"
-    "failure leaves the points written before it (a GPX or KML file still closed).",
-    {kOutputOption, kFormatOption, kLayoutOption, kForceOption},
+    "log goes to stderr. The status is 0 only when the whole file was converted. An\n"
+    "existing output is replaced only by a whole file: after a failure it stays as it\n"
+    "was and the points written before the failure are kept beside it as\n"
+    "NAME.partial.EXT (a GPX or KML file still closed); with --skip-invalid an invalid\n"
+    "record is left out and counted instead.",
+    {kOutputOption, kFormatOption, kLayoutOption, kSkipInvalidOption, kForceOption},
     1,
     1,
     RunConvert};

@@ -10,6 +10,7 @@
 #include "logger/erase_track_memory.h"
 #include "logger/logger_info.h"
 #include "logger/track_download.h"
+#include "track/track_file_replacement.h"
 
 namespace stravener::cli {
 namespace {
@@ -18,6 +19,8 @@ const OptionSpec kOutputOption{"--output", "-o", "FILE",
                                "the file to write, its format by its extension: .plt, .gpx, .kml, any other the "
                                "memory unchanged (default: YYYYMMDD_log.plt of today, in the current folder; a "
                                "name without an extension gets the format's)"};
+const OptionSpec kKeepRawOption{"--keep-raw", nullptr, nullptr,
+                                "also save the memory unchanged as NAME.bin beside a track file NAME.EXT"};
 const OptionSpec kEraseAfterOption{"--erase-after", nullptr, nullptr,
                                    "ERASE the logger's track memory once the whole track is saved"};
 
@@ -39,6 +42,15 @@ OperationResult EraseSavedTrack(PortConnection& connection, CliHost& host, const
 int RunReadTrack(Invocation& invocation) {
   TrackReadOptions options;
   if (const int usage = ApplyTrackFileOptions(invocation, options.format); usage != 0) return usage;
+  options.skipInvalid = invocation.Has(kSkipInvalidOption.name);
+  options.keepRaw = invocation.Has(kKeepRawOption.name);
+  if (options.keepRaw) {
+    // The raw copy is refused or replaced as the track file is.
+    invocation.Host().SetCompanionFiles([format = options.format](const std::string& path) {
+      const bool raw = (format ? *format : TrackFileFormatFor(path)) == TrackFileFormat::Raw;
+      return raw ? std::vector<std::string>{} : std::vector<std::string>{RawCopyPath(path)};
+    });
+  }
   const bool eraseAfter = invocation.Has(kEraseAfterOption.name);
   return RunOnPort(invocation, [eraseAfter, options](PortConnection& connection, CliHost& cliHost) {
     TrackReadSummary summary;
@@ -57,14 +69,18 @@ const Command kReadTrackCommand{
     "extension (any letter case) or --format: .plt an OziExplorer PLT file, .gpx a GPX 1.1\n"
     "file, .kml a KML 2.2 file for Google Earth; any other name gets the memory unchanged\n"
     "(a binary track file, which stravener convert reads later).\n"
-    "An existing file is replaced only with --force. The event log and a progress bar go\n"
-    "to stderr.\n"
+    "An existing file is replaced only with --force, and only by a whole track: after a\n"
+    "failed or stopped download it stays as it was and what came is kept beside it as\n"
+    "NAME.partial.EXT. --keep-raw also saves the memory unchanged as NAME.bin; with\n"
+    "--skip-invalid a record that is not a valid point is left out and counted. The\n"
+    "event log and a progress bar go to stderr.\n"
     "With --erase-after the logger's track memory is erased, without a further question,\n"
     "once the whole track is in the file, unless the logger stored new points meanwhile.\n"
     "Exit status 0 when the track was saved (and erased, with --erase-after); 1 when it\n"
     "was not, including when the track memory is empty (\"The track memory is clear.\"),\n"
     "when the logger's firmware is not known, and when the output file exists.",
-    {kOutputOption, kFormatOption, kForceOption, kEraseAfterOption, kPortOption, kMaxSpeedOption, kTraceOption},
+    {kOutputOption, kFormatOption, kSkipInvalidOption, kKeepRawOption, kForceOption, kEraseAfterOption, kPortOption,
+     kMaxSpeedOption, kTraceOption},
     0,
     0,
     RunReadTrack};

@@ -37,16 +37,20 @@ int RunOnPort(Invocation& invocation, const std::function<int(PortConnection&, C
   }
   // From here on Ctrl+C asks the operation to stop at its next safe point: the logger is
   // never left at a transfer speed, nor a sentence cut in half.
-#if defined(_WIN32)
-  HearConsoleStopRequests();
-#else
-  InstallStopSignals();
-#endif
+  HearStopRequests();
   if (OpenPort(connection, true) != 0) return kExitFailure;
   const int status = operation(connection, host);
   ClosePort(connection, true);
   host.SetClock(nullptr);
   return status;
+}
+
+void HearStopRequests() {
+#if defined(_WIN32)
+  HearConsoleStopRequests();
+#else
+  InstallStopSignals();
+#endif
 }
 
 int ExitStatus(OperationResult result) {

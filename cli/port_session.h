@@ -19,6 +19,11 @@ class Invocation;
 // operation honours at its next safe point; a second one ends the program at once.
 int RunOnPort(Invocation& invocation, const std::function<int(PortConnection&, CliHost&)>& operation);
 
+// From here on Ctrl+C (SIGINT, SIGTERM, SIGHUP; on Windows also Ctrl+Break and closing
+// the console) asks the operation that runs to stop at its next safe point; a second one
+// ends the program at once. RunOnPort calls it; a command without the port calls it itself.
+void HearStopRequests();
+
 // The exit status of an operation's result: 0 for Done, 130 for anything else after a stop
 // request, 1 otherwise.
 int ExitStatus(OperationResult result);

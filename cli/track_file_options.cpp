@@ -8,6 +8,10 @@ const OptionSpec kFormatOption{"--format", nullptr, "plt|gpx|kml|bin",
                                "the output's format, whatever its extension: PLT, GPX 1.1, KML 2.2 or the "
                                "records unchanged (default: by the output's extension)"};
 
+const OptionSpec kSkipInvalidOption{"--skip-invalid", nullptr, nullptr,
+                                    "leave a record that is not a valid point out, count it and go on, the next "
+                                    "point starting a new segment (default: the first one ends the file)"};
+
 int ApplyTrackFileOptions(const Invocation& invocation, std::optional<TrackFileFormat>& format) {
   CliHost& host = invocation.Host();
   if (auto output = invocation.Value("--output")) {

@@ -7,8 +7,9 @@
 
 namespace stravener::cli {
 
-// The --format option of the commands that write a track file.
+// The --format and --skip-invalid options of the commands that write a track file.
 extern const OptionSpec kFormatOption;
+extern const OptionSpec kSkipInvalidOption;
 
 // Hands the track file options of a command (-o/--output, --force, --format) to its host:
 // the output path and whether it may be replaced, and with --format the extension a name

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/stop_request.h"
+#include "platform/file.h"
 
 namespace stravener::cli {
 
@@ -25,7 +26,10 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
     case CTRL_CLOSE_EVENT:
     case CTRL_LOGOFF_EVENT:
     case CTRL_SHUTDOWN_EVENT:
-      if (RequestStop()) TerminateProcess(GetCurrentProcess(), kStoppedExitStatus);
+      if (RequestStop()) {
+        RemoveFilesAtAbruptEnd();
+        TerminateProcess(GetCurrentProcess(), kStoppedExitStatus);
+      }
       if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) Sleep(INFINITE);
       return TRUE;
     default:

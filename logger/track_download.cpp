@@ -16,6 +16,7 @@
 #include "platform/file.h"
 #include "platform/system_error.h"
 #include "track/track_file_format.h"
+#include "track/track_file_replacement.h"
 #include "track/track_record.h"
 #include "track/track_output.h"
 #include "track/track_writer.h"
@@ -33,7 +34,8 @@ constexpr uint32_t kBlockDivisor = 40;
 // The state of one download, from the speed switch to the closing steps.
 class Transfer {
  public:
-  Transfer(PortConnection& connection, Host& host, const LoggerInfo& info, std::string path, TrackFileFormat format)
+  Transfer(PortConnection& connection, Host& host, const LoggerInfo& info, std::string path, TrackFileFormat format,
+           const TrackReadOptions& options)
       : connection_(connection),
         host_(host),
         log_(*connection.log),
@@ -41,6 +43,8 @@ class Transfer {
         path_(std::move(path)),
         format_(format),
         raw_(format == TrackFileFormat::Raw),
+        skipInvalid_(options.skipInvalid),
+        keepRaw_(options.keepRaw && !raw_),
         layout_(info.FormatDigit()),
         total_(info.UsedBytes()),
         pointCount_(info.PointCount()),
@@ -68,13 +72,17 @@ class Transfer {
   const std::string path_;
   const TrackFileFormat format_;
   const bool raw_;
+  const bool skipInvalid_;
+  const bool keepRaw_;
   const int layout_;
   const uint32_t total_;
   const uint32_t pointCount_;
   const uint32_t pageSize_;
 
   uint32_t speed_ = 0;
-  File output_;
+  TrackFileReplacement output_{log_};
+  // The used memory unchanged beside a track file, with keepRaw.
+  TrackFileReplacement rawCopy_{log_};
   // The record loop of a track format's output, from the file's creation on.
   std::unique_ptr<TrackWriter> writer_;
   std::unique_ptr<uint8_t[]> buffer_;
@@ -125,7 +133,9 @@ bool Transfer::SwitchSpeed() {
     return false;
   }
   Pause(kSwitchPauseMs);
-  if (const uint32_t code = output_.Create(path_); code != 0) {
+  uint32_t code = output_.Create(path_);
+  if (code == 0 && keepRaw_) code = rawCopy_.Create(RawCopyPath(path_));
+  if (code != 0) {
     LOG_TEXT(log_, LogKind::Error, "Błąd 0x%x tworzenia pliku śladu.", "Error 0x%x creating track file.", code);
     log_.LogSystemError(LogKind::Error, code);
     Pause(kFailurePauseMs);
@@ -136,7 +146,8 @@ bool Transfer::SwitchSpeed() {
     options.format = format_;
     options.layout = layout_;
     options.pointCount = pointCount_;
-    writer_ = std::make_unique<TrackWriter>(log_, output_, path_, options);
+    options.skipInvalid = skipInvalid_;
+    writer_ = std::make_unique<TrackWriter>(log_, output_.Output(), path_, options);
   }
   buffer_ = std::make_unique<uint8_t[]>(kReceiveBufferSize);
   host_.SetProgressRange(total_);
@@ -196,15 +207,16 @@ void Transfer::Loop() {
 }
 
 bool Transfer::WritePending() {
-  if (raw_) {
+  if (raw_ || keepRaw_) {
     size_t written = 0;
-    uint32_t code = output_.Write(buffer_.get(), pending_, written);
+    uint32_t code = (raw_ ? output_ : rawCopy_).Output().Write(buffer_.get(), pending_, written);
     if (code != 0 || written != pending_) {
       if (code == 0) code = LastSystemError();
       ReportTrackWriteFailure(log_, code);
       return false;
     }
-  } else {
+  }
+  if (!raw_) {
     // Only whole records go to the writer: when the used memory ends inside a record, its
     // bytes that the logger never sent are not handed over as if they were part of it. A
     // block of pages whose size is not a multiple of the record size ends inside a record;
@@ -236,12 +248,9 @@ bool Transfer::FinishFile() {
   // The last lines go out; a used memory shorter than one record still gives a PLT file,
   // its header without points.
   if (writer_ && !writer_->End()) return false;
-  // A write the system could only finish on closing fails here, before the download is
-  // reported as complete.
-  const uint32_t code = output_.Close();
-  if (code == 0) return true;
-  ReportTrackWriteFailure(log_, code);
-  return false;
+  // Closed, the files take their names; a write the system could only finish on closing
+  // fails here, before the download is reported as complete.
+  return rawCopy_.Keep() && output_.Keep();
 }
 
 bool Transfer::Retry() {
@@ -254,15 +263,18 @@ bool Transfer::Retry() {
 }
 
 void Transfer::Close() {
-  // An aborted transfer keeps the lines converted so far.
+  // An aborted transfer keeps the lines converted so far, beside a file it was to replace.
   if (writer_) writer_->End();
-  if (output_.IsOpen()) output_.Close();
+  output_.Abandon();
+  rawCopy_.Abandon();
   if (!done_ && buffer_) Pause(kFailurePauseMs);  // failures before the loop have paused already
   WriteSentence(connection_, kBackTo4800Sentence, true);
   LOG_TEXT(log_, LogKind::Info, "Wysłano komendę zmiany prędkości.", "Speed change command sent.");
   Pause(kSwitchPauseMs);
   SetPortSpeed(connection_, kCommandSpeed, true);
   if (!done_) LOG_TEXT(log_, LogKind::Error, "Transfer przerwany.", "Transfer aborted.");
+  output_.ReportAbandoned();
+  rawCopy_.ReportAbandoned();
   host_.SetProgressPosition(0);
 }
 
@@ -317,7 +329,8 @@ OperationResult ReadTrack(PortConnection& connection, Host& host, TrackReadSumma
   const std::optional<std::string> chosen = host.ChooseSaveFile(choice);
   if (!chosen) return OperationResult::Cancelled;
 
-  Transfer transfer(connection, host, info, *chosen, options.format ? *options.format : TrackFileFormatFor(*chosen));
+  Transfer transfer(connection, host, info, *chosen, options.format ? *options.format : TrackFileFormatFor(*chosen),
+                    options);
   return transfer.Run(summary);
 }
 

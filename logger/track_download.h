@@ -37,6 +37,12 @@ uint32_t TrackBlockSize(uint32_t speed, uint32_t pageSize, uint32_t remaining);
 struct TrackReadOptions {
   // The output's format; unset, the chosen file's extension decides (TrackFileFormatFor).
   std::optional<TrackFileFormat> format;
+  // A record that is not a valid point is left out and counted instead of ending the
+  // download (TrackWriterOptions::skipInvalid).
+  bool skipInvalid = false;
+  // The used memory unchanged is also saved, as NAME.bin beside a track file NAME.EXT
+  // (RawCopyPath); a raw download is that file already.
+  bool keepRaw = false;
 };
 
 // What a finished download tells its caller.
@@ -62,7 +68,9 @@ struct TrackReadSummary {
 // Done when the whole track was saved (the summary, when given, is then filled); Cancelled
 // when the user chose no file; Stopped when a notice ended it before the transfer (a
 // firmware it does not know, an empty track memory, a page size it cannot download);
-// Failed otherwise. After a failed transfer the file keeps what was written so far.
+// Failed otherwise. The file takes the chosen name only once it is whole
+// (TrackFileReplacement): after a failed transfer a file that was there is left as it
+// was and what was written is kept beside it; with none there, it ends at the chosen name.
 // A stop request (app/stop_request.h) before the speed sentence ends it at once; after it,
 // at the next block at the latest, with the closing steps and "Transfer aborted.", every
 // block received in the file.

@@ -342,6 +342,10 @@ RunResult RunDownload(const DownloadPlan& plan, const std::string& folder) {
     run.Violation(result, "the download ended neither done nor failed");
   }
 
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() == ".tmp") run.Violation(result, "a temporary file left: " + entry.path().string());
+  }
+
   result.faultsFired = FaultsFired(run.Logger());
   if (result.vanished) {
     if (outcome == OperationResult::Done) run.Violation(result, "done although the logger vanished");

@@ -148,7 +148,8 @@ TEST(ConvertCliTest, FailuresEndWithStatus1AndTheirLines) {
 
   // A disk that fills up in the middle of a large file: here a limit on the size of the
   // files the program writes, which fails the write that reaches it (EFBIG, 0x1b). The
-  // file keeps the text up to the limit, the same as the whole file's beginning.
+  // file it was to replace stays as it was; the text up to the limit, the same as the
+  // whole file's beginning, is kept beside it.
   stravener::sim::SyntheticTrackOptions large;
   large.points = 30000;
   WriteWholeFile(r.File("large.bin"), stravener::sim::MakeSyntheticTrack(large));
@@ -164,11 +165,18 @@ TEST(ConvertCliTest, FailuresEndWithStatus1AndTheirLines) {
     setrlimit(RLIMIT_FSIZE, &limit);
   });
   EXPECT_EQ(o.status, 1);
-  EXPECT_NE(o.err.find("Error 0x1b writing track file.\nFile too large\n"), std::string::npos) << o.err;
+  EXPECT_NE(o.err.find("Error 0x1b writing track file.\nFile too large\n" + r.File("cut.plt") +
+                       " was left as it was; the incomplete track is in " + r.File("cut.partial.plt") + ".\n"),
+            std::string::npos)
+      << o.err;
   EXPECT_EQ(o.err.find("OK,"), std::string::npos) << o.err;
-  const std::string cut = ReadTextFile(r.File("cut.plt"));
+  EXPECT_TRUE(ReadTextFile(r.File("cut.plt")) == whole) << "byte for byte";
+  const std::string cut = ReadTextFile(r.File("cut.partial.plt"));
   EXPECT_EQ(cut.size(), 1000000u);
   EXPECT_TRUE(cut == whole.substr(0, cut.size()));
+  for (const auto& entry : std::filesystem::directory_iterator(r.File("."))) {
+    EXPECT_NE(entry.path().extension(), ".tmp") << "a temporary file left: " << entry.path();
+  }
 
   // Garbage: the first record beyond 90 degrees ends the run after the lines before it.
   std::vector<unsigned char> garbage = kWorkedLayout2;
@@ -179,6 +187,12 @@ TEST(ConvertCliTest, FailuresEndWithStatus1AndTheirLines) {
   EXPECT_NE(o.err.find("Error in track memory contents.\n"), std::string::npos) << o.err;
   const std::string plt = ReadTextFile(r.File("g.plt"));
   EXPECT_EQ(plt.substr(plt.size() - std::string(kWorkedLine).size()), kWorkedLine);
+  // Asked to, the run leaves the record out, counts it and goes on.
+  o = r.Run({"convert", "garbage.bin", "-o", "g.plt", "--force", "--skip-invalid"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.err.find("1 invalid records left out.\nOK, 1 points written.\n"), std::string::npos) << o.err;
+  o = r.Run({"convert", "garbage.bin", "-o", "g.plt", "--force", "--skip-invalid", "--lang", "pl"});
+  EXPECT_NE(o.err.find("Pominięto 1 nieprawidłowych rekordów.\n"), std::string::npos) << o.err;
 
   // The input is never replaced by its own conversion.
   o = r.Run({"convert", "w.bin", "-o", "w.bin", "--force"});

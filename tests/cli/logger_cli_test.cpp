@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "sim/simulated_logger.h"
+#include "sim/synthetic_track.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "support/track_read_back.h"
@@ -63,6 +64,12 @@ class LoggerCli {
       from = answer->index + 1;
     }
     return true;
+  }
+  // The temporary files in the program's folder.
+  size_t TemporaryFiles() const {
+    size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.Path())) count += entry.path().extension() == ".tmp";
+    return count;
   }
   // Waits until the logger has put the answer it was sending, if any, on the line.
   void AwaitQuietLine() {
@@ -225,9 +232,9 @@ TEST(LoggerCliTest, ReadTrackWithEraseAfterAndOnAnEmptyLogger) {
 
 TEST(LoggerCliTest, ReadTrackStopsWhenTheTransferFails) {
   SimulatedLoggerOptions options = Quick();
-  options.faults = {{stravener::sim::FaultKind::Checksum, 3}, {stravener::sim::FaultKind::Checksum, 4},
-                    {stravener::sim::FaultKind::Checksum, 5}, {stravener::sim::FaultKind::Checksum, 6},
-                    {stravener::sim::FaultKind::Checksum, 7}};
+  // The second block of two downloads spoiled five times: frames 3-7, then 10-14 (frame 8
+  // is the second download's information record).
+  for (uint32_t frame : {3, 4, 5, 6, 7, 10, 11, 12, 13, 14}) options.faults.push_back({stravener::sim::FaultKind::Checksum, frame});
   LoggerCli cli(options);
   const ProgramOutcome o = cli.Run({"read-track", "-o", "part.bin", "--erase-after"});
   EXPECT_EQ(o.status, 1);
@@ -235,6 +242,50 @@ TEST(LoggerCliTest, ReadTrackStopsWhenTheTransferFails) {
   EXPECT_EQ(ReadWholeFile(cli.File("part.bin")).size(), 3072u) << "what came is kept";
   EXPECT_EQ(cli.Sentences(SentenceKind::Erase), 0u) << "an incomplete track is never erased";
   EXPECT_EQ(cli.Sim().UsedBytes(), 11200u);
+
+  // Over a file that was there: it stays byte for byte, what came is kept beside it.
+  const std::vector<unsigned char> old{'o', 'l', 'd', 0, 0xFF};
+  WriteWholeFile(cli.File("keep.bin"), old);
+  const ProgramOutcome over = cli.Run({"read-track", "-o", "keep.bin", "--force"});
+  EXPECT_EQ(over.status, 1);
+  EXPECT_EQ(ReadWholeFile(cli.File("keep.bin")), old);
+  const std::vector<uint8_t> used = cli.Sim().UsedMemory();
+  EXPECT_EQ(ReadWholeFile(cli.File("keep.partial.bin")), std::vector<unsigned char>(used.begin(), used.begin() + 3072));
+  EXPECT_TRUE(Has(over.err, "Transfer aborted.\n" + cli.File("keep.bin") +
+                                " was left as it was; the incomplete track is in " + cli.File("keep.partial.bin") +
+                                ".\nPort closed.\n"))
+      << over.err;
+  for (const auto& entry : std::filesystem::directory_iterator(cli.File("."))) {
+    EXPECT_NE(entry.path().extension(), ".tmp") << "a temporary file left: " << entry.path();
+  }
+}
+
+TEST(LoggerCliTest, ReadTrackLeavesASpoiledRecordOutWhenAskedAndKeepsTheRawMemory) {
+  stravener::sim::SyntheticTrackOptions track;
+  track.points = 700;
+  std::vector<uint8_t> memory = stravener::sim::MakeSyntheticTrack(track);
+  for (int i = 6; i < 10; ++i) memory[16 * 300 + i] = 0x7F;  // record 300: a latitude beyond 90 degrees
+  SimulatedLoggerOptions options = Quick();
+  options.track = memory;
+  LoggerCli cli(options);
+
+  ProgramOutcome o = cli.Run({"read-track", "-o", "trip.plt"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_TRUE(Has(o.err, "Error in track memory contents.")) << o.err;
+
+  o = cli.Run({"read-track", "-o", "trip.gpx", "--skip-invalid", "--keep-raw"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_TRUE(Has(o.err, "1 invalid records left out.\nTrack read (11200 bytes).")) << o.err;
+  const std::string gpx = ReadTextFile(cli.File("trip.gpx"));
+  size_t points = 0;
+  for (size_t at = gpx.find("<trkpt "); at != std::string::npos; at = gpx.find("<trkpt ", at + 1)) ++points;
+  EXPECT_EQ(points, 699u);
+  EXPECT_EQ(ReadWholeFile(cli.File("trip.bin")), std::vector<unsigned char>(memory.begin(), memory.end()));
+
+  // The raw copy is refused, as the track file is, when it is there already.
+  o = cli.Run({"read-track", "-o", "trip.kml", "--keep-raw"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_TRUE(Has(o.err, "The file " + cli.File("trip.bin") + " already exists; use --force to replace it.")) << o.err;
 }
 
 TEST(LoggerCliTest, EraseAsksAndRefusesWithoutATerminal) {
@@ -348,6 +399,7 @@ TEST(LoggerCliTest, CtrlCDuringADownloadTakesTheLoggerBackAndKeepsWhatCame) {
   EXPECT_EQ(file.size() % 1024, 0u) << "whole blocks only";
   EXPECT_TRUE(std::equal(file.begin(), file.end(), used.begin())) << "an exact prefix";
   EXPECT_EQ(cli.Sim().Mode(), stravener::sim::LoggerMode::Command);
+  EXPECT_EQ(cli.TemporaryFiles(), 0u);
 
   // The next command works at once.
   const ProgramOutcome next = cli.Run({"info"});
@@ -361,6 +413,7 @@ TEST(LoggerCliTest, TheNextCommandRecoversALoggerLeftAtTheTransferSpeed) {
   LoggerCli cli(options);
   for (const char* how : {"killed", "stopped twice"}) {
     const size_t before = cli.Sim().Trace().Size();
+    const size_t temporary = cli.TemporaryFiles();
     std::unique_ptr<StartedProgram> download = cli.Start({"read-track", "-o", "part.bin", "--force"});
     ASSERT_TRUE(cli.AwaitBlocks(2, before)) << how;
     if (std::string(how) == "killed") {
@@ -368,13 +421,15 @@ TEST(LoggerCliTest, TheNextCommandRecoversALoggerLeftAtTheTransferSpeed) {
       download->Wait();
     } else {
       // The second request ends the program during the closing steps' pause, before it
-      // could send the logger back.
+      // could send the logger back; it removes its temporary file on its way out (the
+      // killed one could not).
       download->Signal(SIGINT);
       std::this_thread::sleep_for(std::chrono::milliseconds(300));
       download->Signal(SIGINT);
       const ProgramOutcome o = download->Wait();
       EXPECT_EQ(o.status, 130) << o.err;
       EXPECT_FALSE(Has(o.err, "Transfer aborted.")) << o.err;
+      EXPECT_EQ(cli.TemporaryFiles(), temporary);
     }
     cli.AwaitQuietLine();
     ASSERT_EQ(cli.Sim().Mode(), stravener::sim::LoggerMode::Transfer) << how;

@@ -386,6 +386,32 @@ TEST(WineCommandLineTest, PolishLettersInFileNamesAndMessages) {
   EXPECT_THAT(run.err, ::testing::HasSubstr(input));
   EXPECT_THAT(run.err, ::testing::HasSubstr("--> " + output));
   EXPECT_THAT(run.err, ::testing::HasSubstr("OK, zapisano 2 punktów."));
+
+  // The same again replaces the file in one move (MoveFileExW); a run that fails leaves it
+  // as it was and keeps its lines beside it.
+  const std::string converted = ReadTextFile(output);
+  run = RunStravener({"convert", input, "-o", output, "--force", "--lang", "pl"}, dir);
+  EXPECT_EQ(run.status, 0) << run.err << run.failure;
+  EXPECT_EQ(ReadTextFile(output), converted);
+  const std::string spoiled = folder + "\\zły.bin";
+  {
+    File file;
+    ASSERT_EQ(file.Create(spoiled), 0u);
+    std::vector<uint8_t> track(32, 0);
+    track[5] = 1;
+    track[16 + 6] = 0x7F;  // the second record's latitude beyond 90 degrees
+    size_t written = 0;
+    ASSERT_EQ(file.Write(track.data(), track.size(), written), 0u);
+  }
+  run = RunStravener({"convert", spoiled, "-o", output, "--force", "--lang", "en"}, dir);
+  EXPECT_EQ(run.status, 1) << run.err << run.failure;
+  EXPECT_EQ(ReadTextFile(output), converted);
+  const std::string partial = folder + "\\żółw.partial.plt";
+  EXPECT_THAT(run.err, ::testing::HasSubstr(output + " was left as it was; the incomplete track is in " + partial));
+  EXPECT_TRUE(PathExists(partial));
+  for (const auto& entry : std::filesystem::directory_iterator(PathFromUtf8(folder))) {
+    EXPECT_NE(entry.path().extension(), ".tmp") << Utf8FromPath(entry.path());
+  }
 }
 
 TEST(WineLoggerTest, CtrlCInTheConsoleDuringADownloadTakesTheLoggerBack) {
@@ -409,6 +435,10 @@ TEST(WineLoggerTest, CtrlCInTheConsoleDuringADownloadTakesTheLoggerBack) {
   EXPECT_TRUE(std::equal(file.begin(), file.end(), used.begin())) << "an exact prefix";
   for (int waited = 0; waited < 2000 && logger.Mode() != "command mode"; waited += 20) Sleep(20);
   EXPECT_EQ(logger.Mode(), "command mode");
+
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+    EXPECT_NE(entry.path().extension(), ".tmp") << Utf8FromPath(entry.path());
+  }
 
   const ProgramRun next = RunStravener({"info", "--port", port, "--lang", "en"}, dir);
   EXPECT_EQ(next.status, 0) << next.err << next.failure;
