@@ -14,6 +14,7 @@
 #include "sim/synthetic_track.h"
 #include "support/language_guard.h"
 #include "support/scoped_locale.h"
+#include "support/stop_request_guard.h"
 #include "support/temp_dir.h"
 #include "track/binary_conversion.h"
 #include "worked_records.h"
@@ -356,4 +357,29 @@ TEST(BinaryConversionTest, LargeTrackShowsProgressAndIsTheSameInAnyLocale) {
   localised.output = localised.dir.File("out.plt");
   ASSERT_TRUE(localised.Run());
   EXPECT_EQ(ReadTextFile(localised.output), text);
+}
+
+TEST(BinaryConversionTest, AStopRequestEndsTheConversionAndLeavesAnExistingFileAsItWas) {
+  LanguageGuard english(kEnglish);
+  StopRequestGuard stop;
+  // Ctrl+C while the first block of records is converted.
+  struct StoppingHost : RecordingHost {
+    void SetProgressPosition(uint32_t position) override {
+      RecordingHost::SetProgressPosition(position);
+      if (position == 4096) RequestStop();
+    }
+  } host;
+  Conversion c;
+  sim::SyntheticTrackOptions options;
+  options.points = 20000;
+  WriteWholeFile(c.input, sim::MakeSyntheticTrack(options));
+  WriteWholeFile(c.output, {'o', 'l', 'd'});
+  host.saveAnswer = c.output;
+  EXPECT_FALSE(ConvertBinaryTrackFile(host, c.input));
+  EXPECT_EQ(ReadTextFile(c.output), "old");
+  const std::string partial = ReadTextFile(c.dir.File("out.partial.plt"));
+  EXPECT_EQ(std::count(partial.begin(), partial.end(), '\n'), 6 + 4096);
+  const std::vector<std::string> lines = host.Lines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2], "Conversion stopped.");
 }
