@@ -25,8 +25,16 @@ const OptionSpec kEraseAfterOption{"--erase-after", nullptr, nullptr,
                                    "ERASE the logger's track memory once the whole track is saved"};
 
 // Erases the track just saved, without a second question, unless the logger has stored
-// more since: those points are in no file yet.
+// more since, or records were left out of a track file without a raw copy: those are in
+// no file yet.
 OperationResult EraseSavedTrack(PortConnection& connection, CliHost& host, const TrackReadSummary& saved) {
+  // Records left out of the track file would be gone for good; only a raw copy keeps them.
+  if (saved.recordsLeftOut > 0 && !saved.raw && !saved.rawCopy) {
+    LOG_TEXT(host.Log(), LogKind::Error,
+             "Pominięto rekordy śladu; pamięć śladu nie została wyczyszczona (zapisz ją opcją --keep-raw).",
+             "Records were left out of the track file; the track memory was not erased (save it with --keep-raw).");
+    return OperationResult::Failed;
+  }
   LoggerInfo info;
   if (ReadLoggerInfo(connection, host.GetClock(), info) != 0) return OperationResult::Failed;
   if (info.UsedBytes() != saved.bytes) {
@@ -75,7 +83,8 @@ const Command kReadTrackCommand{
     "--skip-invalid a record that is not a valid point is left out and counted. The\n"
     "event log and a progress bar go to stderr.\n"
     "With --erase-after the logger's track memory is erased, without a further question,\n"
-    "once the whole track is in the file, unless the logger stored new points meanwhile.\n"
+    "once the whole track is in the file, unless the logger stored new points meanwhile\n"
+    "or --skip-invalid left records out of it without --keep-raw.\n"
     "Exit status 0 when the track was saved (and erased, with --erase-after); 1 when it\n"
     "was not, including when the track memory is empty (\"The track memory is clear.\"),\n"
     "when the logger's firmware is not known, and when the output file exists.",

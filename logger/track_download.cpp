@@ -121,6 +121,8 @@ OperationResult Transfer::Run(TrackReadSummary* summary) {
     summary->bytes = total_;
     summary->elapsedMs = elapsedMs_;
     summary->averageBps = averageBps_;
+    summary->recordsLeftOut = writer_ ? writer_->RecordsLeftOut() : 0;
+    summary->rawCopy = keepRaw_;
   }
   return OperationResult::Done;
 }

@@ -53,6 +53,8 @@ struct TrackReadSummary {
   uint32_t bytes = 0;        // the used track memory
   int32_t elapsedMs = 0;     // from the first request to the last block written
   int64_t averageBps = 0;    // "Average transfer" (10 bits a byte)
+  uint32_t recordsLeftOut = 0;  // invalid records left out of a track file (skipInvalid)
+  bool rawCopy = false;         // the memory unchanged was also saved (keepRaw)
 };
 
 // The Read track button. Reads the logger's information record, asks for an output file

@@ -272,6 +272,11 @@ TEST(LoggerCliTest, ReadTrackLeavesASpoiledRecordOutWhenAskedAndKeepsTheRawMemor
   ProgramOutcome o = cli.Run({"read-track", "-o", "trip.plt"});
   EXPECT_EQ(o.status, 1);
   EXPECT_TRUE(Has(o.err, "Error in track memory contents.")) << o.err;
+  // The record left out is in no file: the memory is not erased.
+  o = cli.Run({"read-track", "-o", "trip.plt", "--force", "--skip-invalid", "--erase-after"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_TRUE(Has(o.err, "the track memory was not erased (save it with --keep-raw).")) << o.err;
+  EXPECT_EQ(cli.Sentences(SentenceKind::Erase), 0u);
 
   o = cli.Run({"read-track", "-o", "trip.gpx", "--skip-invalid", "--keep-raw"});
   EXPECT_EQ(o.status, 0) << o.err;
