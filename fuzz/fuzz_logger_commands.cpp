@@ -102,7 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (command == 1) FUZZ_CHECK(sentences.empty(), "a declined erase sent a sentence");
       if (command == 2) {
         // The information request (asked twice, with "$PQRVS,0" at each transfer speed
-        // between, when the first got no answer), and nothing after the dialog.
+        // between, when the first got no answer or a garbled one), and nothing after the
+        // dialog.
         const bool onlyTheRequest = std::all_of(sentences.begin(), sentences.end(), [](const sim::Sentence& s) {
           return s.kind == sim::SentenceKind::Information || (s.kind == sim::SentenceKind::SpeedSwitch && s.first == 0);
         });

@@ -33,7 +33,7 @@ FrameOutcome ReadFrameReporting(PortConnection& connection, uint8_t* payload, ui
     // The rest of the frame stays in the input queue until the next purge.
     if (report) LOG_TEXT(*connection.log, LogKind::Error, "Błąd protokołu.", "Protocol error.");
     ClearLineErrors(connection);
-    return FrameOutcome::Failed;
+    return FrameOutcome::Garbled;
   }
   if (expected > 0) {
     if (const int got = ReadPort(connection, payload, expected, report); got != static_cast<int>(expected)) {
@@ -49,7 +49,7 @@ FrameOutcome ReadFrameReporting(PortConnection& connection, uint8_t* payload, ui
                                        : Crc8(payload, expected, Crc8(length, 2, 0));
   if (computed != checksum) {
     if (report) LOG_TEXT(*connection.log, LogKind::Error, "Błąd sumy kontrolnej.", "Checksum error.");
-    return FrameOutcome::Failed;
+    return FrameOutcome::Garbled;
   }
   return FrameOutcome::Read;
 }

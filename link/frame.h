@@ -17,7 +17,8 @@ int ReadFrame(PortConnection& connection, uint8_t* payload, uint16_t expected, b
 enum class FrameOutcome {
   Read,      // a frame of the expected length with a correct checksum
   TimedOut,  // the frame, or some of it, did not come in time (no read error)
-  Failed,    // a read error, another length, a wrong checksum, or a stop request
+  Garbled,   // bytes came, but another length or a wrong checksum: not this frame
+  Failed,    // a read error or a stop request
 };
 
 // ReadFrame for a caller that has something else to try when nothing came in time: a

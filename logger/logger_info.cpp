@@ -33,10 +33,13 @@ int ReadLoggerInfo(PortConnection& connection, Clock& clock, uint8_t* buffer, ui
 int ReadLoggerInfo(PortConnection& connection, Clock& clock, LoggerInfo& info) {
   if (SendInfoCommand(connection, clock, true) != 0) return -1;
   const FrameOutcome outcome = ReadFrameUnlessTimedOut(connection, info.bytes.data(), LoggerInfo::kSize, false, true);
-  if (outcome != FrameOutcome::TimedOut) return outcome == FrameOutcome::Read ? 0 : -1;
-  // No answer at 4800 bit/s: the logger may still be at a transfer speed, where an earlier
-  // run that was stopped abruptly left it. It is asked to come back, and asked once more.
-  AskLoggerBackTo4800(connection, clock);
+  if (outcome == FrameOutcome::Read) return 0;
+  if (outcome == FrameOutcome::Failed) return -1;
+  // No answer at 4800 bit/s, or noise: the logger may still be at a transfer speed, where
+  // an earlier run that was stopped abruptly left it (still sending the blocks that run
+  // asked for, it is heard at 4800 bit/s as noise). It is asked to come back, and asked
+  // once more.
+  AskLoggerBackTo4800(connection, clock, outcome == FrameOutcome::Garbled);
   if (SendCommand(connection, clock, kInfoSentence, true) != 0) return -1;
   return ReadFrame(connection, info.bytes.data(), LoggerInfo::kSize, false, true) == 0 ? 0 : -1;
 }

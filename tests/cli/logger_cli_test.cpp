@@ -3,6 +3,7 @@
 // files and what reached the logger.
 
 #include <gtest/gtest.h>
+#include <gmock/gmock.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -72,14 +73,6 @@ class LoggerCli {
     return count;
   }
   // Waits until the logger has put the answer it was sending, if any, on the line.
-  void AwaitQuietLine() {
-    for (int waited = 0; waited < 2000; waited += 50) {
-      const size_t before = sim_.Trace().Size();
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      if (sim_.Trace().Size() == before) return;
-    }
-  }
-
  private:
   std::vector<std::string> Arguments(std::vector<std::string> args, bool addPort) const {
     if (addPort) args.insert(args.end(), {"--port", Port()});
@@ -436,14 +429,17 @@ TEST(LoggerCliTest, TheNextCommandRecoversALoggerLeftAtTheTransferSpeed) {
       EXPECT_FALSE(Has(o.err, "Transfer aborted.")) << o.err;
       EXPECT_EQ(cli.TemporaryFiles(), temporary);
     }
-    cli.AwaitQuietLine();
     ASSERT_EQ(cli.Sim().Mode(), stravener::sim::LoggerMode::Transfer) << how;
 
+    // At once, while the logger may still be sending the blocks asked for: heard at 4800
+    // bit/s that is noise; once it has sent them, it is silence.
     const ProgramOutcome o = cli.Run({"info"});
     EXPECT_EQ(o.status, 0) << how << ": " << o.err;
-    EXPECT_EQ(o.err,
-              "Port opened.\nChanging port speed to 4800 bps.\nRead info command sent.\n"
-              "The logger did not answer; asking it to return to 4800 bit/s.\nPort closed.\n-----\n")
+    const std::string opening = "Port opened.\nChanging port speed to 4800 bps.\nRead info command sent.\n";
+    const std::string closing = "Port closed.\n-----\n";
+    EXPECT_THAT(o.err, ::testing::AnyOf(opening + "The logger did not answer; asking it to return to 4800 bit/s.\n" + closing,
+                             opening + "Protocol error.\nThe logger's answer was garbled; asking it to return to "
+                                       "4800 bit/s.\n" + closing))
         << how;
     EXPECT_TRUE(Has(o.out, "Used: 32000 bytes")) << how << ": " << o.out;
     EXPECT_EQ(cli.Sim().Mode(), stravener::sim::LoggerMode::Command) << how;
