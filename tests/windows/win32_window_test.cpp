@@ -11,6 +11,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -416,6 +417,22 @@ TEST_F(WindowTest, ReadTrackIntoPltConfigurationAndDroppedFiles) {
     SendMessageW(GetDlgItem(configuration, IDOK), BM_CLICK, 0, 0);
     ASSERT_TRUE(window.AwaitLogLine("The configuration was saved.")) << ::testing::PrintToString(window.LogLines());
     EXPECT_EQ(logger.SkipSetting(), 5);
+
+    // Enter on a focused Cancel cancels, although Save is the default button: the 7 typed
+    // is not sent.
+    for (int i = 0; i < 100 && IsWindow(configuration); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    window.Click(1014);
+    const HWND again = window.AwaitWindow(L"Configuration");
+    ASSERT_NE(again, nullptr) << ::testing::PrintToString(window.LogLines());
+    SetWindowTextW(GetDlgItem(again, 1018), L"7");
+    SendMessageW(again, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(again, IDCANCEL)), TRUE);
+    EXPECT_EQ(window.FocusId(), IDCANCEL);
+    PostMessageW(GetDlgItem(again, IDCANCEL), WM_KEYDOWN, VK_RETURN, 0);
+    for (int i = 0; i < 100 && IsWindow(again); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(IsWindow(again)) << "Enter on Cancel left the dialog open";
+    EXPECT_EQ(logger.SkipSetting(), 5);
+    const std::vector<std::string> lines = window.LogLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "The configuration was saved."), 1);
 
     window.ClickAndWait(1007);
     EXPECT_THAT(window.LogLines(), ::testing::Contains("Port closed."));
