@@ -21,7 +21,8 @@ TrackWriter::TrackWriter(EventLog& log, File& file, const std::string& outputPat
       options_(options),
       trackName_(MakeTrackName(outputPath)),
       output_(log, file, options.bufferSize),
-      text_(MakeTrackTextFormat(options.format)) {}
+      text_(MakeTrackTextFormat(options.format)),
+      loop_(options.layout, options.skipInvalid) {}
 
 TrackWriter::~TrackWriter() = default;
 
@@ -36,17 +37,15 @@ bool TrackWriter::Write(const uint8_t* record) {
   if (!text_) {
     output_.Append(reinterpret_cast<const char*>(record), kTrackRecordSize);
   } else {
-    const TrackPoint point = DecodeTrackRecord(record, options_.layout);
-    if (!IsValidTrackPoint(point)) {
-      if (!options_.skipInvalid) return Refuse();
-      ++leftOut_;
-      segmentBroken_ = true;
-      return true;
+    TrackPoint point;
+    bool segmentStart = false;
+    switch (loop_.Next(record, point, segmentStart)) {
+      case RecordVerdict::Refused: return Refuse();
+      case RecordVerdict::LeftOut: summary_.AddLeftOut(); return true;
+      case RecordVerdict::Point: break;
     }
-    text_->Point(output_, point,
-                 segmentBroken_ || StartsNewSegment(options_.layout, points_ == 0, previous_, point));
-    segmentBroken_ = false;
-    previous_ = point.stamp;
+    summary_.AddPoint(point, segmentStart);
+    text_->Point(output_, point, segmentStart);
   }
   if (output_.Failed()) {
     ended_ = failed_ = true;
@@ -67,8 +66,9 @@ bool TrackWriter::Finish() {
   ended_ = true;
   if (text_) text_->End(output_);
   if (!output_.Flush()) failed_ = true;
-  if (leftOut_ > 0) {
-    LOG_TEXT(log_, LogKind::Info, "Pominięto %u nieprawidłowych rekordów.", "%u invalid records left out.", leftOut_);
+  if (summary_.LeftOut() > 0) {
+    LOG_TEXT(log_, LogKind::Info, "Pominięto %u nieprawidłowych rekordów.", "%u invalid records left out.",
+             summary_.LeftOut());
   }
   return !failed_;
 }

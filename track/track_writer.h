@@ -10,6 +10,8 @@
 #include "track/track_file_format.h"
 #include "track/track_output.h"
 #include "track/track_record.h"
+#include "track/track_record_loop.h"
+#include "track/track_summary.h"
 #include "track/track_text_format.h"
 
 namespace stravener {
@@ -57,7 +59,9 @@ class TrackWriter {
   bool End();
 
   uint32_t PointsWritten() const { return points_; }
-  uint32_t RecordsLeftOut() const { return leftOut_; }
+  uint32_t RecordsLeftOut() const { return summary_.LeftOut(); }
+  // The figures of the points handed to the file so far, and of the records left out.
+  const TrackSummary& Summary() const { return summary_; }
 
  private:
   void Start();
@@ -69,10 +73,9 @@ class TrackWriter {
   const std::string trackName_;
   TrackOutput output_;
   std::unique_ptr<TrackTextFormat> text_;
-  TrackStamp previous_;
+  TrackRecordLoop loop_;
+  TrackSummary summary_;
   uint32_t points_ = 0;
-  uint32_t leftOut_ = 0;
-  bool segmentBroken_ = false;  // a record was left out since the last point
   bool started_ = false;
   bool ended_ = false;
   bool failed_ = false;

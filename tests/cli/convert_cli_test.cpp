@@ -254,6 +254,65 @@ TEST(ConvertCliTest, WrongUsageGivesStatus2) {
   EXPECT_NE(r.Run({"--help"}).out.find("convert"), std::string::npos);
 }
 
+TEST(ConvertCliTest, SummaryPrintsTheFiguresOfWhatATrackFileWouldGet) {
+  Runner r;
+  // The worked fix, then 90 s later 0.01 degree (119305 units) further north at 96 m.
+  std::vector<unsigned char> two = kWorkedLayout2;
+  two.insert(two.end(), {0x72, 0x0C, 0x31, 0x95, 0xBB, 0xC8, 0x25, 0x25, 0x17, 0x71, 0x0E, 0xF1, 0x27, 0x7F, 0x60, 0x00});
+  WriteWholeFile(r.File("two.bin"), two);
+  const std::string english =
+      "Points: 2\nSegments: 1\nStart: 2006-05-17 10:20:30\nEnd: 2006-05-17 10:22:00\nDuration: 0:01:30\n"
+      "Distance: 1.11 km\nAltitude: 96 to 112 m\nDays: 2006-05-17\n";
+  ProgramOutcome o = r.Run({"summary", "two.bin"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out, english);
+  EXPECT_EQ(o.err, "");
+  o = r.Run({"summary", "two.bin", "--lang", "pl", "--skip-invalid"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out,
+            "Punkty: 2\nOdcinki: 1\nPoczątek: 2006-05-17 10:20:30\nKoniec: 2006-05-17 10:22:00\nCzas: 0:01:30\n"
+            "Dystans: 1,11 km\nWysokość: od 96 do 112 m\nDni: 2006-05-17\nPominięto: 0\n");
+
+  // A record that is not a valid point ends the track, as it ends a track file: the
+  // figures of the points before it, and status 1; left out, it is counted.
+  std::vector<unsigned char> spoiled = two;
+  spoiled.insert(spoiled.end(), 16, 0x7F);
+  spoiled.insert(spoiled.end(), two.begin() + 16, two.end());
+  WriteWholeFile(r.File("spoiled.bin"), spoiled);
+  o = r.Run({"summary", "spoiled.bin"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.out, english);
+  EXPECT_EQ(o.err, "Record 3 is not a valid point; the track ends before it.\n");
+  o = r.Run({"summary", "spoiled.bin", "--skip-invalid"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.out.find("Points: 3\nSegments: 2\n"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find("\nLeft out: 1\n"), std::string::npos) << o.out;
+
+  // Nothing to sum up: a line that says why, nothing on stdout, status 1.
+  WriteWholeFile(r.File("empty.bin"), std::vector<unsigned char>(15, 0));
+  WriteWholeFile(r.File("garbage.bin"), std::vector<unsigned char>(32, 0x7F));
+  const struct {
+    std::vector<std::string> args;
+    const char* line;
+  } failures[] = {
+      {{"summary", "empty.bin"}, "The file holds no track records.\n"},
+      {{"summary", "empty.bin", "--lang", "pl"}, "Plik nie zawiera żadnego rekordu śladu.\n"},
+      {{"summary", "garbage.bin"}, "The first record is not a valid point; the file holds no track.\n"},
+      {{"summary", "garbage.bin", "--skip-invalid"}, "No record is a valid point (2 left out).\n"},
+      {{"summary", "two.bin", "--layout", "1"}, "The first record is not a valid point; the file holds no track.\n"},
+      {{"summary", "missing.bin"}, "Error 0x2 opening binary track file.\nNo such file or directory\n"},
+  };
+  for (const auto& f : failures) {
+    o = r.Run(f.args);
+    EXPECT_EQ(o.status, 1) << f.args[1];
+    EXPECT_EQ(o.out, "") << f.args[1];
+    EXPECT_EQ(o.err, f.line) << f.args[1];
+  }
+  EXPECT_EQ(r.Run({"summary"}).status, 2);
+  EXPECT_EQ(r.Run({"summary", "two.bin", "--layout", "3"}).status, 2);
+  EXPECT_EQ(r.Run({"summary", "two.bin", "-o", "x.plt"}).status, 2);
+}
+
 TEST(ConvertCliTest, LanguageDefaultsToTheStoredSetting) {
   Runner r;
   ASSERT_EQ(r.Run({"setup", "--language", "pl"}).status, 0);

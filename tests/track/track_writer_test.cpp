@@ -20,6 +20,7 @@
 #include "support/temp_dir.h"
 #include "track/plt_writer.h"
 #include "track/text_line.h"
+#include "track/track_summary.h"
 #include "track/track_writer.h"
 #include "track/xml_text.h"
 #include "worked_records.h"
@@ -292,3 +293,94 @@ TEST(TrackWriterTest, AFailureInTheMiddleOfABufferIsReportedOnceAndKeepsWhatWasW
   }
 }
 #endif
+
+namespace {
+
+struct Fix {
+  double latitude, longitude;
+  int altitude;
+  bool segmentStart;
+};
+
+// Layout-2 records of the fixes, a second apart from 2026-06-20 23:59:58, so that the
+// track crosses midnight.
+std::vector<uint8_t> FixRecords(const std::vector<Fix>& fixes) {
+  std::vector<uint8_t> records;
+  uint32_t seconds = sim::GpsSecondsFromCivil({2026, 6, 20, 23, 59, 58});
+  for (const Fix& f : fixes) {
+    sim::SyntheticPoint p;
+    p.latitude = f.latitude, p.longitude = f.longitude, p.altitude = f.altitude;
+    p.segmentStart = f.segmentStart, p.gpsSeconds = seconds++;
+    const std::array<uint8_t, 16> r = sim::EncodeLayout2(p);
+    records.insert(records.end(), r.begin(), r.end());
+  }
+  return records;
+}
+
+}  // namespace
+
+TEST(TrackSummaryTest, TheDistanceRunsAlongEachSegmentOnTheSphere) {
+  // A degree of a great circle on the sphere of 6371.0088 km is 111.19508 km, wherever it
+  // lies; across the antimeridian it is one degree, not 359.
+  const double degreeKm = 111.1950802;
+  EXPECT_NEAR(GreatCircleKm(0, 0, 1, 0), degreeKm, 1e-6);
+  EXPECT_NEAR(GreatCircleKm(52.5, 21, 53.5, 21), degreeKm, 1e-6);
+  EXPECT_NEAR(GreatCircleKm(0, 179.5, 0, -179.5), degreeKm, 1e-6);
+  EXPECT_NEAR(GreatCircleKm(0, 0, 90, 0), 90 * degreeKm, 1e-4);
+  EXPECT_NEAR(GreatCircleKm(0, 0, 0, 180), 180 * degreeKm, 1e-4);
+  EXPECT_EQ(GreatCircleKm(52.225, 21.0122, 52.225, 21.0122), 0.0);
+
+  // Across the antimeridian, then a gap of ten degrees to a second segment: the gap adds
+  // nothing. The summary counts what the file gets, through the writer's record loop.
+  const std::vector<uint8_t> records =
+      FixRecords({{0, 179.5, 100, true}, {0, -179.5, 120, false}, {10, 0, 7, true}, {11, 0, -5, false}});
+  TempDir dir;
+  TrackWriterOptions options;
+  EventLog log;
+  File file;
+  ASSERT_EQ(file.Create(dir.File("t.plt")), 0u);
+  TrackWriter writer(log, file, dir.File("t.plt"), options);
+  for (size_t p = 0; p < records.size(); p += 16) ASSERT_TRUE(writer.Write(records.data() + p));
+  EXPECT_TRUE(writer.End());
+  const TrackSummary& summary = writer.Summary();
+  EXPECT_NEAR(summary.DistanceKm(), 2 * degreeKm, 1e-5);
+  {
+    LanguageGuard english(kEnglish);
+    EXPECT_EQ(TrackSummaryLines(summary, false),
+              (std::vector<std::string>{"Points: 4", "Segments: 2", "Start: 2026-06-20 23:59:58",
+                                        "End: 2026-06-21 00:00:01", "Duration: 0:00:03", "Distance: 222.39 km",
+                                        "Altitude: -5 to 120 m", "Days: 2026-06-20, 2026-06-21"}));
+  }
+  {
+    LanguageGuard polish(kPolish);
+    EXPECT_EQ(TrackSummaryLines(summary, true),
+              (std::vector<std::string>{"Punkty: 4", "Odcinki: 2", "Początek: 2026-06-20 23:59:58",
+                                        "Koniec: 2026-06-21 00:00:01", "Czas: 0:00:03", "Dystans: 222,39 km",
+                                        "Wysokość: od -5 do 120 m", "Dni: 2026-06-20, 2026-06-21", "Pominięto: 0"}));
+  }
+
+  // A record left out breaks its segment: the way across it adds nothing either. The
+  // earliest and latest times bound the duration whatever the order of the records.
+  std::vector<uint8_t> spoiled = FixRecords({{0, 0, 0, true}, {95, 0, 0, false}, {1, 0, 0, false}, {2, 0, 0, false}});
+  const std::vector<uint8_t> earlier = FixRecords({{2, 0, 0, false}});
+  spoiled.insert(spoiled.end(), earlier.begin(), earlier.end());
+  spoiled[spoiled.size() - 16 + 2] -= 0x01;  // 2^24 s, some 194 days earlier
+  options.skipInvalid = true;
+  EventLog skipLog;
+  TrackWriter skipping(skipLog, file, dir.File("t.plt"), options);
+  for (size_t p = 0; p < spoiled.size(); p += 16) ASSERT_TRUE(skipping.Write(spoiled.data() + p));
+  EXPECT_TRUE(skipping.End());
+  file.Close();
+  EXPECT_EQ(skipping.Summary().Points(), 4u);
+  EXPECT_EQ(skipping.Summary().Segments(), 2u);
+  EXPECT_EQ(skipping.Summary().LeftOut(), 1u);
+  EXPECT_NEAR(skipping.Summary().DistanceKm(), degreeKm, 1e-5);
+  LanguageGuard english(kEnglish);
+  const std::vector<std::string> lines = TrackSummaryLines(skipping.Summary(), true);
+  ASSERT_EQ(lines.size(), 9u);
+  EXPECT_EQ(lines[2], "Start: 2025-12-08 19:39:42");
+  EXPECT_EQ(lines[3], "End: 2026-06-21 00:00:01");
+  EXPECT_EQ(lines[4], "Duration: 4660:20:19");
+  EXPECT_EQ(lines[7], "Days: 2025-12-08, 2026-06-20, 2026-06-21");
+  EXPECT_EQ(lines[8], "Left out: 1");
+}
