@@ -1,5 +1,5 @@
-// stravener convert: turns a saved binary track file into a PLT, GPX or KML file, as
-// dropping the file on the desktop window does.
+// stravener convert: turns a saved binary track file into a PLT, GPX or KML file or an SVG
+// picture, as dropping the file on the desktop window does.
 
 #include "app/language.h"
 #include "app/stop_request.h"
@@ -13,8 +13,8 @@ namespace stravener::cli {
 namespace {
 
 const OptionSpec kOutputOption{"--output", "-o", "OUT",
-                               "the track file to write, its format by its extension: .plt, .gpx, .kml, any "
-                               "other the records unchanged (default: YYYYMMDD_log.plt of today, in the current "
+                               "the track file to write, its format by its extension: .plt, .gpx, .kml, .svg, "
+                               "any other the records unchanged (default: YYYYMMDD_log.plt of today, in the current "
                                "folder; a name without an extension gets the format's)"};
 const OptionSpec kLayoutOption{"--layout", nullptr, "1|2",
                                "the layout of the records: 2 (the default, as a dropped file is read) or 1, for a "
@@ -40,10 +40,11 @@ int RunConvert(Invocation& invocation) {
 const Command kConvertCommand{
     "convert",
     "FILE.bin",
-    "convert a saved binary track file into a PLT, GPX or KML file",
+    "convert a saved binary track file into a PLT, GPX or KML file or an SVG picture",
     "Reads every 16-byte record of FILE.bin as the logger stores it (layout 2 unless\n"
     "--layout 1) and writes one point for each: an OziExplorer PLT line, a GPX 1.1 track\n"
-    "point or a KML 2.2 gx:Track point, by the output's extension or --format. The event\n"
+    "point or a KML 2.2 gx:Track point, by the output's extension or --format; .svg draws\n"
+    "the track, its altitude profile and its summary as an SVG picture. The event\n"
     "log goes to stderr. The status is 0 only when the whole file was converted. An\n"
     "existing output is replaced only by a whole file: after a failure it stays as it\n"
     "was and the points written before the failure are kept beside it as\n"

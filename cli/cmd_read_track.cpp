@@ -16,8 +16,8 @@ namespace stravener::cli {
 namespace {
 
 const OptionSpec kOutputOption{"--output", "-o", "FILE",
-                               "the file to write, its format by its extension: .plt, .gpx, .kml, any other the "
-                               "memory unchanged (default: YYYYMMDD_log.plt of today, in the current folder; a "
+                               "the file to write, its format by its extension: .plt, .gpx, .kml, .svg, any other "
+                               "the memory unchanged (default: YYYYMMDD_log.plt of today, in the current folder; a "
                                "name without an extension gets the format's)"};
 const OptionSpec kKeepRawOption{"--keep-raw", nullptr, nullptr,
                                 "also save the memory unchanged as NAME.bin beside a track file NAME.EXT"};
@@ -75,7 +75,8 @@ const Command kReadTrackCommand{
     "download the logger's track into a PLT, GPX or KML file or a raw binary file",
     "Reads the whole used track memory at the speed limit and saves it by the name's\n"
     "extension (any letter case) or --format: .plt an OziExplorer PLT file, .gpx a GPX 1.1\n"
-    "file, .kml a KML 2.2 file for Google Earth; any other name gets the memory unchanged\n"
+    "file, .kml a KML 2.2 file for Google Earth, .svg a picture of the track with its\n"
+    "altitude profile and summary; any other name gets the memory unchanged\n"
     "(a binary track file, which stravener convert reads later).\n"
     "An existing file is replaced only with --force, and only by a whole track: after a\n"
     "failed or stopped download it stays as it was and what came is kept beside it as\n"

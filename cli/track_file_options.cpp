@@ -4,9 +4,9 @@
 
 namespace stravener::cli {
 
-const OptionSpec kFormatOption{"--format", nullptr, "plt|gpx|kml|bin",
-                               "the output's format, whatever its extension: PLT, GPX 1.1, KML 2.2 or the "
-                               "records unchanged (default: by the output's extension)"};
+const OptionSpec kFormatOption{"--format", nullptr, "plt|gpx|kml|svg|bin",
+                               "the output's format, whatever its extension: PLT, GPX 1.1, KML 2.2, an SVG "
+                               "picture or the records unchanged (default: by the output's extension)"};
 
 const OptionSpec kSkipInvalidOption{"--skip-invalid", nullptr, nullptr,
                                     "leave a record that is not a valid point out, count it and go on, the next "
@@ -22,7 +22,7 @@ int ApplyTrackFileOptions(const Invocation& invocation, std::optional<TrackFileF
   format.reset();
   if (auto name = invocation.Value(kFormatOption.name)) {
     format = TrackFileFormatNamed(*name);
-    if (!format) return UsageError(invocation.Command(), "--format takes plt, gpx, kml or bin");
+    if (!format) return UsageError(invocation.Command(), "--format takes plt, gpx, kml, svg or bin");
     host.SetDefaultExtension(TrackFileFormatExtension(*format));
   }
   return 0;

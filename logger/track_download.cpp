@@ -324,9 +324,9 @@ OperationResult ReadTrack(PortConnection& connection, Host& host, TrackReadSumma
   const FileChoice choice{
       PickTextOrEmpty("Zapisz ślad jako", "Save track as"),
       PickTextOrEmpty("Pliki śladu (*.plt)|*.plt|Pliki GPX (*.gpx)|*.gpx|Pliki KML (*.kml)|*.kml|"
-                      "Pliki binarne (*.bin)|*.bin|Wszystkie pliki (*.*)|*.*||",
+                      "Obraz SVG (*.svg)|*.svg|Pliki binarne (*.bin)|*.bin|Wszystkie pliki (*.*)|*.*||",
                       "Track files (*.plt)|*.plt|GPX files (*.gpx)|*.gpx|KML files (*.kml)|*.kml|"
-                      "Binary files (*.bin)|*.bin|All files (*.*)|*.*||"),
+                      "SVG picture (*.svg)|*.svg|Binary files (*.bin)|*.bin|All files (*.*)|*.*||"),
       "plt", DefaultTrackName(host.GetClock().Today())};
   const std::optional<std::string> chosen = host.ChooseSaveFile(choice);
   if (!chosen) return OperationResult::Cancelled;

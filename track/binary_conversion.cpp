@@ -103,9 +103,9 @@ bool ConvertBinaryTrackFile(Host& host, const std::string& path, const BinaryCon
   const FileChoice choice{
       PickTextOrEmpty("Zapisz ślad jako", "Save track as"),
       PickTextOrEmpty("Pliki śladu (*.plt)|*.plt|Pliki GPX (*.gpx)|*.gpx|Pliki KML (*.kml)|*.kml|"
-                      "Wszystkie pliki (*.*)|*.*||",
+                      "Obraz SVG (*.svg)|*.svg|Wszystkie pliki (*.*)|*.*||",
                       "Track files (*.plt)|*.plt|GPX files (*.gpx)|*.gpx|KML files (*.kml)|*.kml|"
-                      "All files (*.*)|*.*||"),
+                      "SVG picture (*.svg)|*.svg|All files (*.*)|*.*||"),
       "plt", defaultName};
   const std::optional<std::string> chosen = host.ChooseSaveFile(choice);
   if (!chosen) return false;

@@ -17,6 +17,11 @@ class TextLine {
  public:
   static constexpr size_t kCapacity = 512;
 
+  TextLine() = default;
+  // A copy would point into the text of the line it was copied from.
+  TextLine(const TextLine&) = delete;
+  TextLine& operator=(const TextLine&) = delete;
+
   TextLine& Text(std::string_view text) {
     const size_t room = static_cast<size_t>(text_ + kCapacity - end_);
     const size_t size = text.size() < room ? text.size() : room;

@@ -11,6 +11,7 @@ struct NamedFormat {
 constexpr NamedFormat kFormats[] = {{"plt", TrackFileFormat::Plt},
                                     {"gpx", TrackFileFormat::Gpx},
                                     {"kml", TrackFileFormat::Kml},
+                                    {"svg", TrackFileFormat::Svg},
                                     {"bin", TrackFileFormat::Raw}};
 
 }  // namespace

@@ -12,6 +12,7 @@ enum class TrackFileFormat {
   Plt,  // an OziExplorer track point file
   Gpx,  // a GPX 1.1 document with one track
   Kml,  // a KML 2.2 document with the track as one placemark, for Google Earth
+  Svg,  // an SVG picture of the track, its altitude profile and its summary
 };
 
 // The extension of a path's file name: the text after the last dot of the part after the
@@ -22,14 +23,15 @@ std::string FileNameExtension(const std::string& path);
 size_t FileNameExtensionDot(const std::string& path);
 
 // The format a track saved at the path is written in, by its extension in any letter
-// case: "plt" PLT, "gpx" GPX, "kml" KML, anything else the raw memory image.
+// case: "plt" PLT, "gpx" GPX, "kml" KML, "svg" SVG, anything else the raw memory image.
 TrackFileFormat TrackFileFormatFor(const std::string& path);
 
-// The format of a name as the command line takes it: "plt", "gpx", "kml" or "bin" (raw).
+// The format of a name as the command line takes it: "plt", "gpx", "kml", "svg" or "bin"
+// (raw).
 std::optional<TrackFileFormat> TrackFileFormatNamed(std::string_view name);
 
 // The extension a file of the format gets when its name has none: "plt", "gpx", "kml",
-// "bin".
+// "svg", "bin".
 const char* TrackFileFormatExtension(TrackFileFormat format);
 
 }  // namespace stravener

@@ -14,9 +14,15 @@ namespace stravener {
 // each point, and the text that closes the file. The record loop (TrackWriter) decides
 // everything else: decoding, the validity rule, the segment rule, the track name and the
 // buffered output. One object serves one file.
+class TrackSummary;
+
 class TrackTextFormat {
  public:
   virtual ~TrackTextFormat() = default;
+  // The figures of the track as the record loop gathers them, for a format that shows
+  // them at its end (withLeftOut: the count of records left out is one of them). The
+  // summary outlives the format object.
+  virtual void ShowSummary(const TrackSummary& /*summary*/, bool /*withLeftOut*/) {}
   // The start of the file. pointCount is the count the caller announces (0 when unknown).
   virtual void Begin(TrackOutput& out, const std::string& trackName, uint32_t pointCount) = 0;
   // One valid point; segmentStart is set for the first point and each one that begins a
@@ -32,5 +38,6 @@ std::unique_ptr<TrackTextFormat> MakeTrackTextFormat(TrackFileFormat format);
 std::unique_ptr<TrackTextFormat> MakePltTextFormat();
 std::unique_ptr<TrackTextFormat> MakeGpxTextFormat();
 std::unique_ptr<TrackTextFormat> MakeKmlTextFormat();
+std::unique_ptr<TrackTextFormat> MakeSvgTextFormat();
 
 }  // namespace stravener

@@ -11,6 +11,7 @@ std::unique_ptr<TrackTextFormat> MakeTrackTextFormat(TrackFileFormat format) {
     case TrackFileFormat::Plt: return MakePltTextFormat();
     case TrackFileFormat::Gpx: return MakeGpxTextFormat();
     case TrackFileFormat::Kml: return MakeKmlTextFormat();
+    case TrackFileFormat::Svg: return MakeSvgTextFormat();
     case TrackFileFormat::Raw: break;
   }
   return nullptr;
@@ -22,7 +23,9 @@ TrackWriter::TrackWriter(EventLog& log, File& file, const std::string& outputPat
       trackName_(MakeTrackName(outputPath)),
       output_(log, file, options.bufferSize),
       text_(MakeTrackTextFormat(options.format)),
-      loop_(options.layout, options.skipInvalid) {}
+      loop_(options.layout, options.skipInvalid) {
+  if (text_) text_->ShowSummary(summary_, options.skipInvalid);
+}
 
 TrackWriter::~TrackWriter() = default;
 

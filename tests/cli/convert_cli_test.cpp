@@ -216,6 +216,10 @@ TEST(ConvertCliTest, FormatByTheExtensionOrByOptionAndTheLayout) {
   EXPECT_NE(ReadTextFile(r.File("k.gpx")).find("<kml "), std::string::npos);
   EXPECT_EQ(r.Run({"convert", "w.bin", "-o", "bare", "--format", "gpx"}).status, 0);
   EXPECT_TRUE(starts("bare.gpx", "<?xml"));
+  EXPECT_EQ(r.Run({"convert", "w.bin", "-o", "Trip.SVG"}).status, 0);
+  EXPECT_NE(ReadTextFile(r.File("Trip.SVG")).find("<svg "), std::string::npos);
+  EXPECT_EQ(r.Run({"convert", "w.bin", "-o", "picture", "--format", "svg"}).status, 0);
+  EXPECT_NE(ReadTextFile(r.File("picture.svg")).find(">Points: 1</text>"), std::string::npos);
   // bin (as any other extension) copies the records.
   EXPECT_EQ(r.Run({"convert", "w.bin", "-o", "copy.plt", "--format", "bin"}).status, 0);
   EXPECT_EQ(ReadWholeFile(r.File("copy.plt")), kWorkedLayout2);
@@ -243,7 +247,7 @@ TEST(ConvertCliTest, WrongUsageGivesStatus2) {
   EXPECT_EQ(r.Run({"convert", "a.bin", "--force=yes"}).status, 2);
   const ProgramOutcome format = r.Run({"convert", "a.bin", "--format", "GPX"});
   EXPECT_EQ(format.status, 2);
-  EXPECT_NE(format.err.find("--format takes plt, gpx, kml or bin"), std::string::npos) << format.err;
+  EXPECT_NE(format.err.find("--format takes plt, gpx, kml, svg or bin"), std::string::npos) << format.err;
   EXPECT_EQ(r.Run({"convert", "a.bin", "--format"}).status, 2);
   EXPECT_EQ(r.Run({"convert", "a.bin", "--layout", "3"}).status, 2);
   EXPECT_EQ(r.Run({"convert", "a.bin", "--layout", "01"}).status, 2);
@@ -340,4 +344,11 @@ TEST(ConvertCliTest, MemoryStaysFlatWhateverTheInputSize) {
   EXPECT_GT(std::filesystem::file_size(r.File("big.plt")), 20u * 1000 * 1000);
   EXPECT_LT(big.peakKilobytes - small.peakKilobytes, 1024) << small.peakKilobytes << " kB, then " << big.peakKilobytes
                                                            << " kB";
+  // A picture keeps its points, but never more than a logger holds.
+  const ProgramOutcome smallSvg = r.Run({"convert", "small.bin", "-o", "small.svg"}, true);
+  const ProgramOutcome bigSvg = r.Run({"convert", "big.bin", "-o", "big.svg"}, true);
+  ASSERT_EQ(smallSvg.status, 0) << smallSvg.err;
+  ASSERT_EQ(bigSvg.status, 0) << bigSvg.err;
+  EXPECT_LT(bigSvg.peakKilobytes - smallSvg.peakKilobytes, 1024)
+      << smallSvg.peakKilobytes << " kB, then " << bigSvg.peakKilobytes << " kB";
 }

@@ -127,8 +127,8 @@ TEST(TrackDownloadTest, OneBlockDownloadOnTheWireAndInTheLog) {
   ASSERT_EQ(d.host.saveChoices.size(), 1u);
   EXPECT_EQ(d.host.saveChoices[0].title, "Save track as");
   EXPECT_EQ(d.host.saveChoices[0].filter,
-            "Track files (*.plt)|*.plt|GPX files (*.gpx)|*.gpx|KML files (*.kml)|*.kml|Binary files (*.bin)|*.bin|"
-            "All files (*.*)|*.*||");
+            "Track files (*.plt)|*.plt|GPX files (*.gpx)|*.gpx|KML files (*.kml)|*.kml|SVG picture (*.svg)|*.svg|"
+            "Binary files (*.bin)|*.bin|All files (*.*)|*.*||");
   EXPECT_EQ(d.host.saveChoices[0].defaultExtension, "plt");
   EXPECT_EQ(d.host.saveChoices[0].defaultName, "20060315_log");
 }
@@ -219,6 +219,11 @@ TEST(TrackDownloadTest, PltInAnyLetterCaseConvertsOtherExtensionsSaveRaw) {
   asKml.format = TrackFileFormat::Kml;
   EXPECT_EQ(ReadTrack(kml.connection, kml.host, &kml.summary, asKml), OperationResult::Done);
   EXPECT_THAT(ReadTextFile(kml.dir.File("trip.plt")), ::testing::EndsWith("</kml>\r\n"));
+  Download svg(10, 32);
+  svg.host.saveAnswer = svg.dir.File("Trip.SVG");
+  EXPECT_EQ(svg.Run(), OperationResult::Done);
+  EXPECT_EQ(svg.summary.format, TrackFileFormat::Svg);
+  EXPECT_THAT(ReadTextFile(svg.dir.File("Trip.SVG")), HasSubstr(">Points: 162</text>"));
 
   for (const char* name : {"track.txt", "track", "track.plt.bak", "track.", "folder.plt/track"}) {
     Download raw(10, 32);

@@ -1,7 +1,8 @@
 #pragma once
 
 // Reading the track files we write with other programs, as our users do: GPSBabel turns
-// them into GPX, xmllint checks that a GPX or KML file is well-formed XML. POSIX only.
+// them into GPX, xmllint checks that a GPX, KML or SVG file is well-formed XML, librsvg
+// draws an SVG picture. POSIX only.
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,21 @@ inline bool WellFormedXml(const TempDir& dir, const std::string& path) {
   const std::string command = "/usr/bin/xmllint --noout '" + path + "' 2>'" + dir.File("xmllint.err") + "'";
   if (std::system(command.c_str()) == 0) return true;
   ADD_FAILURE() << path << " is not well-formed: " << ReadTextFile(dir.File("xmllint.err"));
+  return false;
+}
+
+// Whether librsvg's rsvg-convert draws the SVG picture into a PNG file (the reason added to
+// the test's output when it does not).
+inline bool RendersWithLibrsvg(const TempDir& dir, const std::string& path) {
+  if (!std::filesystem::exists("/usr/bin/rsvg-convert")) {
+    ADD_FAILURE() << "rsvg-convert is not installed (scripts/test installs librsvg2-bin)";
+    return false;
+  }
+  const std::string png = dir.File("rendered.png");
+  const std::string command =
+      "/usr/bin/rsvg-convert -o '" + png + "' '" + path + "' 2>'" + dir.File("rsvg.err") + "'";
+  if (std::system(command.c_str()) == 0 && ReadTextFile(png).rfind("\x89PNG", 0) == 0) return true;
+  ADD_FAILURE() << path << " was not drawn: " << ReadTextFile(dir.File("rsvg.err"));
   return false;
 }
 

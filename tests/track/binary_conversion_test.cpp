@@ -86,11 +86,13 @@ TEST(BinaryConversionTest, AsksForTheOutputWithTheDefaultName) {
     if (language == kPolish) {
       EXPECT_EQ(choice.title, "Zapisz ślad jako");
       EXPECT_EQ(choice.filter,
-                "Pliki śladu (*.plt)|*.plt|Pliki GPX (*.gpx)|*.gpx|Pliki KML (*.kml)|*.kml|Wszystkie pliki (*.*)|*.*||");
+                "Pliki śladu (*.plt)|*.plt|Pliki GPX (*.gpx)|*.gpx|Pliki KML (*.kml)|*.kml|Obraz SVG (*.svg)|*.svg|"
+                "Wszystkie pliki (*.*)|*.*||");
     } else {
       EXPECT_EQ(choice.title, "Save track as");
       EXPECT_EQ(choice.filter,
-                "Track files (*.plt)|*.plt|GPX files (*.gpx)|*.gpx|KML files (*.kml)|*.kml|All files (*.*)|*.*||");
+                "Track files (*.plt)|*.plt|GPX files (*.gpx)|*.gpx|KML files (*.kml)|*.kml|SVG picture (*.svg)|*.svg|"
+                "All files (*.*)|*.*||");
     }
     // Cancelled: nothing logged, nothing created.
     EXPECT_TRUE(c.host.log.Entries().empty());

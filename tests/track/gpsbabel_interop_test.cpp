@@ -314,25 +314,91 @@ TEST(GpsBabelInteropTest, GpxAndKmlCutShortOrEmptyAreStillWholeDocuments) {
   points.resize(21);
   std::vector<unsigned char> bytes = Encoded(points, 2);
   bytes[10 * 16 + 6] = 0x7F;
-  for (const char* extension : {"gpx", "kml"}) {
+  for (const std::string extension : {"gpx", "kml", "svg"}) {
     TempDir dir;
     WriteWholeFile(dir.File("track.bin"), bytes);
     RecordingHost host;
-    host.saveAnswer = dir.File(std::string("cut.") + extension);
+    host.saveAnswer = dir.File("cut." + extension);
     LanguageGuard english(kEnglish);
     EXPECT_FALSE(ConvertBinaryTrackFile(host, dir.File("track.bin")));
     EXPECT_EQ(host.Lines().back(), "Error in track memory contents.");
     ASSERT_TRUE(WellFormedXml(dir, *host.saveAnswer)) << extension;
-    std::string gpx;
-    ASSERT_TRUE(GpsBabelReadsBack(dir, *host.saveAnswer, extension, gpx));
-    size_t read = 0;
-    for (const auto& track : ReadGpxTracks(gpx)) read += track.size();
-    EXPECT_EQ(read, 10u) << extension;
+    if (extension == "svg") {
+      EXPECT_NE(ReadTextFile(*host.saveAnswer).find(">Points: 10</text>"), std::string::npos);
+    } else {
+      std::string gpx;
+      ASSERT_TRUE(GpsBabelReadsBack(dir, *host.saveAnswer, extension, gpx));
+      size_t read = 0;
+      for (const auto& track : ReadGpxTracks(gpx)) read += track.size();
+      EXPECT_EQ(read, 10u) << extension;
+    }
 
     // An empty binary file: a document without a point.
     WriteWholeFile(dir.File("empty.bin"), {});
-    host.saveAnswer = dir.File(std::string("empty.") + extension);
+    host.saveAnswer = dir.File("empty." + extension);
     EXPECT_TRUE(ConvertBinaryTrackFile(host, dir.File("empty.bin")));
     EXPECT_TRUE(WellFormedXml(dir, *host.saveAnswer)) << extension;
   }
+}
+
+namespace {
+
+// The part of an SVG picture in the group of the id.
+std::string SvgGroup(const std::string& svg, const std::string& id) {
+  const size_t start = svg.find("<g id=\"" + id + "\"");
+  if (start == std::string::npos) return {};
+  return svg.substr(start, svg.find("</g>", start) - start);
+}
+
+}  // namespace
+
+TEST(GpsBabelInteropTest, SvgPictureHasALinePerSegmentAndRendersInLibrsvg) {
+  // A logger's track; one thinned for drawing; one of far more points than a logger
+  // holds, thinned as it comes.
+  for (uint32_t count : {5000u, 30000u, 100000u}) {
+    sim::SyntheticTrackOptions options;
+    options.points = count;
+    const std::vector<uint8_t> bytes = sim::MakeSyntheticTrack(options);
+    size_t segments = 0;
+    for (size_t at = 0; at < bytes.size(); at += 16) segments += (at == 0 || (bytes[at] & 1) != 0) ? 1 : 0;
+    ASSERT_GT(segments, 2u);
+    TempDir dir;
+    WriteWholeFile(dir.File("track.bin"), bytes);
+    RecordingHost host;
+    host.saveAnswer = dir.File("trip.svg");
+    LanguageGuard polish(kPolish);
+    ASSERT_TRUE(ConvertBinaryTrackFile(host, dir.File("track.bin")));
+    ASSERT_TRUE(WellFormedXml(dir, *host.saveAnswer));
+    EXPECT_TRUE(RendersWithLibrsvg(dir, *host.saveAnswer));
+    const std::string svg = ReadTextFile(*host.saveAnswer);
+    const std::string track = SvgGroup(svg, "track");
+    EXPECT_EQ(Occurrences(track, "<polyline "), segments) << count;
+    EXPECT_EQ(Occurrences(SvgGroup(svg, "profile"), "<polyline "), segments) << count;
+    // Every point of a logger's track is drawn; of a larger one, at most 20,000.
+    const size_t drawn = Occurrences(track, ",");
+    if (count <= 20000) {
+      EXPECT_GE(drawn, count);
+    } else {
+      EXPECT_LE(drawn, 20000u);
+      EXPECT_GT(drawn, 10000u);
+    }
+    EXPECT_NE(svg.find(">Punkty: " + std::to_string(count) + "</text>"), std::string::npos);
+    EXPECT_NE(svg.find(">Odcinki: " + std::to_string(segments) + "</text>"), std::string::npos);
+  }
+
+  // Some 3 km across the antimeridian: drawn as they lie, not around the world.
+  std::vector<SyntheticPoint> points(3);
+  for (size_t i = 0; i < points.size(); ++i) {
+    points[i].gpsSeconds = GpsSecondsFromCivil(CivilTime{2026, 6, 20, 12, 0, static_cast<int>(i)});
+    points[i].longitude = i == 0 ? 179.99 : -179.99 + static_cast<double>(i - 1) * 0.01;
+  }
+  TempDir dir;
+  WriteWholeFile(dir.File("track.bin"), Encoded(points, 2));
+  RecordingHost host;
+  host.saveAnswer = dir.File("dateline.svg");
+  LanguageGuard english(kEnglish);
+  ASSERT_TRUE(ConvertBinaryTrackFile(host, dir.File("track.bin")));
+  const std::string svg = ReadTextFile(*host.saveAnswer);
+  EXPECT_NE(svg.find(">500 m</text>"), std::string::npos) << SvgGroup(svg, "scale");
+  EXPECT_NE(svg.find(">Distance: 3.34 km</text>"), std::string::npos);
 }
