@@ -1,5 +1,5 @@
-// stravener read-track: downloads the logger's track into a PLT, GPX or KML file or a raw
-// binary file.
+// stravener read-track: downloads the logger's track into a PLT, GPX or KML file, an SVG
+// picture or a raw binary file.
 
 #include "app/format.h"
 #include "app/language.h"
@@ -72,7 +72,7 @@ int RunReadTrack(Invocation& invocation) {
 const Command kReadTrackCommand{
     "read-track",
     "",
-    "download the logger's track into a PLT, GPX or KML file or a raw binary file",
+    "download the logger's track into a PLT, GPX or KML file, an SVG picture or a raw binary file",
     "Reads the whole used track memory at the speed limit and saves it by the name's\n"
     "extension (any letter case) or --format: .plt an OziExplorer PLT file, .gpx a GPX 1.1\n"
     "file, .kml a KML 2.2 file for Google Earth, .svg a picture of the track with its\n"
