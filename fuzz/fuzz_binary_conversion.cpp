@@ -6,11 +6,16 @@
 // file is a valid layout-2 point, and then with the number of records and a PLT file of
 // one line per record (no file content at all for a file without a whole record); a
 // refused file ends with an Error line and leaves the header and the lines before the
-// refused record.
+// refused record. The summary of the file counts exactly the points the PLT file got, and
+// is whole exactly when the conversion succeeded with at least one record. The same file
+// drawn as an SVG picture is always a whole document, text without a zero byte.
+
+#include <algorithm>
 
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_support.h"
 #include "track/binary_conversion.h"
+#include "track/binary_track_summary.h"
 #include "track/track_record.h"
 
 using namespace stravener;
@@ -52,5 +57,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(host.log.Entries().back().kind == LogKind::Error, "a refusal that does not end in an Error line");
     FUZZ_CHECK(CountLines(plt) == 6 + validBefore, "PLT lines of a refused file");
   }
+
+  EventLog summaryLog;
+  TrackSummary summary;
+  const BinaryTrackSummaryResult summed = SummarizeBinaryTrackFile(summaryLog, input, {}, summary);
+  FUZZ_CHECK(summary.Points() == validBefore, "the summary's points differ from the PLT file's");
+  FUZZ_CHECK((summed == BinaryTrackSummaryResult::Whole) == (converted && records > 0), "the summary's outcome");
+
+  FuzzHost svgHost;
+  const std::string picture = FuzzFile("track.svg");
+  std::filesystem::remove(picture, ignored);
+  svgHost.saveAnswer = picture;
+  FUZZ_CHECK(ConvertBinaryTrackFile(svgHost, input) == converted, "the picture's outcome differs");
+  const std::vector<uint8_t> svg = ReadFileBytes(picture);
+  const std::string end = "</svg>\r\n";
+  FUZZ_CHECK(svg.size() > end.size() && std::equal(end.begin(), end.end(), svg.end() - end.size()),
+             "a picture that is not whole");
+  FUZZ_CHECK(std::find(svg.begin(), svg.end(), 0) == svg.end(), "a zero byte in the picture");
   return 0;
 }
