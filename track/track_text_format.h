@@ -10,18 +10,18 @@
 
 namespace stravener {
 
+class TrackSummary;
+
 // What one text format makes of a track: the text before the first point, the text of
 // each point, and the text that closes the file. The record loop (TrackWriter) decides
 // everything else: decoding, the validity rule, the segment rule, the track name and the
 // buffered output. One object serves one file.
-class TrackSummary;
-
 class TrackTextFormat {
  public:
   virtual ~TrackTextFormat() = default;
   // The figures of the track as the record loop gathers them, for a format that shows
   // them at its end (withLeftOut: the count of records left out is one of them). The
-  // summary outlives the format object.
+  // summary stays valid until End has returned.
   virtual void ShowSummary(const TrackSummary& /*summary*/, bool /*withLeftOut*/) {}
   // The start of the file. pointCount is the count the caller announces (0 when unknown).
   virtual void Begin(TrackOutput& out, const std::string& trackName, uint32_t pointCount) = 0;

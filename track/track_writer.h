@@ -60,7 +60,8 @@ class TrackWriter {
 
   uint32_t PointsWritten() const { return points_; }
   uint32_t RecordsLeftOut() const { return summary_.LeftOut(); }
-  // The figures of the points handed to the file so far, and of the records left out.
+  // The figures of the points handed to a track format's file so far, and of the records
+  // left out (nothing for the raw format, which decodes no record).
   const TrackSummary& Summary() const { return summary_; }
 
  private:
