@@ -10,11 +10,11 @@ namespace stravener {
 // are REG_DWORD values under HKEY_CURRENT_USER "Software\Quillet"; elsewhere they live in
 // one small file, $XDG_CONFIG_HOME/Quillet/settings (default ~/.config/Quillet/settings),
 // replaced atomically on every save.
-constexpr uint32_t kDefaultLanguage = 1;
 constexpr uint32_t kDefaultPort = 1;
 constexpr uint32_t kDefaultMaxSpeed = 115200;
 
-// The stored Language, or 1 when the store or the value is missing.
+// The stored Language. When the store or the value is missing (a first start), the
+// system's language: 0 where the user works in Polish, else 1 (platform/system_language.h).
 int32_t ReadLanguageSetting();
 
 // Sets the port number to 1 and the speed limit to 115200, then takes the stored Port and

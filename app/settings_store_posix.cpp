@@ -9,6 +9,7 @@
 
 #include "app/format.h"
 #include "app/settings_store.h"
+#include "platform/system_language.h"
 
 namespace stravener {
 
@@ -106,9 +107,9 @@ StoredValues ParseSettingsText(const std::string& text) {
 int32_t ReadLanguageSetting() {
   EnsureDirectory(SettingsDirectory());
   std::string text;
-  if (!ReadSettingsFile(text)) return static_cast<int32_t>(kDefaultLanguage);
+  if (!ReadSettingsFile(text)) return SystemLanguage();
   const StoredValues values = ParseSettingsText(text);
-  return static_cast<int32_t>(values.language.value_or(kDefaultLanguage));
+  return values.language ? static_cast<int32_t>(*values.language) : SystemLanguage();
 }
 
 void LoadPortSettings(uint32_t& portNumber, uint32_t& speedLimit) {

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "app/settings_store.h"
+#include "platform/system_language.h"
 
 namespace stravener {
 
@@ -37,11 +38,11 @@ void SetValue(HKEY key, const char* name, uint32_t value) {
 
 int32_t ReadLanguageSetting() {
   HKEY key = OpenKey();
-  if (key == nullptr) return static_cast<int32_t>(kDefaultLanguage);
-  uint32_t value = kDefaultLanguage;
-  if (!QueryValue(key, "Language", value)) value = kDefaultLanguage;
+  if (key == nullptr) return SystemLanguage();
+  uint32_t value = 0;
+  const bool stored = QueryValue(key, "Language", value);
   RegCloseKey(key);
-  return static_cast<int32_t>(value);
+  return stored ? static_cast<int32_t>(value) : SystemLanguage();
 }
 
 void LoadPortSettings(uint32_t& portNumber, uint32_t& speedLimit) {

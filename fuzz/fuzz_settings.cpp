@@ -14,6 +14,7 @@
 #include "app/settings_store.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_support.h"
+#include "platform/system_language.h"
 
 using namespace stravener;
 using namespace stravener::fuzz;
@@ -59,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (text.size() <= 64 * 1024) {
     FUZZ_CHECK(loadedPort == values.port.value_or(kDefaultPort), "Port read from the file");
     FUZZ_CHECK(loadedSpeed == values.maxSpeed.value_or(kDefaultMaxSpeed), "MaxSpeed read from the file");
-    FUZZ_CHECK(static_cast<uint32_t>(ReadLanguageSetting()) == values.language.value_or(kDefaultLanguage),
+    FUZZ_CHECK(static_cast<uint32_t>(ReadLanguageSetting()) == values.language.value_or(static_cast<uint32_t>(SystemLanguage())),
                "Language read from the file");
   }
   return 0;

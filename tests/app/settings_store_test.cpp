@@ -11,27 +11,40 @@
 using namespace stravener;
 
 namespace {
-// Points the per-user settings at a fresh folder for one test.
-class SettingsStoreTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    if (old != nullptr) previous_ = old;
+// An environment variable set (or, with nullptr, removed) for one test.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    const char* old = std::getenv(name);
     hadPrevious_ = old != nullptr;
-    setenv("XDG_CONFIG_HOME", dir_.Path().c_str(), 1);
+    if (hadPrevious_) previous_ = old;
+    Set(value);
   }
-  void TearDown() override {
-    if (hadPrevious_) {
-      setenv("XDG_CONFIG_HOME", previous_.c_str(), 1);
+  ~ScopedVariable() { Set(hadPrevious_ ? previous_.c_str() : nullptr); }
+  void Set(const char* value) {
+    if (value != nullptr) {
+      setenv(name_, value, 1);
     } else {
-      unsetenv("XDG_CONFIG_HOME");
+      unsetenv(name_);
     }
   }
+
+ private:
+  const char* name_;
+  std::string previous_;
+  bool hadPrevious_ = false;
+};
+
+// Points the per-user settings at a fresh folder for one test, on an English system.
+class SettingsStoreTest : public ::testing::Test {
+ protected:
   std::string SettingsFile() const { return dir_.File("Quillet/settings"); }
 
   TempDir dir_;
-  std::string previous_;
-  bool hadPrevious_ = false;
+  ScopedVariable configHome_{"XDG_CONFIG_HOME", dir_.Path().c_str()};
+  ScopedVariable lcAll_{"LC_ALL", nullptr};
+  ScopedVariable lcMessages_{"LC_MESSAGES", nullptr};
+  ScopedVariable lang_{"LANG", "C.UTF-8"};
 };
 }  // namespace
 
@@ -42,6 +55,37 @@ TEST_F(SettingsStoreTest, FirstStartReadsDefaultsAndCreatesTheFolder) {
   EXPECT_EQ(port, 1u);
   EXPECT_EQ(speed, 115200u);
   EXPECT_TRUE(std::filesystem::is_directory(dir_.File("Quillet")));
+}
+
+TEST_F(SettingsStoreTest, FirstStartTakesTheLanguageOfTheEnvironment) {
+  // LC_ALL, then LC_MESSAGES, then LANG: the first that is set and not empty decides.
+  struct Case {
+    const char *lcAll, *lcMessages, *lang;
+    int32_t language;
+  } const cases[] = {
+      {nullptr, nullptr, "pl_PL.UTF-8", 0}, {nullptr, nullptr, "pl", 0},
+      {nullptr, nullptr, "pl_PL@euro", 0},  {nullptr, nullptr, "en_GB.UTF-8", 1},
+      {nullptr, nullptr, nullptr, 1},       {nullptr, nullptr, "C", 1},
+      {nullptr, nullptr, "plt_XX", 1},      {nullptr, "pl_PL.UTF-8", "en_US.UTF-8", 0},
+      {nullptr, "en_US.UTF-8", "pl_PL", 1}, {"C.UTF-8", "pl_PL.UTF-8", "pl_PL.UTF-8", 1},
+      {"pl_PL.UTF-8", "en_US", "en_US", 0}, {"", "", "pl_PL.UTF-8", 0},
+  };
+  for (const Case& c : cases) {
+    lcAll_.Set(c.lcAll);
+    lcMessages_.Set(c.lcMessages);
+    lang_.Set(c.lang);
+    EXPECT_EQ(ReadLanguageSetting(), c.language)
+        << (c.lcAll ? c.lcAll : "-") << " " << (c.lcMessages ? c.lcMessages : "-") << " " << (c.lang ? c.lang : "-");
+  }
+  // A stored language wins over the system's, and a file without one is a first start.
+  lang_.Set("pl_PL.UTF-8");
+  SaveSettings(1, 1, 115200);
+  EXPECT_EQ(ReadLanguageSetting(), 1);
+  {
+    std::ofstream out(SettingsFile(), std::ios::binary | std::ios::trunc);
+    out << "Port=3\n";
+  }
+  EXPECT_EQ(ReadLanguageSetting(), 0);
 }
 
 TEST_F(SettingsStoreTest, SavedValuesRoundTripIncludingPortZeroAndOddLanguages) {

@@ -317,11 +317,23 @@ TEST(ConvertCliTest, SummaryPrintsTheFiguresOfWhatATrackFileWouldGet) {
   EXPECT_EQ(r.Run({"summary", "two.bin", "-o", "x.plt"}).status, 2);
 }
 
-TEST(ConvertCliTest, LanguageDefaultsToTheStoredSetting) {
+TEST(ConvertCliTest, LanguageDefaultsToTheStoredSettingElseToTheSystems) {
   Runner r;
-  ASSERT_EQ(r.Run({"setup", "--language", "pl"}).status, 0);
   WriteWholeFile(r.File("w.bin"), kWorkedLayout2);
-  const ProgramOutcome o = r.Run({"convert", "w.bin", "-o", "a.plt"});
+  const auto polishSystem = [] {
+    unsetenv("LC_ALL");
+    setenv("LC_MESSAGES", "pl_PL.UTF-8", 1);
+  };
+  // Nothing stored: the system's language, and setup shows the language the programs take.
+  ProgramOutcome o = r.Run({"convert", "w.bin", "-o", "first.plt"}, false, polishSystem);
+  EXPECT_NE(o.err.find("OK, zapisano 1 punktów."), std::string::npos) << o.err;
+  EXPECT_NE(r.Run({"setup"}, false, polishSystem).out.find("Język: pl (0)"), std::string::npos);
+  ASSERT_EQ(r.Run({"setup", "--language", "en"}, false, polishSystem).status, 0);
+  o = r.Run({"convert", "w.bin", "-o", "stored.plt"}, false, polishSystem);
+  EXPECT_NE(o.err.find("OK, 1 points written."), std::string::npos) << o.err;
+
+  ASSERT_EQ(r.Run({"setup", "--language", "pl"}).status, 0);
+  o = r.Run({"convert", "w.bin", "-o", "a.plt"});
   EXPECT_EQ(o.status, 0);
   EXPECT_NE(o.err.find("OK, zapisano 1 punktów."), std::string::npos) << o.err;
   EXPECT_NE(ReadTextFile(r.File("a.plt")).find("17-maj-06"), std::string::npos);

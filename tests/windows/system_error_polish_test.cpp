@@ -1,6 +1,6 @@
-// The system's error texts with a Polish system locale (the test list runs this program
-// with LANG=pl_PL.UTF-8): the ANSI code page is then 1250 and the texts have Polish
-// letters, which must reach the log as UTF-8.
+// A Polish system (the test list runs this program with LANG=pl_PL.UTF-8): the ANSI code
+// page is then 1250 and the system's error texts have Polish letters, which must reach the
+// log as UTF-8; and the programs start in Polish until a language is stored.
 
 #include <windows.h>
 
@@ -8,7 +8,9 @@
 
 #include <string>
 
+#include "app/settings_store.h"
 #include "platform/system_error.h"
+#include "scratch_current_user.h"
 #include "system_text_oracle.h"
 
 using namespace stravener;
@@ -24,4 +26,12 @@ TEST(PolishSystemTextTest, TextsOfAnEightBitCodePageBecomeUtf8) {
     EXPECT_EQ(text, WideSystemText(code));
   }
   EXPECT_GT(withPolishLetters, 0) << "some texts of this locale should have letters beyond ASCII";
+}
+
+TEST(PolishSystemTextTest, AFirstStartIsPolishUntilALanguageIsStored) {
+  ScratchCurrentUser scratchUser("polish-first-start");
+  ASSERT_TRUE(scratchUser.Ok());
+  EXPECT_EQ(ReadLanguageSetting(), 0);
+  SaveSettings(1, 1, 115200);
+  EXPECT_EQ(ReadLanguageSetting(), 1);
 }
