@@ -15,6 +15,7 @@
 #include <unistd.h>
 #endif
 
+#include "cli/console_text.h"
 #include "platform/file.h"
 #include "platform/utf8_path.h"
 #include "track/track_file_format.h"
@@ -51,9 +52,9 @@ void CliHost::PrintLine(const LogEntry& entry) {
   ClearProgress();
   if (entry.kind == LogKind::Error) ++errorCount_;
   if (stderrIsTerminal_ && entry.kind == LogKind::Error) {
-    std::fprintf(stderr, "\033[31m%s\033[0m\n", entry.text.c_str());
+    PrintText(stderr, "\033[31m%s\033[0m\n", entry.text.c_str());
   } else {
-    std::fprintf(stderr, "%s\n", entry.text.c_str());
+    PrintText(stderr, "%s\n", entry.text.c_str());
   }
   std::fflush(stderr);
   if (progressMaximum_ > 0 && progressPosition_ > 0) DrawProgress();
@@ -81,14 +82,14 @@ void CliHost::DrawProgress() {
   const int percent = static_cast<int>(position * 100 / progressMaximum_);
   std::string bar(static_cast<size_t>(filled), '#');
   bar.append(static_cast<size_t>(kWidth - filled), '.');
-  std::fprintf(stderr, "\r[%s] %3d%% ", bar.c_str(), percent);
+  PrintText(stderr, "\r[%s] %3d%% ", bar.c_str(), percent);
   std::fflush(stderr);
   progressShown_ = true;
 }
 
 void CliHost::ClearProgress() {
   if (!progressShown_) return;
-  std::fprintf(stderr, "\r\033[K");
+  PrintText(stderr, "\r\033[K");
   std::fflush(stderr);
   progressShown_ = false;
 }
@@ -98,13 +99,13 @@ void CliHost::Repaint() { std::fflush(stderr); }
 void CliHost::ShowNotice(const std::string& text) {
   ClearProgress();
   lastNotice_ = text;
-  std::fprintf(stdout, "%s\n", TerminalText(text).c_str());
+  PrintText(stdout, "%s\n", TerminalText(text).c_str());
   std::fflush(stdout);
 }
 
 void CliHost::ShowWarning(const std::string& text) {
   ClearProgress();
-  std::fprintf(stderr, "%s\n", TerminalText(text).c_str());
+  PrintText(stderr, "%s\n", TerminalText(text).c_str());
   std::fflush(stderr);
 }
 
@@ -112,13 +113,13 @@ bool CliHost::AskOkCancel(const std::string& text) {
   if (assumeYes_) return true;
   ClearProgress();
   if (isatty(fileno(stdin)) == 0) {
-    std::fprintf(stderr, "%s\n%s\n", TerminalText(text).c_str(),
-                 PickTextOrEmpty("Brak terminala do zadania pytania; potwierdź opcją --yes.",
-                                 "No terminal to ask on; confirm with --yes."));
+    PrintText(stderr, "%s\n%s\n", TerminalText(text).c_str(),
+              PickTextOrEmpty("Brak terminala do zadania pytania; potwierdź opcją --yes.",
+                              "No terminal to ask on; confirm with --yes."));
     refused_ = true;
     return false;
   }
-  std::fprintf(stderr, "%s [%s] ", TerminalText(text).c_str(), PickTextOrEmpty("t/N", "y/N"));
+  PrintText(stderr, "%s [%s] ", TerminalText(text).c_str(), PickTextOrEmpty("t/N", "y/N"));
   std::fflush(stderr);
   std::string answer;
   if (!std::getline(std::cin, answer)) return false;
@@ -139,7 +140,7 @@ std::optional<std::string> CliHost::ChooseSaveFile(const FileChoice& choice) {
         FORMAT_PAIR("Plik %s już istnieje; użyj --force, aby go zastąpić.",
                     "The file %s already exists; use --force to replace it.", file.c_str());
     ClearProgress();
-    std::fprintf(stderr, "%s\n", message.c_str());
+    PrintText(stderr, "%s\n", message.c_str());
     refused_ = true;
     return std::nullopt;
   }

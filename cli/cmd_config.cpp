@@ -8,6 +8,7 @@
 #include "app/language.h"
 #include "cli/cli_host.h"
 #include "cli/command.h"
+#include "cli/console_text.h"
 #include "cli/port_session.h"
 #include "logger/configuration_dialog.h"
 #include "logger/configure_logger.h"
@@ -32,7 +33,7 @@ class OptionControls : public ConfigurationDialogView {
   void SelectAllOfNumberField() override {}
   bool SkipBoxChecked() const override { return box_; }
   void SetSkipBoxChecked(bool checked) override { box_ = checked; }
-  void ShowRangeWarning(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+  void ShowRangeWarning(const std::string& text) override { PrintText(stderr, "%s\n", text.c_str()); }
 
   // Opens the dialog on the logger's value, sets the controls as the user would, and
   // presses Save: true when the dialog accepts it.
@@ -70,7 +71,7 @@ int ShowSetting(Invocation& invocation) {
         skip == 0 ? FORMAT_PAIR("Pomijane punkty pomiędzy zapisami: %u (zapisywany jest każdy punkt)",
                                 "Points skipped between writes: %u (every point is written)", skip)
                   : FORMAT_PAIR("Pomijane punkty pomiędzy zapisami: %u", "Points skipped between writes: %u", skip);
-    std::printf("%s\n", text.c_str());
+    PrintText(stdout, "%s\n", text.c_str());
     std::fflush(stdout);
     return kExitOk;
   });

@@ -8,6 +8,7 @@
 #include "app/language.h"
 #include "cli/cli_host.h"
 #include "cli/command.h"
+#include "cli/console_text.h"
 #include "link/port_connection.h"
 #include "link/port_names.h"
 
@@ -20,7 +21,7 @@ const OptionSpec kProbeOption{"--probe", nullptr, nullptr,
 int RunPorts(Invocation& invocation) {
   const std::vector<PortEntry> entries = EnumeratePorts();
   if (entries.empty()) {
-    std::printf("%s\n", PickTextOrEmpty("Nie znaleziono portów szeregowych.", "No serial ports found."));
+    PrintText(stdout, "%s\n", PickTextOrEmpty("Nie znaleziono portów szeregowych.", "No serial ports found."));
     return kExitOk;
   }
   const bool probe = invocation.Has(kProbeOption.name);
@@ -39,8 +40,8 @@ int RunPorts(Invocation& invocation) {
       const uint32_t fastest = ProbeMaxSpeedOf(entry.comName.empty() ? entry.device : entry.comName);
       speed = std::to_string(fastest) + " bps  ";
     }
-    std::printf("%-*s  %-*s  %s%s\n", static_cast<int>(nameWidth), name.c_str(), static_cast<int>(deviceWidth),
-                entry.device.c_str(), speed.c_str(), entry.description.c_str());
+    PrintText(stdout, "%-*s  %-*s  %s%s\n", static_cast<int>(nameWidth), name.c_str(), static_cast<int>(deviceWidth),
+              entry.device.c_str(), speed.c_str(), entry.description.c_str());
   }
   return kExitOk;
 }

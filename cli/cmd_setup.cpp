@@ -7,6 +7,7 @@
 #include "app/settings_store.h"
 #include "cli/cli_host.h"
 #include "cli/command.h"
+#include "cli/console_text.h"
 #include "cli/port_argument.h"
 
 namespace stravener::cli {
@@ -51,9 +52,10 @@ int RunSetup(Invocation& invocation) {
   if (changed) SaveSettings(language, port, speed);
 
   const char* languageName = language == kPolish ? "pl" : language == kEnglish ? "en" : "?";
-  std::printf("%s COM%u\n", PickTextOrEmpty("Port:", "Port:"), port);
-  std::printf("%s %u bps\n", PickTextOrEmpty("Maksymalna prędkość transferu:", "Data transfer speed limit:"), speed);
-  std::printf("%s %s (%d)\n", PickTextOrEmpty("Język:", "Language:"), languageName, language);
+  PrintText(stdout, "%s COM%u\n", PickTextOrEmpty("Port:", "Port:"), port);
+  PrintText(stdout, "%s %u bps\n", PickTextOrEmpty("Maksymalna prędkość transferu:", "Data transfer speed limit:"),
+            speed);
+  PrintText(stdout, "%s %s (%d)\n", PickTextOrEmpty("Język:", "Language:"), languageName, language);
   return kExitOk;
 }
 

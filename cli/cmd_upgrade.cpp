@@ -7,6 +7,7 @@
 #include "app/format.h"
 #include "cli/cli_host.h"
 #include "cli/command.h"
+#include "cli/console_text.h"
 #include "cli/port_session.h"
 #include "logger/firmware_upgrade.h"
 #include "platform/utf8_path.h"
@@ -24,7 +25,7 @@ int RunUpgrade(Invocation& invocation) {
   if (!std::filesystem::is_regular_file(PathFromUtf8(file), error)) {
     const std::string message = FORMAT_PAIR("stravener upgrade: %s: nie ma takiego pliku", 
                                             "stravener upgrade: %s: no such file", file.c_str());
-    std::fprintf(stderr, "%s\n", message.c_str());
+    PrintText(stderr, "%s\n", message.c_str());
     return kExitFailure;
   }
   host.SetInputPath(file);

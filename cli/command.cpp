@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "cli/console_text.h"
+
 namespace stravener::cli {
 
 const OptionSpec kHelpOption{"--help", "-h", nullptr, "show this help and exit"};
@@ -38,10 +40,10 @@ const std::vector<Command>& Commands() { return Registry(); }
 
 int UsageError(const std::string& command, const std::string& message) {
   if (command.empty()) {
-    std::fprintf(stderr, "stravener: %s\nTry 'stravener --help'.\n", message.c_str());
+    PrintText(stderr, "stravener: %s\nTry 'stravener --help'.\n", message.c_str());
   } else {
-    std::fprintf(stderr, "stravener %s: %s\nTry 'stravener %s --help'.\n", command.c_str(), message.c_str(),
-                 command.c_str());
+    PrintText(stderr, "stravener %s: %s\nTry 'stravener %s --help'.\n", command.c_str(), message.c_str(),
+              command.c_str());
   }
   return kExitUsage;
 }

@@ -10,6 +10,7 @@
 #include "app/settings_store.h"
 #include "cli/cli_host.h"
 #include "cli/command.h"
+#include "cli/console_text.h"
 #if defined(_WIN32)
 #include "cli/windows_console.h"
 #endif
@@ -53,39 +54,38 @@ const Command* FindCommand(const std::string& name) {
 }
 
 void PrintUsageLine(const Command& command, FILE* out) {
-  std::fprintf(out, "Usage: stravener %s%s%s [OPTIONS]\n", command.name, command.operands[0] ? " " : "",
-               command.operands);
+  PrintText(out, "Usage: stravener %s%s%s [OPTIONS]\n", command.name, command.operands[0] ? " " : "", command.operands);
 }
 
 void PrintCommandHelp(const Command& command) {
   PrintUsageLine(command, stdout);
-  std::printf("\n%s\n", command.summary);
-  if (command.description[0] != '\0') std::printf("\n%s\n", command.description);
-  std::printf("\nOptions:\n");
+  PrintText(stdout, "\n%s\n", command.summary);
+  if (command.description[0] != '\0') PrintText(stdout, "\n%s\n", command.description);
+  PrintText(stdout, "\nOptions:\n");
   for (const OptionSpec* option : OptionsOf(command)) {
     std::string left = "  ";
     left += option->shortName != nullptr ? std::string(option->shortName) + ", " : std::string("    ");
     left += option->name;
     if (option->valueName != nullptr) left += std::string(" ") + option->valueName;
-    std::printf("%-30s %s\n", left.c_str(), option->help);
+    PrintText(stdout, "%-30s %s\n", left.c_str(), option->help);
   }
-  std::printf("\nOptions may stand before or after the command name.\n");
-  std::printf("Exit status: 0 on success, 1 on failure, 2 on wrong usage, 130 when stopped (Ctrl+C).\n");
+  PrintText(stdout, "\nOptions may stand before or after the command name.\n");
+  PrintText(stdout, "Exit status: 0 on success, 1 on failure, 2 on wrong usage, 130 when stopped (Ctrl+C).\n");
 }
 
 void PrintProgramHelp() {
-  std::printf(
-      "Usage: stravener COMMAND [OPTIONS]\n\n"
-      "Services the Stravener GPS track logger over a serial port, and converts saved\n"
-      "binary track files into OziExplorer PLT files.\n\nCommands:\n");
-  for (const Command& command : Commands()) std::printf("  %-12s %s\n", command.name, command.summary);
-  std::printf(
-      "\nGlobal options:\n"
-      "  -h, --help                   show help (stravener COMMAND --help for a command)\n"
-      "      --lang en|pl             language of the messages for this run\n"
-      "      --version                show the version and exit\n"
-      "\nOptions may stand before or after the command name.\n"
-      "Exit status: 0 on success, 1 on failure, 2 on wrong usage, 130 when stopped (Ctrl+C).\n");
+  PrintText(stdout,
+            "Usage: stravener COMMAND [OPTIONS]\n\n"
+            "Services the Stravener GPS track logger over a serial port, and converts saved\n"
+            "binary track files into OziExplorer PLT files.\n\nCommands:\n");
+  for (const Command& command : Commands()) PrintText(stdout, "  %-12s %s\n", command.name, command.summary);
+  PrintText(stdout,
+            "\nGlobal options:\n"
+            "  -h, --help                   show help (stravener COMMAND --help for a command)\n"
+            "      --lang en|pl             language of the messages for this run\n"
+            "      --version                show the version and exit\n"
+            "\nOptions may stand before or after the command name.\n"
+            "Exit status: 0 on success, 1 on failure, 2 on wrong usage, 130 when stopped (Ctrl+C).\n");
 }
 
 int Run(int argc, char** argv) {
@@ -112,7 +112,7 @@ int Run(int argc, char** argv) {
   }
   if (commandName.empty()) {
     if (sawVersion) {
-      std::printf("stravener %s\n", STRAVENER_VERSION_TEXT);
+      PrintText(stdout, "stravener %s\n", STRAVENER_VERSION_TEXT);
       return kExitOk;
     }
     if (sawHelp) {

@@ -65,15 +65,10 @@ WindowsConsole::WindowsConsole() {
     stderrMode_ = mode;
     SetConsoleMode(err, mode | ENABLE_PROCESSED_OUTPUT | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
   }
-  if (stdoutConsole_ || stderrConsole_) {
-    outputCodePage_ = GetConsoleOutputCP();
-    SetConsoleOutputCP(CP_UTF8);
-  }
 }
 
 WindowsConsole::~WindowsConsole() {
   // The console belongs to the shell the program was started from.
-  if (outputCodePage_ != 0) SetConsoleOutputCP(outputCodePage_);
   if (stdoutConsole_) SetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), stdoutMode_);
   if (stderrConsole_) SetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), stderrMode_);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
-// The command line on Windows: its arguments as UTF-8, and a console that shows UTF-8 and
-// understands the colour and line-clearing escapes, for as long as the program runs.
+// The command line on Windows: its arguments as UTF-8, and a console that understands the
+// colour and line-clearing escapes for as long as the program runs. (Text reaches the
+// console in UTF-16: cli/console_text.h.)
 
 #include <string>
 #include <vector>
@@ -12,8 +13,8 @@ namespace stravener::cli {
 // command line: every path and text of the program is UTF-8, whatever the 8-bit code page.
 std::vector<std::string> Utf8Arguments();
 
-// Switches the console to UTF-8 output and escape sequences, and back when it goes. Does
-// nothing where the output is not a console.
+// Switches the console to escape sequences, and back when it goes. Does nothing where the
+// output is not a console.
 class WindowsConsole {
  public:
   WindowsConsole();
@@ -22,7 +23,6 @@ class WindowsConsole {
   WindowsConsole& operator=(const WindowsConsole&) = delete;
 
  private:
-  unsigned outputCodePage_ = 0;
   unsigned long stdoutMode_ = 0;
   unsigned long stderrMode_ = 0;
   bool stdoutConsole_ = false;
