@@ -1,8 +1,9 @@
 // The version information that the build puts into the programs: 1.8.0.0 with
-// "Stravener Tool" as file description and product name.
+// "Stravener Tool" as file description and product name; and their manifest.
 
 #include <windows.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -29,6 +30,20 @@ std::string VersionString(const std::string& path, const char* name) {
   return std::string(static_cast<const char*>(value));
 }
 
+// The manifest a program file carries for the loader: resource 1 of type RT_MANIFEST.
+std::string ManifestOf(const std::string& path) {
+  const HMODULE file = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (file == nullptr) return "(unreadable)";
+  std::string text = "(no manifest)";
+  if (const HRSRC found = FindResourceA(file, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24))) {
+    if (const void* data = LockResource(LoadResource(file, found))) {
+      text.assign(static_cast<const char*>(data), SizeofResource(file, found));
+    }
+  }
+  FreeLibrary(file);
+  return text;
+}
+
 }  // namespace
 
 TEST(VersionResourceTest, TheCommandLineProgramCarriesItsVersion) {
@@ -50,4 +65,14 @@ TEST(VersionResourceTest, AFileWithoutVersionInformationGivesNoText) {
   EXPECT_EQ(FileVersionText(WindowsPath(STRAVENER_SOURCE_FILE)), "");
   EXPECT_EQ(FileVersionText("C:\\stravener-no-such-file.exe"), "");
   EXPECT_EQ(FileVersionText(""), "");
+}
+
+TEST(VersionResourceTest, BothProgramsCarryTheManifest) {
+  using ::testing::HasSubstr;
+  for (const char* program : {STRAVENER_EXE, STRAVENER_TOOL_EXE}) {
+    const std::string manifest = ManifestOf(WindowsPath(program));
+    EXPECT_THAT(manifest, HasSubstr(R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0")")) << program;
+    EXPECT_THAT(manifest, HasSubstr(">PerMonitorV2, PerMonitor</dpiAwareness>")) << program;
+    EXPECT_THAT(manifest, HasSubstr(">UTF-8</activeCodePage>")) << program;
+  }
 }

@@ -412,6 +412,8 @@ TEST_F(WindowTest, ReadTrackIntoPltConfigurationAndDroppedFiles) {
     PostMessageW(notice, WM_COMMAND, IDOK, 0);
     for (int i = 0; i < 100 && IsWindow(notice); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(configuration, 1018)));
+    // The dialog moves the focus once the warning's own loop has ended.
+    for (int i = 0; i < 100 && window.FocusId() != 1018; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(window.FocusId(), 1018);
     SetWindowTextW(GetDlgItem(configuration, 1018), L"5");
     SendMessageW(GetDlgItem(configuration, IDOK), BM_CLICK, 0, 0);
