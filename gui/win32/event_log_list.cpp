@@ -21,6 +21,14 @@ void EventLogList::Attach(HWND list, HIMAGELIST pictures) {
   ListView_SetImageList(list_, pictures, LVSIL_SMALL);
 }
 
+void EventLogList::Rescale(HIMAGELIST pictures) {
+  if (list_ == nullptr) return;
+  ListView_SetImageList(list_, pictures, LVSIL_SMALL);
+  RECT client{};
+  GetClientRect(list_, &client);
+  ListView_SetColumnWidth(list_, 0, client.right - client.left);
+}
+
 void EventLogList::Detach() {
   if (list_ != nullptr) ListView_SetImageList(list_, nullptr, LVSIL_SMALL);
   list_ = nullptr;

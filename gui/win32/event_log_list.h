@@ -16,6 +16,9 @@ class EventLogList {
   void Attach(HWND list, HIMAGELIST pictures);
   // Before the list view goes: it lets go of the picture list, which its owner destroys.
   void Detach();
+  // After the window changed its scale: pictures of the new size (the old ones are let
+  // go, for the caller to destroy), and the column as wide as the list again.
+  void Rescale(HIMAGELIST pictures);
 
   // A line added to the log; `droppedOldest` when the log let its oldest line go for it.
   void Add(const LogEntry& entry, bool droppedOldest);

@@ -13,7 +13,9 @@
 #include "gui/common/control_ids.h"
 #include "gui/win32/about_dialog.h"
 #include "gui/win32/configuration_dialog_box.h"
+#include "gui/win32/dpi.h"
 #include "gui/win32/file_dialogs.h"
+#include "gui/win32/log_pictures.h"
 #include "gui/win32/message_box.h"
 #include "gui/win32/resource_ids.h"
 #include "gui/win32/setup_dialog.h"
@@ -25,6 +27,9 @@ namespace {
 
 // The window whose keys the dialog loop of this thread offers to KeyboardFilter.
 thread_local MainWindow* filteredWindow = nullptr;
+
+// Posted to the window once the system has scaled it to a new monitor's scale (wParam).
+constexpr UINT kScaleChanged = WM_APP + 1;
 
 HICON LoadIconOfSize(HINSTANCE instance, int id, int size) {
   return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
@@ -54,10 +59,10 @@ MainWindow::MainWindow(HINSTANCE instance, gui::Operations operations, gui::Setu
       setupServices_(std::move(setupServices)),
       connection_(log_, std::move(opener)) {
   largeIcon_ = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_PROGRAM));
-  smallIcon_ = LoadIconOfSize(instance_, IDI_PROGRAM, 16);
   accelerators_ = LoadAcceleratorsW(instance_, MAKEINTRESOURCEW(IDR_ACCELERATORS));
-  pictures_ = ImageList_LoadImageW(instance_, MAKEINTRESOURCEW(IDB_LOG_PICTURES), 12, 1, RGB(255, 0, 255),
-                                   IMAGE_BITMAP, 0);
+  // The small icon and the log pictures at the scale of the monitor the window opens on:
+  // 16 and 12 pixels at 100 %.
+  LoadScaledPictures(SystemDpi());
   LoadPortSettings(connection_.portNumber, connection_.speedLimit);
 }
 
@@ -111,14 +116,12 @@ INT_PTR CALLBACK MainWindow::DialogProc(HWND window, UINT message, WPARAM wParam
 }
 
 void MainWindow::InitDialog() {
+  // A window that opened on another monitor than the primary one takes that one's scale.
+  if (const UINT dpi = WindowDpi(window_); dpi != dpi_) LoadScaledPictures(dpi);
   SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_));
   SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
   DragAcceptFiles(window_, TRUE);
-  // The flag of the language the button switches to.
-  if (Language == kEnglish || Language == kPolish) {
-    flagIcon_ = LoadIconOfSize(instance_, Language == kEnglish ? IDI_FLAG_PL : IDI_FLAG_GB, 16);
-    SendDlgItemMessageW(window_, gui::kIdLanguage, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(flagIcon_));
-  }
+  ShowLanguageFlag();
   AddTooltips();
   logList_.Attach(GetDlgItem(window_, gui::kIdLog), pictures_);
   log_.SetListener([this](const LogEntry& entry, bool droppedOldest) {
@@ -126,6 +129,35 @@ void MainWindow::InitDialog() {
     Repaint();
   });
   connection_.updateButtonStates = [this] { UpdateButtonStates(); };
+}
+
+void MainWindow::LoadScaledPictures(UINT dpi) {
+  dpi_ = dpi;
+  if (pictures_ != nullptr) ImageList_Destroy(pictures_);
+  if (smallIcon_ != nullptr) DestroyIcon(smallIcon_);
+  pictures_ = LoadLogPictures(instance_, dpi);
+  smallIcon_ = LoadIconOfSize(instance_, IDI_PROGRAM, SystemMetricForDpi(SM_CXSMICON, dpi));
+}
+
+void MainWindow::ShowLanguageFlag() {
+  // The flag of the language the button switches to, 16 pixels at 100 %.
+  if (Language != kEnglish && Language != kPolish) return;
+  const HICON flag = LoadIconOfSize(instance_, Language == kEnglish ? IDI_FLAG_PL : IDI_FLAG_GB, ScaleToDpi(16, dpi_));
+  SendDlgItemMessageW(window_, gui::kIdLanguage, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(flag));
+  if (flagIcon_ != nullptr) DestroyIcon(flagIcon_);
+  flagIcon_ = flag;
+}
+
+void MainWindow::Rescale(UINT dpi) {
+  // The system has scaled the dialog and its font; the pictures follow.
+  const HIMAGELIST oldPictures = std::exchange(pictures_, nullptr);
+  const HICON oldSmallIcon = std::exchange(smallIcon_, nullptr);
+  LoadScaledPictures(dpi);
+  SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  ShowLanguageFlag();
+  logList_.Rescale(pictures_);
+  if (oldPictures != nullptr) ImageList_Destroy(oldPictures);
+  if (oldSmallIcon != nullptr) DestroyIcon(oldSmallIcon);
 }
 
 void MainWindow::AddTooltips() {
@@ -184,6 +216,14 @@ INT_PTR MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_QUERYDRAGICON:
       return reinterpret_cast<INT_PTR>(largeIcon_);
+    case WM_DPICHANGED:
+      // The window went to a monitor of another scale: the system scales the dialog, and
+      // then the pictures are loaded again at the new size.
+      PostMessageW(window_, kScaleChanged, HIWORD(wParam), 0);
+      return FALSE;
+    case kScaleChanged:
+      Rescale(static_cast<UINT>(wParam));
+      return TRUE;
     case WM_DROPFILES:
       DropFiles(reinterpret_cast<HDROP>(wParam));
       return TRUE;

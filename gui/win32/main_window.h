@@ -66,6 +66,12 @@ class MainWindow : public Host {
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   void InitDialog();
+  // The small icon and the log pictures at this scale (dots per inch, 96 = 100 %).
+  void LoadScaledPictures(UINT dpi);
+  // The flag on the language button, at the window's scale.
+  void ShowLanguageFlag();
+  // The window is now at another scale.
+  void Rescale(UINT dpi);
   void AddTooltips();
   bool AnswerTooltip(NMTTDISPINFOW& request) const;
   void PaintIconic();
@@ -90,6 +96,7 @@ class MainWindow : public Host {
   HICON flagIcon_ = nullptr;
   HACCEL accelerators_ = nullptr;
   HIMAGELIST pictures_ = nullptr;
+  UINT dpi_ = 96;  // the scale the pictures were loaded for
   HHOOK keyboardFilter_ = nullptr;
   bool busy_ = false;
   bool stored_ = false;      // the settings were stored at the end of the session

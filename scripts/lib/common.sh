@@ -118,13 +118,13 @@ stop_wine_prefix() {
   fi
 }
 
-# start_virtual_display: starts Xvfb on a free display number and exports DISPLAY, so the
-# programs under Wine can show windows. stop_virtual_display (also safe when nothing was
-# started) ends it.
+# start_virtual_display [WIDTHxHEIGHT]: starts Xvfb (1280x1024 unless told) on a free
+# display number and exports DISPLAY, so the programs under Wine can show windows.
+# stop_virtual_display (also safe when nothing was started) ends it.
 start_virtual_display() {
   local numbers
   numbers="$(mktemp)"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numbers" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${1:-1280x1024}x24" -nolisten tcp 3>"$numbers" >/dev/null 2>&1 &
   STRAVENER_XVFB_PID=$!
   local i=0
   while [ ! -s "$numbers" ]; do

@@ -1,8 +1,10 @@
-// windows_screenshots.exe FOLDER: pictures of the Windows desktop program for the README
-// and docs/, taken under Wine by scripts/screenshots --windows. In each language the
-// Information notice and the main window after Open port and Information on a simulated
-// logger (stravener-sim-service), then Configuration, Setup and About over it, each saved
-// as a 24-bit BMP of the window's screen area: main_window_win32_en.bmp, ...
+// windows_screenshots.exe FOLDER [SCALE [LANGUAGES]]: pictures of the Windows desktop
+// program for the README and docs/, taken under Wine by scripts/screenshots --windows. In
+// each language (en, pl or both, the default) the Information notice and the main window
+// after Open port and Information on a simulated logger (stravener-sim-service), then
+// Configuration, Setup and About over it, each saved as a 24-bit BMP of the window's screen
+// area: main_window_win32_en.bmp, ...; with a SCALE other than 100 (the scale Wine was
+// set to, in per cent), main_window_win32_en_150.bmp, ...
 
 #include <windows.h>
 
@@ -73,9 +75,9 @@ bool DialogShot(const WindowDriver& window, int button, const std::wstring& capt
   return saved;
 }
 
-int Shots(const std::wstring& folder, int language) {
+int Shots(const std::wstring& folder, int language, const std::wstring& scale) {
   const bool polish = language == stravener::kPolish;
-  const std::wstring suffix = polish ? L"_win32_pl.bmp" : L"_win32_en.bmp";
+  const std::wstring suffix = (polish ? L"_win32_pl" : L"_win32_en") + (scale == L"100" ? L"" : L"_" + scale) + L".bmp";
   WindowDriver window(language);
   if (window.Main() == nullptr) return 1;
   int failures = 0;
@@ -97,10 +99,12 @@ int Shots(const std::wstring& folder, int language) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: windows_screenshots FOLDER\n");
+  const std::wstring languages = argc > 3 ? argv[3] : L"both";
+  if (argc < 2 || argc > 4 || (languages != L"en" && languages != L"pl" && languages != L"both")) {
+    std::fprintf(stderr, "usage: windows_screenshots FOLDER [SCALE [en|pl|both]]\n");
     return 2;
   }
+  const std::wstring scale = argc > 2 ? argv[2] : L"100";
   SimServiceSession logger;
   const std::string error = logger.StartLogger({"points=5000", "pace=0", "layout=2"});
   if (!error.empty()) {
@@ -116,7 +120,10 @@ int wmain(int argc, wchar_t** argv) {
     RegCloseKey(key);
   }
   int failures = 0;
-  for (const int language : {stravener::kEnglish, stravener::kPolish}) failures += Shots(argv[1], language);
+  for (const int language : {stravener::kEnglish, stravener::kPolish}) {
+    if (languages == (language == stravener::kEnglish ? L"pl" : L"en")) continue;
+    failures += Shots(argv[1], language, scale);
+  }
   if (failures != 0) std::fprintf(stderr, "%d pictures were not taken\n", failures);
   return failures == 0 ? 0 : 1;
 }

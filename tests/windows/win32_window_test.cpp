@@ -26,6 +26,7 @@
 #include "gui/common/command_table.h"
 #include "gui/common/setup_lists.h"
 #include "gui/common/tooltip_texts.h"
+#include "gui/win32/log_pictures.h"
 #include "gui/win32/main_window.h"
 #include "gui/win32/wide_text.h"
 #include "link/port_names.h"
@@ -296,6 +297,23 @@ TEST_F(WindowTest, TheLogKeepsItsNewest501LinesInView) {
   item.iItem = 500;
   ListView_GetItem(list, &item);
   EXPECT_EQ(item.iImage, static_cast<int>(LogKind::Info)) << "the picture of the line's kind";
+
+  // The pictures are 12 pixels at 100 %; every larger scale has its three pictures drawn
+  // at its own size, up to 300 %.
+  int width = 0;
+  int height = 0;
+  ImageList_GetIconSize(ListView_GetImageList(list, LVSIL_SMALL), &width, &height);
+  EXPECT_EQ(width, 12);
+  for (const auto& [dpi, size] :
+       {std::pair{120u, 15}, {144u, 18}, {168u, 21}, {192u, 24}, {240u, 30}, {288u, 36}, {110u, 15}, {480u, 36}}) {
+    const HIMAGELIST pictures = win32::LoadLogPictures(GetModuleHandleW(nullptr), dpi);
+    ASSERT_NE(pictures, nullptr) << dpi;
+    ImageList_GetIconSize(pictures, &width, &height);
+    EXPECT_EQ(width, size) << dpi;
+    EXPECT_EQ(height, size) << dpi;
+    EXPECT_EQ(ImageList_GetImageCount(pictures), 3) << dpi;
+    ImageList_Destroy(pictures);
+  }
 }
 
 TEST_F(WindowTest, SetupListsTheComPortsTheSystemReports) {
