@@ -17,8 +17,10 @@
 namespace stravener::cli {
 namespace {
 
-const OptionSpec kSkipOption{"--skip", nullptr, "N", "skip N points (1 to 255) between two writes"};
-const OptionSpec kNoSkipOption{"--no-skip", nullptr, nullptr, "write every point"};
+const OptionSpec kSkipOption{"--skip", nullptr, "N",
+                             {"pomijaj N punktów (od 1 do 255) pomiędzy dwoma zapisami",
+                              "skip N points (1 to 255) between two writes"}};
+const OptionSpec kNoSkipOption{"--no-skip", nullptr, nullptr, {"zapisuj każdy punkt", "write every point"}};
 
 // The configuration dialog's controls as the options set them: the box ticked for --skip
 // with N in the number field, cleared for --no-skip.
@@ -105,11 +107,16 @@ int RunConfig(Invocation& invocation) {
 const Command kConfigCommand{
     "config",
     "",
-    "show or change how many points the logger skips between writes",
-    "Without options, prints the logger's setting on stdout. With --skip N or --no-skip,\n"
-    "saves the new setting in the logger and reports its answer.\n"
-    "Exit status 0 when the setting was shown or the logger confirmed the save, 1 when\n"
-    "it did not, 2 for a number outside 1 to 255.",
+    {"pokaż lub zmień, ile punktów rejestrator pomija pomiędzy zapisami",
+     "show or change how many points the logger skips between writes"},
+    {"Bez opcji wypisuje ustawienie rejestratora na stdout. Z --skip N albo --no-skip\n"
+     "zapisuje nowe ustawienie w rejestratorze i podaje jego odpowiedź.\n"
+     "Kod wyjścia 0, gdy ustawienie pokazano albo rejestrator potwierdził zapis, 1, gdy\n"
+     "nie, 2 dla liczby spoza zakresu od 1 do 255.",
+     "Without options, prints the logger's setting on stdout. With --skip N or --no-skip,\n"
+     "saves the new setting in the logger and reports its answer.\n"
+     "Exit status 0 when the setting was shown or the logger confirmed the save, 1 when\n"
+     "it did not, 2 for a number outside 1 to 255."},
     {kSkipOption, kNoSkipOption, kPortOption, kMaxSpeedOption, kTraceOption},
     0,
     0,

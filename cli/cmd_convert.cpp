@@ -13,12 +13,17 @@ namespace stravener::cli {
 namespace {
 
 const OptionSpec kOutputOption{"--output", "-o", "OUT",
-                               "the track file to write, its format by its extension: .plt, .gpx, .kml, .svg, "
-                               "any other the records unchanged (default: YYYYMMDD_log.plt of today, in the current "
-                               "folder; a name without an extension gets the format's)"};
+                               {"plik śladu do zapisania, w formacie wg rozszerzenia: .plt, .gpx, .kml, .svg, "
+                                "każde inne to rekordy bez zmian (domyślnie dzisiejszy RRRRMMDD_log.plt w bieżącym "
+                                "folderze; nazwa bez rozszerzenia dostaje rozszerzenie formatu)",
+                                "the track file to write, its format by its extension: .plt, .gpx, .kml, .svg, "
+                                "any other the records unchanged (default: YYYYMMDD_log.plt of today, in the current "
+                                "folder; a name without an extension gets the format's)"}};
 const OptionSpec kLayoutOption{"--layout", nullptr, "1|2",
-                               "the layout of the records: 2 (the default, as a dropped file is read) or 1, for a "
-                               "file saved from a logger whose firmware version begins with 1"};
+                               {"układ rekordów: 2 (domyślny, tak czytany jest upuszczony plik) albo 1, dla pliku "
+                                "zapisanego z rejestratora, którego wersja oprogramowania zaczyna się od 1",
+                                "the layout of the records: 2 (the default, as a dropped file is read) or 1, for a "
+                                "file saved from a logger whose firmware version begins with 1"}};
 
 int RunConvert(Invocation& invocation) {
   CliHost& host = invocation.Host();
@@ -40,16 +45,26 @@ int RunConvert(Invocation& invocation) {
 const Command kConvertCommand{
     "convert",
     "FILE.bin",
-    "convert a saved binary track file into a PLT, GPX or KML file or an SVG picture",
-    "Reads every 16-byte record of FILE.bin as the logger stores it (layout 2 unless\n"
-    "--layout 1) and writes one point for each: an OziExplorer PLT line, a GPX 1.1 track\n"
-    "point or a KML 2.2 gx:Track point, by the output's extension or --format; .svg draws\n"
-    "the track, its altitude profile and its summary as an SVG picture. The event\n"
-    "log goes to stderr. The status is 0 only when the whole file was converted. An\n"
-    "existing output is replaced only by a whole file: after a failure it stays as it\n"
-    "was and the points written before the failure are kept beside it as\n"
-    "NAME.partial.EXT (a GPX or KML file still closed); with --skip-invalid an invalid\n"
-    "record is left out and counted instead.",
+    {"przekształć zapisany binarny plik śladu w plik PLT, GPX lub KML albo obraz SVG",
+     "convert a saved binary track file into a PLT, GPX or KML file or an SVG picture"},
+    {"Czyta każdy 16-bajtowy rekord pliku FILE.bin tak, jak przechowuje go rejestrator\n"
+     "(układ 2, chyba że --layout 1), i zapisuje dla każdego jeden punkt: wiersz PLT\n"
+     "OziExplorera, punkt śladu GPX 1.1 albo punkt gx:Track KML 2.2, wg rozszerzenia pliku\n"
+     "wyjściowego albo --format; .svg rysuje ślad, jego profil wysokości i podsumowanie jako\n"
+     "obraz SVG. Dziennik zdarzeń idzie na stderr. Kod wyjścia to 0 tylko wtedy, gdy\n"
+     "przekształcono cały plik. Istniejący plik wyjściowy zastępuje tylko cały plik: po\n"
+     "błędzie zostaje taki, jaki był, a punkty zapisane przed błędem zostają obok jako\n"
+     "NAZWA.partial.ROZ (plik GPX lub KML mimo to domknięty); z --skip-invalid\n"
+     "nieprawidłowy rekord jest zamiast tego pomijany i liczony.",
+     "Reads every 16-byte record of FILE.bin as the logger stores it (layout 2 unless\n"
+     "--layout 1) and writes one point for each: an OziExplorer PLT line, a GPX 1.1 track\n"
+     "point or a KML 2.2 gx:Track point, by the output's extension or --format; .svg draws\n"
+     "the track, its altitude profile and its summary as an SVG picture. The event\n"
+     "log goes to stderr. The status is 0 only when the whole file was converted. An\n"
+     "existing output is replaced only by a whole file: after a failure it stays as it\n"
+     "was and the points written before the failure are kept beside it as\n"
+     "NAME.partial.EXT (a GPX or KML file still closed); with --skip-invalid an invalid\n"
+     "record is left out and counted instead."},
     {kOutputOption, kFormatOption, kLayoutOption, kSkipInvalidOption, kForceOption},
     1,
     1,

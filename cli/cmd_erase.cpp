@@ -8,7 +8,7 @@
 namespace stravener::cli {
 namespace {
 
-const OptionSpec kYesOption{"--yes", "-y", nullptr, "erase without asking"};
+const OptionSpec kYesOption{"--yes", "-y", nullptr, {"wyczyść bez pytania", "erase without asking"}};
 
 int RunErase(Invocation& invocation) {
   invocation.Host().SetAssumeYes(invocation.Has(kYesOption.name));
@@ -20,12 +20,17 @@ int RunErase(Invocation& invocation) {
 const Command kEraseCommand{
     "erase",
     "",
-    "erase the logger's track memory (asks first)",
-    "Asks \"Do you want to erase track memory?\" on the terminal; without a terminal it\n"
-    "refuses unless --yes is given. The track is gone afterwards: save it first with\n"
-    "stravener read-track (or use read-track --erase-after).\n"
-    "Exit status 0 when the logger confirmed the erase, 1 when it did not or when the\n"
-    "question was declined.",
+    {"wyczyść pamięć śladu rejestratora (najpierw pyta)", "erase the logger's track memory (asks first)"},
+    {"Zadaje na terminalu pytanie \"Czy chcesz wyczyścić pamięć śladu?\"; bez terminala\n"
+     "odmawia, chyba że podano --yes. Ślad znika potem bezpowrotnie: najpierw zapisz go\n"
+     "poleceniem stravener read-track (albo użyj read-track --erase-after).\n"
+     "Kod wyjścia 0, gdy rejestrator potwierdził czyszczenie, 1, gdy nie potwierdził albo\n"
+     "gdy odpowiedź na pytanie była przecząca.",
+     "Asks \"Do you want to erase track memory?\" on the terminal; without a terminal it\n"
+     "refuses unless --yes is given. The track is gone afterwards: save it first with\n"
+     "stravener read-track (or use read-track --erase-after).\n"
+     "Exit status 0 when the logger confirmed the erase, 1 when it did not or when the\n"
+     "question was declined."},
     {kYesOption, kPortOption, kMaxSpeedOption, kTraceOption},
     0,
     0,

@@ -17,9 +17,12 @@ int RunInfo(Invocation& invocation) {
 const Command kInfoCommand{
     "info",
     "",
-    "show the logger's serial number, production date, firmware and memory use",
-    "Asks the logger for its information record and prints the report on stdout; the\n"
-    "event log goes to stderr. Exit status 1 when the logger did not answer properly.",
+    {"pokaż numer seryjny rejestratora, datę produkcji, oprogramowanie i zajętość pamięci",
+     "show the logger's serial number, production date, firmware and memory use"},
+    {"Prosi rejestrator o rekord informacji i wypisuje raport na stdout; dziennik zdarzeń\n"
+     "idzie na stderr. Kod wyjścia 1, gdy rejestrator nie odpowiedział poprawnie.",
+     "Asks the logger for its information record and prints the report on stdout; the\n"
+     "event log goes to stderr. Exit status 1 when the logger did not answer properly."},
     {kPortOption, kMaxSpeedOption, kTraceOption},
     0,
     0,

@@ -16,7 +16,8 @@ namespace stravener::cli {
 namespace {
 
 const OptionSpec kProbeOption{"--probe", nullptr, nullptr,
-                              "also open each free port and show the fastest speed it accepts"};
+                              {"otwórz też każdy wolny port i pokaż najwyższą prędkość, jaką przyjmuje",
+                               "also open each free port and show the fastest speed it accepts"}};
 
 int RunPorts(Invocation& invocation) {
   const std::vector<PortEntry> entries = EnumeratePorts();
@@ -49,11 +50,17 @@ int RunPorts(Invocation& invocation) {
 const Command kPortsCommand{
     "ports",
     "",
-    "list the serial ports by COM name, with their devices",
-    "Lists the serial ports that exist: the links COMn in the per-user ports folder\n"
-    "(~/.config/Quillet/ports/COMn, a symbolic link to a device), then the devices found,\n"
-    "numbered ttyS k -> COM(k+1), ttyUSB k -> COM(k+33), ttyACM k -> COM(k+65),\n"
-    "rfcomm k -> COM(k+97). A device shown with \"-\" has no COM name; give --port its path.",
+    {"wypisz porty szeregowe wg nazw COM, z ich urządzeniami",
+     "list the serial ports by COM name, with their devices"},
+    {"Wypisuje istniejące porty szeregowe: dowiązania COMn w folderze portów użytkownika\n"
+     "(~/.config/Quillet/ports/COMn, dowiązanie symboliczne do urządzenia), potem znalezione\n"
+     "urządzenia, numerowane ttyS k -> COM(k+1), ttyUSB k -> COM(k+33), ttyACM k -> COM(k+65),\n"
+     "rfcomm k -> COM(k+97). Urządzenie pokazane z \"-\" nie ma nazwy COM; podaj jego ścieżkę\n"
+     "w --port.",
+     "Lists the serial ports that exist: the links COMn in the per-user ports folder\n"
+     "(~/.config/Quillet/ports/COMn, a symbolic link to a device), then the devices found,\n"
+     "numbered ttyS k -> COM(k+1), ttyUSB k -> COM(k+33), ttyACM k -> COM(k+65),\n"
+     "rfcomm k -> COM(k+97). A device shown with \"-\" has no COM name; give --port its path."},
     {kProbeOption},
     0,
     0,

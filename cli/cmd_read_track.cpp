@@ -16,13 +16,18 @@ namespace stravener::cli {
 namespace {
 
 const OptionSpec kOutputOption{"--output", "-o", "FILE",
-                               "the file to write, its format by its extension: .plt, .gpx, .kml, .svg, any other "
-                               "the memory unchanged (default: YYYYMMDD_log.plt of today, in the current folder; a "
-                               "name without an extension gets the format's)"};
+                               {"plik do zapisania, w formacie wg rozszerzenia: .plt, .gpx, .kml, .svg, każde "
+                                "inne to pamięć bez zmian (domyślnie dzisiejszy RRRRMMDD_log.plt w bieżącym folderze; "
+                                "nazwa bez rozszerzenia dostaje rozszerzenie formatu)",
+                                "the file to write, its format by its extension: .plt, .gpx, .kml, .svg, any other "
+                                "the memory unchanged (default: YYYYMMDD_log.plt of today, in the current folder; a "
+                                "name without an extension gets the format's)"}};
 const OptionSpec kKeepRawOption{"--keep-raw", nullptr, nullptr,
-                                "also save the memory unchanged as NAME.bin beside a track file NAME.EXT"};
+                                {"zapisz też pamięć bez zmian jako NAZWA.bin obok pliku śladu NAZWA.ROZ",
+                                 "also save the memory unchanged as NAME.bin beside a track file NAME.EXT"}};
 const OptionSpec kEraseAfterOption{"--erase-after", nullptr, nullptr,
-                                   "ERASE the logger's track memory once the whole track is saved"};
+                                   {"WYCZYŚĆ pamięć śladu rejestratora, gdy cały ślad jest zapisany",
+                                    "ERASE the logger's track memory once the whole track is saved"}};
 
 // Erases the track just saved, without a second question, unless the logger has stored
 // more since, or records were left out of a track file without a raw copy: those are in
@@ -72,23 +77,40 @@ int RunReadTrack(Invocation& invocation) {
 const Command kReadTrackCommand{
     "read-track",
     "",
-    "download the logger's track into a PLT, GPX or KML file, an SVG picture or a raw binary file",
-    "Reads the whole used track memory at the speed limit and saves it by the name's\n"
-    "extension (any letter case) or --format: .plt an OziExplorer PLT file, .gpx a GPX 1.1\n"
-    "file, .kml a KML 2.2 file for Google Earth, .svg a picture of the track with its\n"
-    "altitude profile and summary; any other name gets the memory unchanged\n"
-    "(a binary track file, which stravener convert reads later).\n"
-    "An existing file is replaced only with --force, and only by a whole track: after a\n"
-    "failed or stopped download it stays as it was and what came is kept beside it as\n"
-    "NAME.partial.EXT. --keep-raw also saves the memory unchanged as NAME.bin; with\n"
-    "--skip-invalid a record that is not a valid point is left out and counted. The\n"
-    "event log and a progress bar go to stderr.\n"
-    "With --erase-after the logger's track memory is erased, without a further question,\n"
-    "once the whole track is in the file, unless the logger stored new points meanwhile\n"
-    "or --skip-invalid left records out of it without --keep-raw.\n"
-    "Exit status 0 when the track was saved (and erased, with --erase-after); 1 when it\n"
-    "was not, including when the track memory is empty (\"The track memory is clear.\"),\n"
-    "when the logger's firmware is not known, and when the output file exists.",
+    {"odczytaj ślad z rejestratora do pliku PLT, GPX lub KML, obrazu SVG albo surowego pliku binarnego",
+     "download the logger's track into a PLT, GPX or KML file, an SVG picture or a raw binary file"},
+    {"Odczytuje całą zajętą pamięć śladu z ograniczeniem prędkości i zapisuje ją wg\n"
+     "rozszerzenia nazwy (wielkość liter bez znaczenia) albo --format: .plt jako plik PLT\n"
+     "OziExplorera, .gpx jako plik GPX 1.1, .kml jako plik KML 2.2 dla Google Earth, .svg\n"
+     "jako obraz śladu z profilem wysokości i podsumowaniem; każda inna nazwa dostaje pamięć\n"
+     "bez zmian (binarny plik śladu, który czyta potem stravener convert).\n"
+     "Istniejący plik jest zastępowany tylko z --force i tylko całym śladem: po nieudanym\n"
+     "lub przerwanym odczycie zostaje taki, jaki był, a to, co nadeszło, zostaje obok jako\n"
+     "NAZWA.partial.ROZ. --keep-raw zapisuje też pamięć bez zmian jako NAZWA.bin; z\n"
+     "--skip-invalid rekord, który nie jest prawidłowym punktem, jest pomijany i liczony.\n"
+     "Dziennik zdarzeń i pasek postępu idą na stderr.\n"
+     "Z --erase-after pamięć śladu rejestratora jest czyszczona, bez dodatkowego pytania,\n"
+     "gdy cały ślad jest już w pliku, chyba że rejestrator zapisał w tym czasie nowe punkty\n"
+     "albo --skip-invalid pominęło w nim rekordy bez --keep-raw.\n"
+     "Kod wyjścia 0, gdy ślad zapisano (i wyczyszczono, z --erase-after); 1, gdy nie,\n"
+     "także gdy pamięć śladu jest pusta (\"Pamięć śladu jest czysta.\"), gdy oprogramowanie\n"
+     "rejestratora jest nieznane i gdy plik wyjściowy istnieje.",
+     "Reads the whole used track memory at the speed limit and saves it by the name's\n"
+     "extension (any letter case) or --format: .plt an OziExplorer PLT file, .gpx a GPX 1.1\n"
+     "file, .kml a KML 2.2 file for Google Earth, .svg a picture of the track with its\n"
+     "altitude profile and summary; any other name gets the memory unchanged\n"
+     "(a binary track file, which stravener convert reads later).\n"
+     "An existing file is replaced only with --force, and only by a whole track: after a\n"
+     "failed or stopped download it stays as it was and what came is kept beside it as\n"
+     "NAME.partial.EXT. --keep-raw also saves the memory unchanged as NAME.bin; with\n"
+     "--skip-invalid a record that is not a valid point is left out and counted. The\n"
+     "event log and a progress bar go to stderr.\n"
+     "With --erase-after the logger's track memory is erased, without a further question,\n"
+     "once the whole track is in the file, unless the logger stored new points meanwhile\n"
+     "or --skip-invalid left records out of it without --keep-raw.\n"
+     "Exit status 0 when the track was saved (and erased, with --erase-after); 1 when it\n"
+     "was not, including when the track memory is empty (\"The track memory is clear.\"),\n"
+     "when the logger's firmware is not known, and when the output file exists."},
     {kOutputOption, kFormatOption, kSkipInvalidOption, kKeepRawOption, kForceOption, kEraseAfterOption, kPortOption,
      kMaxSpeedOption, kTraceOption},
     0,

@@ -17,9 +17,11 @@ int RunRestart(Invocation& invocation) {
 const Command kRestartCommand{
     "restart",
     "",
-    "restart the logger's processor",
-    "Sends the restart command; the logger gives no answer to it. Exit status 1 when the\n"
-    "command could not be sent.",
+    {"zrestartuj procesor rejestratora", "restart the logger's processor"},
+    {"Wysyła komendę restartu; rejestrator na nią nie odpowiada. Kod wyjścia 1, gdy nie\n"
+     "udało się wysłać komendy.",
+     "Sends the restart command; the logger gives no answer to it. Exit status 1 when the\n"
+     "command could not be sent."},
     {kPortOption, kMaxSpeedOption, kTraceOption},
     0,
     0,

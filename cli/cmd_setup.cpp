@@ -13,10 +13,12 @@
 namespace stravener::cli {
 namespace {
 
-const OptionSpec kSetupPort{"--port", "-p", "COMn", "store the COM port (COM7 or 7)"};
+const OptionSpec kSetupPort{"--port", "-p", "COMn", {"zapisz port COM (COM7 lub 7)", "store the COM port (COM7 or 7)"}};
 const OptionSpec kSetupSpeed{"--max-speed", nullptr, "BPS",
-                             "store the speed limit: 460800, 230400, 115200, 57600 or 38400"};
-const OptionSpec kSetupLanguage{"--language", nullptr, "en|pl", "store the interface language"};
+                             {"zapisz ograniczenie prędkości: 460800, 230400, 115200, 57600 lub 38400",
+                              "store the speed limit: 460800, 230400, 115200, 57600 or 38400"}};
+const OptionSpec kSetupLanguage{"--language", nullptr, "en|pl",
+                                {"zapisz język interfejsu", "store the interface language"}};
 
 int RunSetup(Invocation& invocation) {
   uint32_t port = 0;
@@ -62,9 +64,14 @@ int RunSetup(Invocation& invocation) {
 const Command kSetupCommand{
     "setup",
     "",
-    "show or store the COM port, the speed limit and the language",
-    "Without options, shows the stored settings. With options, stores the values given\n"
-    "and keeps the others. The desktop program reads the same settings.",
+    {"pokaż lub zapisz port COM, ograniczenie prędkości i język",
+     "show or store the COM port, the speed limit and the language"},
+    {"Bez opcji pokazuje zapisane ustawienia (bez zapisanego języka: język systemu). Z\n"
+     "opcjami zapisuje podane wartości i zachowuje pozostałe. Program okienkowy czyta te\n"
+     "same ustawienia.",
+     "Without options, shows the stored settings (with no stored language: the system's).\n"
+     "With options, stores the values given and keeps the others. The desktop program reads\n"
+     "the same settings."},
     {kSetupPort, kSetupSpeed, kSetupLanguage},
     0,
     0,

@@ -37,11 +37,16 @@ int RunUpgrade(Invocation& invocation) {
 const Command kUpgradeCommand{
     "upgrade",
     "FILE.upg",
-    "load new firmware into the logger through its boot loader",
-    "Hands the logger over to its processor's boot loader, identifies the processor, erases\n"
-    "its program memory and writes FILE.upg page by page, then restarts it. The port is\n"
-    "closed afterwards. Do not disconnect the logger while this runs. A progress bar goes\n"
-    "to stderr. Exit status 0 when the image was written and the processor restarted.",
+    {"wgraj nowe oprogramowanie do rejestratora przez jego program rozruchowy",
+     "load new firmware into the logger through its boot loader"},
+    {"Przekazuje rejestrator programowi rozruchowemu jego procesora, rozpoznaje procesor,\n"
+     "czyści jego pamięć programu i zapisuje FILE.upg strona po stronie, po czym go\n"
+     "restartuje. Port jest potem zamykany. Nie odłączaj rejestratora w trakcie. Pasek\n"
+     "postępu idzie na stderr. Kod wyjścia 0, gdy obraz zapisano i procesor zrestartowano.",
+     "Hands the logger over to its processor's boot loader, identifies the processor, erases\n"
+     "its program memory and writes FILE.upg page by page, then restarts it. The port is\n"
+     "closed afterwards. Do not disconnect the logger while this runs. A progress bar goes\n"
+     "to stderr. Exit status 0 when the image was written and the processor restarted."},
     {kPortOption, kMaxSpeedOption, kTraceOption},
     1,
     1,

@@ -2,21 +2,34 @@
 
 #include <cstdio>
 
+#include "app/format.h"
 #include "cli/console_text.h"
 
 namespace stravener::cli {
 
-const OptionSpec kHelpOption{"--help", "-h", nullptr, "show this help and exit"};
+const char* HelpText::Text() const { return PickTextOrEmpty(polish, english); }
+
+const OptionSpec kHelpOption{"--help", "-h", nullptr, {"pokaż tę pomoc i zakończ", "show this help and exit"}};
 const OptionSpec kLanguageOption{"--lang", nullptr, "en|pl",
-                                 "language of the messages for this run (default: the stored setting)"};
+                                 {"język komunikatów w tym uruchomieniu (domyślnie zapisane ustawienie, a bez "
+                                  "niego język systemu)",
+                                  "language of the messages for this run (default: the stored setting, else the "
+                                  "system's language)"}};
 const OptionSpec kPortOption{"--port", "-p", "COMn|PATH",
-                             "serial port: a COM name (COM3, or 3) or a device path (default: the stored port)"};
-const OptionSpec kMaxSpeedOption{"--max-speed", nullptr, "BPS",
-                                 "speed limit for the track download (default: the stored limit)"};
+                             {"port szeregowy: nazwa COM (COM3 lub 3) albo ścieżka urządzenia (domyślnie zapisany "
+                              "port)",
+                              "serial port: a COM name (COM3, or 3) or a device path (default: the stored port)"}};
+const OptionSpec kMaxSpeedOption{
+    "--max-speed", nullptr, "BPS",
+    {"ograniczenie prędkości odczytu śladu (domyślnie zapisane ograniczenie)",
+     "speed limit for the track download (default: the stored limit)"}};
 const OptionSpec kTraceOption{"--trace", nullptr, "FILE",
+                              {"zapisz do pliku FILE każdy bajt wysłany do rejestratora i od niego odebrany, każdą "
+                               "zmianę prędkości i pauzę, ze znacznikami czasu (dla pomocy technicznej)",
                                "write every byte sent to and received from the logger, every speed change and pause, "
-                               "with time stamps, into FILE (for support)"};
-const OptionSpec kForceOption{"--force", nullptr, nullptr, "replace the output file when it exists"};
+                               "with time stamps, into FILE (for support)"}};
+const OptionSpec kForceOption{"--force", nullptr, nullptr,
+                              {"zastąp plik wyjściowy, jeśli istnieje", "replace the output file when it exists"}};
 
 std::optional<std::string> Invocation::Value(const std::string& name) const {
   auto it = options_.find(name);

@@ -13,11 +13,19 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
+// A help text in both languages, written side by side where the option or command is
+// defined; --help shows the member of the run's language.
+struct HelpText {
+  const char* polish;
+  const char* english;
+  const char* Text() const;
+};
+
 struct OptionSpec {
   const char* name;       // "--force"
   const char* shortName;  // "-o", or nullptr
   const char* valueName;  // "FILE" for an option that takes a value, nullptr for a flag
-  const char* help;
+  HelpText help;
 };
 
 // One run of a command: its options and operands, and the terminal host it reports to.
@@ -43,9 +51,9 @@ class Invocation {
 
 struct Command {
   const char* name;
-  const char* operands;     // "FILE.bin", shown in the usage line; "" when none
-  const char* summary;      // one line for the command list
-  const char* description;  // the rest of its --help text (may be "")
+  const char* operands;  // "FILE.bin", shown in the usage line; "" when none
+  HelpText summary;      // one line for the command list
+  HelpText description;  // the rest of its --help text (may be "")
   std::vector<OptionSpec> options;
   size_t minOperands;
   size_t maxOperands;

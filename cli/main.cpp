@@ -53,46 +53,71 @@ const Command* FindCommand(const std::string& name) {
   return nullptr;
 }
 
-void PrintUsageLine(const Command& command, FILE* out) {
-  PrintText(out, "Usage: stravener %s%s%s [OPTIONS]\n", command.name, command.operands[0] ? " " : "", command.operands);
-}
+const OptionSpec kVersionOption{"--version", nullptr, nullptr,
+                                {"pokaż wersję i zakończ", "show the version and exit"}};
 
-void PrintCommandHelp(const Command& command) {
-  PrintUsageLine(command, stdout);
-  PrintText(stdout, "\n%s\n", command.summary);
-  if (command.description[0] != '\0') PrintText(stdout, "\n%s\n", command.description);
-  PrintText(stdout, "\nOptions:\n");
-  for (const OptionSpec* option : OptionsOf(command)) {
+void PrintOptions(const std::vector<const OptionSpec*>& options) {
+  for (const OptionSpec* option : options) {
     std::string left = "  ";
     left += option->shortName != nullptr ? std::string(option->shortName) + ", " : std::string("    ");
     left += option->name;
     if (option->valueName != nullptr) left += std::string(" ") + option->valueName;
-    PrintText(stdout, "%-30s %s\n", left.c_str(), option->help);
+    PrintText(stdout, "%-30s %s\n", left.c_str(), option->help.Text());
   }
-  PrintText(stdout, "\nOptions may stand before or after the command name.\n");
-  PrintText(stdout, "Exit status: 0 on success, 1 on failure, 2 on wrong usage, 130 when stopped (Ctrl+C).\n");
+}
+
+void PrintClosingLines() {
+  PrintText(stdout, "\n%s\n%s\n",
+            PickTextOrEmpty("Opcje mogą stać przed nazwą polecenia albo po niej.",
+                            "Options may stand before or after the command name."),
+            PickTextOrEmpty("Kod wyjścia: 0 po powodzeniu, 1 po niepowodzeniu, 2 przy błędnym użyciu, 130 po "
+                            "przerwaniu (Ctrl+C).",
+                            "Exit status: 0 on success, 1 on failure, 2 on wrong usage, 130 when stopped (Ctrl+C)."));
+}
+
+void PrintCommandHelp(const Command& command) {
+  PrintText(stdout, "%s stravener %s%s%s [%s]\n\n%s\n", PickTextOrEmpty("Użycie:", "Usage:"), command.name,
+            command.operands[0] ? " " : "", command.operands, PickTextOrEmpty("OPCJE", "OPTIONS"),
+            command.summary.Text());
+  if (command.description.Text()[0] != '\0') PrintText(stdout, "\n%s\n", command.description.Text());
+  PrintText(stdout, "\n%s\n", PickTextOrEmpty("Opcje:", "Options:"));
+  PrintOptions(OptionsOf(command));
+  PrintClosingLines();
 }
 
 void PrintProgramHelp() {
-  PrintText(stdout,
-            "Usage: stravener COMMAND [OPTIONS]\n\n"
-            "Services the Stravener GPS track logger over a serial port, and converts saved\n"
-            "binary track files into OziExplorer PLT files.\n\nCommands:\n");
-  for (const Command& command : Commands()) PrintText(stdout, "  %-12s %s\n", command.name, command.summary);
-  PrintText(stdout,
-            "\nGlobal options:\n"
-            "  -h, --help                   show help (stravener COMMAND --help for a command)\n"
-            "      --lang en|pl             language of the messages for this run\n"
-            "      --version                show the version and exit\n"
-            "\nOptions may stand before or after the command name.\n"
-            "Exit status: 0 on success, 1 on failure, 2 on wrong usage, 130 when stopped (Ctrl+C).\n");
+  PrintText(stdout, "%s\n\n%s\n\n%s\n",
+            PickTextOrEmpty("Użycie: stravener POLECENIE [OPCJE]", "Usage: stravener COMMAND [OPTIONS]"),
+            PickTextOrEmpty("Obsługuje rejestrator GPS Stravener przez port szeregowy i przekształca zapisane\n"
+                            "binarne pliki śladu w pliki PLT, GPX lub KML.",
+                            "Services the Stravener GPS track logger over a serial port, and converts saved\n"
+                            "binary track files into PLT, GPX or KML files."),
+            PickTextOrEmpty("Polecenia:", "Commands:"));
+  for (const Command& command : Commands()) PrintText(stdout, "  %-12s %s\n", command.name, command.summary.Text());
+  PrintText(stdout, "\n%s\n",
+            PickTextOrEmpty("Opcje ogólne (stravener POLECENIE --help pokazuje opcje polecenia):",
+                            "Global options (stravener COMMAND --help shows a command's options):"));
+  PrintOptions({&kHelpOption, &kLanguageOption, &kVersionOption});
+  PrintClosingLines();
+}
+
+// The language of the run: --lang when it names one, else the stored setting (at a first
+// start the system's), English for a stored value that is neither. A wrong --lang is
+// reported once the command line has been read.
+int LanguageOfRun(const std::string& languageArgument) {
+  if (languageArgument == "pl") return kPolish;
+  if (languageArgument == "en") return kEnglish;
+  const int32_t stored = ReadLanguageSetting();
+  return stored == kPolish || stored == kEnglish ? stored : kEnglish;
 }
 
 int Run(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
 
-  // Find the command name: the first operand that is not an option's value.
+  // Find the command name: the first operand that is not an option's value; and the
+  // language, which the help follows too.
   std::string commandName;
+  std::string languageArgument;
   bool sawHelp = false;
   bool sawVersion = false;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -104,23 +129,25 @@ int Run(int argc, char** argv) {
     if (arg.size() > 1 && arg[0] == '-') {
       if (arg == "--help" || arg == "-h") sawHelp = true;
       if (arg == "--version") sawVersion = true;
+      const std::string languagePrefix = std::string(kLanguageOption.name) + "=";
+      if (languageArgument.empty() && arg == kLanguageOption.name && i + 1 < args.size()) {
+        languageArgument = args[i + 1];
+      } else if (languageArgument.empty() && arg.rfind(languagePrefix, 0) == 0) {
+        languageArgument = arg.substr(languagePrefix.size());
+      }
       if (arg.find('=') == std::string::npos && AnyOptionTakesValue(arg)) ++i;
       continue;
     }
-    commandName = arg;
-    break;
+    if (commandName.empty()) commandName = arg;
   }
+  if (commandName.empty() && sawVersion) {
+    PrintText(stdout, "stravener %s\n", STRAVENER_VERSION_TEXT);
+    return kExitOk;
+  }
+  Language = LanguageOfRun(languageArgument);
   if (commandName.empty()) {
-    if (sawVersion) {
-      PrintText(stdout, "stravener %s\n", STRAVENER_VERSION_TEXT);
-      return kExitOk;
-    }
-    if (sawHelp) {
-      PrintProgramHelp();
-      return kExitOk;
-    }
     PrintProgramHelp();
-    return kExitUsage;
+    return sawHelp ? kExitOk : kExitUsage;
   }
   if (commandName == "help") {
     // "stravener help [COMMAND]"
@@ -187,19 +214,8 @@ int Run(int argc, char** argv) {
     return kExitOk;
   }
 
-  // The language: --lang for this run, else the stored setting (English when the stored
-  // value is neither Polish nor English).
-  if (auto it = options.find(kLanguageOption.name); it != options.end()) {
-    if (it->second == "pl") {
-      Language = kPolish;
-    } else if (it->second == "en") {
-      Language = kEnglish;
-    } else {
-      return UsageError(commandName, "--lang takes en or pl");
-    }
-  } else {
-    const int32_t stored = ReadLanguageSetting();
-    Language = (stored == kPolish || stored == kEnglish) ? stored : kEnglish;
+  if (auto it = options.find(kLanguageOption.name); it != options.end() && it->second != "pl" && it->second != "en") {
+    return UsageError(commandName, "--lang takes en or pl");
   }
 
   if (operands.size() < command->minOperands) {

@@ -256,6 +256,11 @@ TEST(ConvertCliTest, WrongUsageGivesStatus2) {
   EXPECT_NE(help.out.find("Usage: stravener convert FILE.bin"), std::string::npos) << help.out;
   EXPECT_NE(help.out.find("--force"), std::string::npos);
   EXPECT_NE(r.Run({"--help"}).out.find("convert"), std::string::npos);
+  // The help speaks the language of the run, --lang standing before or after the command.
+  EXPECT_NE(r.Run({"convert", "--help", "--lang", "pl"}).out.find("Użycie: stravener convert FILE.bin [OPCJE]"),
+            std::string::npos);
+  EXPECT_NE(r.Run({"--lang=pl", "--help"}).out.find("convert      przekształć zapisany binarny plik śladu"),
+            std::string::npos);
 }
 
 TEST(ConvertCliTest, SummaryPrintsTheFiguresOfWhatATrackFileWouldGet) {
@@ -333,6 +338,8 @@ TEST(ConvertCliTest, LanguageDefaultsToTheStoredSettingElseToTheSystems) {
   EXPECT_NE(o.err.find("OK, 1 points written."), std::string::npos) << o.err;
 
   ASSERT_EQ(r.Run({"setup", "--language", "pl"}).status, 0);
+  EXPECT_NE(r.Run({"convert", "--help"}).out.find("--force                  zastąp plik wyjściowy, jeśli istnieje"),
+            std::string::npos);
   o = r.Run({"convert", "w.bin", "-o", "a.plt"});
   EXPECT_EQ(o.status, 0);
   EXPECT_NE(o.err.find("OK, zapisano 1 punktów."), std::string::npos) << o.err;
