@@ -4,6 +4,7 @@
 
 #include "cli/cli_host.h"
 #include "cli/command.h"
+#include "cli/console_text.h"
 #include "cli/track_file_options.h"
 #include "track/binary_track_summary.h"
 
@@ -29,7 +30,9 @@ int RunSummary(Invocation& invocation) {
   const BinaryTrackSummaryResult result =
       SummarizeBinaryTrackFile(invocation.Host().Log(), AbsolutePath(input), options, summary);
   if (result == BinaryTrackSummaryResult::Failed) return kExitFailure;
-  for (const std::string& line : TrackSummaryLines(summary, options.skipInvalid)) std::printf("%s\n", line.c_str());
+  for (const std::string& line : TrackSummaryLines(summary, options.skipInvalid)) {
+    PrintText(stdout, "%s\n", line.c_str());
+  }
   std::fflush(stdout);
   return result == BinaryTrackSummaryResult::Whole ? kExitOk : kExitFailure;
 }
