@@ -25,12 +25,22 @@ class File {
   // Creates a file for writing that must not exist yet (EEXIST, ERROR_FILE_EXISTS when it
   // does), shared only for its removal, so that it can be removed while it is open.
   uint32_t CreateNew(const std::string& path);
+  // Opens an existing file for writing over its bytes from the start, without cutting it
+  // short and not shared. `reserve` bytes are set aside first where the system can, so
+  // that a disk too full for them refuses before a byte of the file has changed.
+  uint32_t OpenForOverwriting(const std::string& path, uint64_t reserve);
+  // Gives a file this one takes the place of its access: its permissions, its owner and
+  // group where the system lets the user give them (POSIX), its attributes and access
+  // list (Windows). 0, or the code of the first change the system refused.
+  uint32_t TakeAccessOf(const std::string& path);
 
   // Reads up to `count` bytes; `got` is what arrived (fewer only at the end of the file).
   uint32_t Read(void* buffer, size_t count, size_t& got);
   // Writes all `count` bytes; `written` tells how many reached the file before a failure.
   uint32_t Write(const void* data, size_t count, size_t& written);
   uint32_t Size(uint64_t& size);
+  // Ends the file after `size` bytes.
+  uint32_t SetSize(uint64_t size);
   // Closes the file; a failure to close (a write the system could not finish) is returned.
   uint32_t Close();
 
@@ -56,8 +66,35 @@ PathKind KindOfPath(const std::string& path);
 // POSIX, MoveFileExW with MOVEFILE_REPLACE_EXISTING on Windows. 0 or the error code.
 uint32_t MoveFileReplacing(const std::string& from, const std::string& to);
 
+// Gives a closed file a name that nothing holds yet. When something holds it the move fails
+// with a code NameTaken() knows, and nothing has changed. 0 or the error code.
+uint32_t MoveFileToFreeName(const std::string& from, const std::string& to);
+// Whether a code says that a name is taken (EEXIST; ERROR_FILE_EXISTS, ERROR_ALREADY_EXISTS).
+bool NameTaken(uint32_t code);
+// Whether a code says that the system refused the user access (EACCES, EPERM;
+// ERROR_ACCESS_DENIED).
+bool AccessRefused(uint32_t code);
+// Whether the user may write to the existing file at the path.
+bool CanWriteFile(const std::string& path);
+// Copies a closed file's bytes over an existing file, which keeps its own name, access and
+// owner; its old bytes are changed only once room for the new ones was found. 0 or the
+// error code.
+uint32_t CopyFileOver(const std::string& from, const std::string& to);
+
 // Removes a file. 0 or the error code.
 uint32_t RemoveFile(const std::string& path);
+
+// Whether both paths name one file: through links and, on Windows, in any letter case. Two
+// paths of which neither exists yet name one file when their folders are one and their
+// names equal.
+bool SameFile(const std::string& a, const std::string& b);
+
+// The user's folder for temporary files ($TMPDIR or /tmp; GetTempPath on Windows).
+std::string TemporaryFolder();
+
+// The longest file name the system takes, in bytes of UTF-8: 255 on Linux; Windows counts
+// 255 UTF-16 units, which 255 bytes never exceed.
+constexpr size_t kLongestFileName = 255;
 
 // While it lives, a program that a second stop request ends at once (platform/stop_signals.h,
 // the command line's console handler) removes this file on its way out: a temporary file

@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <aclapi.h>
 
 #include <algorithm>
 #include <string>
@@ -67,10 +68,50 @@ uint32_t File::Create(const std::string& path) {
 
 uint32_t File::CreateNew(const std::string& path) {
   Close();
-  HANDLE h = OpenFile(path, GENERIC_WRITE, FILE_SHARE_DELETE, CREATE_NEW, FILE_FLAG_SEQUENTIAL_SCAN);
+  // WRITE_DAC: the file may take the access list of the file it replaces (TakeAccessOf).
+  HANDLE h = OpenFile(path, GENERIC_WRITE | WRITE_DAC, FILE_SHARE_DELETE, CREATE_NEW, FILE_FLAG_SEQUENTIAL_SCAN);
   if (h == INVALID_HANDLE_VALUE) return GetLastError();
   handle_ = h;
   return 0;
+}
+
+uint32_t File::OpenForOverwriting(const std::string& path, uint64_t) {
+  Close();
+  HANDLE h = OpenFile(path, GENERIC_WRITE, 0, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
+  if (h == INVALID_HANDLE_VALUE) return GetLastError();
+  handle_ = h;
+  return 0;
+}
+
+uint32_t File::TakeAccessOf(const std::string& path) {
+  if (handle_ == nullptr) return ERROR_INVALID_HANDLE;
+  std::wstring wide;
+  if (!WidePath(path, wide)) return ERROR_INVALID_NAME;
+  // The attributes that say how the file is shown and kept; read-only is not one of them
+  // (such a file cannot be replaced at all).
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
+  FILE_BASIC_INFO basic{};
+  basic.FileAttributes = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                       FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  if (!SetFileInformationByHandle(AsHandle(handle_), FileBasicInfo, &basic, sizeof basic)) return GetLastError();
+  // The access list: an explicit one is kept as it is; the entries inherited from the
+  // folder come again from the folder, as they did for the old file.
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  const DWORD got = GetNamedSecurityInfoW(wide.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                          &dacl, nullptr, &descriptor);
+  if (got != ERROR_SUCCESS) return got;
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  GetSecurityDescriptorControl(descriptor, &control, &revision);
+  const SECURITY_INFORMATION which =
+      DACL_SECURITY_INFORMATION |
+      ((control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION);
+  const DWORD set = SetSecurityInfo(AsHandle(handle_), SE_FILE_OBJECT, which, nullptr, nullptr, dacl, nullptr);
+  LocalFree(descriptor);
+  return set;
 }
 
 uint32_t File::Read(void* buffer, size_t count, size_t& got) {
@@ -112,6 +153,16 @@ uint32_t File::Size(uint64_t& size) {
   return 0;
 }
 
+uint32_t File::SetSize(uint64_t size) {
+  if (handle_ == nullptr) return ERROR_INVALID_HANDLE;
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(size);
+  if (!SetFilePointerEx(AsHandle(handle_), at, nullptr, FILE_BEGIN) || !SetEndOfFile(AsHandle(handle_))) {
+    return GetLastError();
+  }
+  return 0;
+}
+
 uint32_t File::Close() {
   if (handle_ == nullptr) return 0;
   HANDLE h = AsHandle(std::exchange(handle_, nullptr));
@@ -141,6 +192,25 @@ uint32_t MoveFileReplacing(const std::string& from, const std::string& to) {
                          ? MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING)
                          : MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING);
   return moved ? 0 : GetLastError();
+}
+
+uint32_t MoveFileToFreeName(const std::string& from, const std::string& to) {
+  std::wstring wideFrom, wideTo;
+  const BOOL moved = WidePath(from, wideFrom) && WidePath(to, wideTo) ? MoveFileExW(wideFrom.c_str(), wideTo.c_str(), 0)
+                                                                     : MoveFileExA(from.c_str(), to.c_str(), 0);
+  return moved ? 0 : GetLastError();
+}
+
+bool NameTaken(uint32_t code) { return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS; }
+
+bool AccessRefused(uint32_t code) { return code == ERROR_ACCESS_DENIED; }
+
+bool CanWriteFile(const std::string& path) {
+  // Opened to ask, shared with everyone, and closed at once: nothing of the file changes.
+  HANDLE h = OpenFile(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING, 0);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
 }
 
 uint32_t RemoveFile(const std::string& path) {

@@ -25,13 +25,6 @@ namespace {
 constexpr uint32_t kProgressStep = 4096;
 constexpr size_t kReadBlockSize = kProgressStep * kTrackRecordSize;
 
-// Whether both paths name one existing file (through links, another spelling of the path).
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code error;
-  const bool same = std::filesystem::equivalent(PathFromUtf8(a), PathFromUtf8(b), error);
-  return !error && same;
-}
-
 void LogSystemFailure(EventLog& log, uint32_t code) { log.LogSystemError(LogKind::Error, code); }
 
 // The progress bar over the records a file holds, when there are enough to watch.
