@@ -265,8 +265,9 @@ bool Transfer::Retry() {
 }
 
 void Transfer::Close() {
-  // An aborted transfer keeps the lines converted so far, beside a file it was to replace.
-  if (writer_) writer_->End();
+  // An aborted transfer keeps the lines converted so far as NAME.partial.EXT; one that
+  // received nothing keeps nothing, not even a header.
+  if (writer_ && received_ > 0) writer_->End();
   output_.Abandon();
   rawCopy_.Abandon();
   if (!done_ && buffer_) Pause(kFailurePauseMs);  // failures before the loop have paused already
@@ -330,9 +331,15 @@ OperationResult ReadTrack(PortConnection& connection, Host& host, TrackReadSumma
       "plt", DefaultTrackName(host.GetClock().Today())};
   const std::optional<std::string> chosen = host.ChooseSaveFile(choice);
   if (!chosen) return OperationResult::Cancelled;
+  const TrackFileFormat format = options.format ? *options.format : TrackFileFormatFor(*chosen);
+  if (options.keepRaw && format != TrackFileFormat::Raw && SameFile(*chosen, RawCopyPath(*chosen))) {
+    // The raw copy would take the track file's name (a name ending in .bin written as a
+    // track format), and one of the two would be lost.
+    ReportFileNamedTwice(*connection.log, *chosen, FileRole::Track, FileRole::RawCopy);
+    return OperationResult::Failed;
+  }
 
-  Transfer transfer(connection, host, info, *chosen, options.format ? *options.format : TrackFileFormatFor(*chosen),
-                    options);
+  Transfer transfer(connection, host, info, *chosen, format, options);
   return transfer.Run(summary);
 }
 

@@ -70,9 +70,10 @@ struct TrackReadSummary {
 // Done when the whole track was saved (the summary, when given, is then filled); Cancelled
 // when the user chose no file; Stopped when a notice ended it before the transfer (a
 // firmware it does not know, an empty track memory, a page size it cannot download);
-// Failed otherwise. The file takes the chosen name only once it is whole
-// (TrackFileReplacement): after a failed transfer a file that was there is left as it
-// was and what was written is kept beside it; with none there, it ends at the chosen name.
+// Failed otherwise (a raw copy that would take the track file's own name included, before
+// anything is sent). The file takes the chosen name only once it is whole
+// (TrackFileReplacement): after a failed transfer a file that was there is left as it was
+// and what came is kept as NAME.partial.EXT, never over another file.
 // A stop request (app/stop_request.h) before the speed sentence ends it at once; after it,
 // at the next block at the latest, with the closing steps and "Transfer aborted.", every
 // block received in the file.

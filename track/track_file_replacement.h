@@ -8,13 +8,20 @@
 
 namespace stravener {
 
-// A track file that takes the place of another only once it is whole. The track goes to a
-// temporary file in the destination's folder, which takes the destination's name when the
-// run is complete and the file closed. A run that fails leaves a file that was there as it
-// was, and keeps what was written beside it as NAME.partial.EXT; with no file there, what
-// was written ends at the chosen name, as an aborted run always left it. A destination that
-// is not a regular file (a device, a pipe) is written to directly. No temporary file
-// outlives the object, a program ended at once by a second Ctrl+C included.
+// A track file that takes its name only once it is whole. The track goes to a temporary
+// file in the destination's folder, which takes the destination's name when the run is
+// complete and the file closed; a file it replaces keeps its access (permissions, owner
+// where allowed). In a folder the user may not write to, an existing file the user may
+// write is replaced all the same: the track goes to a temporary file in the user's
+// temporary folder and is copied over the old file once whole.
+//
+// A run that fails never leaves its bytes under the chosen name, nor over any file: what
+// was written is kept as NAME.partial.EXT (NAME.partial-2.EXT, ... when that is taken)
+// beside the destination (in the temporary folder when the destination's folder takes no
+// file), and a file that was there stays as it was. A run that wrote nothing leaves
+// nothing. A destination that is not a regular file (a device, a pipe) is written to
+// directly. No temporary file outlives the object, a program ended at once by a second
+// Ctrl+C included. Every name made stays within the system's name limit.
 class TrackFileReplacement {
  public:
   explicit TrackFileReplacement(EventLog& log) : log_(log) {}
@@ -35,8 +42,9 @@ class TrackFileReplacement {
   // The run failed: closes the file and keeps what was written as described above. Only a
   // failure to do so is reported; ReportAbandoned() says where the track went.
   void Abandon();
-  // When Abandon() left an existing file as it was, says so and where the incomplete
-  // track is: "%s was left as it was; the incomplete track is in %s.".
+  // Says where the incomplete track is, and that the file it was to replace was left as it
+  // was: "The incomplete track is in %s." / "%s was left as it was; the incomplete track is
+  // in %s.".
   void ReportAbandoned();
 
  private:
@@ -47,13 +55,22 @@ class TrackFileReplacement {
   std::string destination_;
   std::string temporary_;  // empty when the destination is written directly
   bool replacing_ = false;  // a regular file of the destination's name was there
+  bool copyOver_ = false;   // the temporary file is in the user's temporary folder
   bool finished_ = true;
-  std::string partial_;  // where Abandon() kept the track beside the file it left
+  std::string partial_;  // where Abandon() kept the incomplete track
   std::unique_ptr<RemovedAtAbruptEnd> removal_;
 };
 
-// "NAME.partial.EXT" beside "NAME.EXT" ("NAME.partial" beside a name without an extension).
-std::string PartialTrackPath(const std::string& path);
+// What a file is to a command, for the refusal of one file named for two of them.
+enum class FileRole { Track, RawCopy, Trace, Input };
+
+// "The file %s would be both %s and %s. Choose other names.", with the roles' names.
+void ReportFileNamedTwice(EventLog& log, const std::string& path, FileRole first, FileRole second);
+
+// "NAME.partial.EXT" beside "NAME.EXT" ("NAME.partial" beside a name without an extension);
+// from the second on, "NAME.partial-2.EXT", ... NAME is shortened as far as needed for the
+// system's name limit.
+std::string PartialTrackPath(const std::string& path, int number = 1);
 // "NAME.bin" beside "NAME.EXT": where the raw memory image goes beside a track file.
 std::string RawCopyPath(const std::string& path);
 

@@ -182,11 +182,32 @@ TEST(ConvertCliTest, FailuresEndWithStatus1AndTheirLines) {
   std::vector<unsigned char> garbage = kWorkedLayout2;
   for (int i = 0; i < 16; ++i) garbage.push_back(0x7F);
   WriteWholeFile(r.File("garbage.bin"), garbage);
+  // The lines before it are kept beside the chosen name, which only ever holds a whole
+  // file; a partial file already there stays as it is.
   o = r.Run({"convert", "garbage.bin", "-o", "g.plt"});
   EXPECT_EQ(o.status, 1);
-  EXPECT_NE(o.err.find("Error in track memory contents.\n"), std::string::npos) << o.err;
-  const std::string plt = ReadTextFile(r.File("g.plt"));
+  EXPECT_NE(o.err.find("Error in track memory contents.\nThe incomplete track is in " + r.File("g.partial.plt") +
+                       ".\n"),
+            std::string::npos)
+      << o.err;
+  EXPECT_FALSE(PathExistsForTest(r.File("g.plt")));
+  const std::string plt = ReadTextFile(r.File("g.partial.plt"));
+  ASSERT_GE(plt.size(), std::string(kWorkedLine).size());
   EXPECT_EQ(plt.substr(plt.size() - std::string(kWorkedLine).size()), kWorkedLine);
+  WriteWholeFile(r.File("g.partial.plt"), {'m', 'i', 'n', 'e'});
+  o = r.Run({"convert", "garbage.bin", "-o", "g.plt"});
+  EXPECT_NE(o.err.find("The incomplete track is in " + r.File("g.partial-2.plt") + ".\n"), std::string::npos) << o.err;
+  EXPECT_EQ(ReadTextFile(r.File("g.partial.plt")), "mine");
+  EXPECT_EQ(ReadTextFile(r.File("g.partial-2.plt")), plt);
+  // A partial file converted again over the file it was kept beside: when that fails, the
+  // new partial file takes the next free name, not its input's.
+  WriteWholeFile(r.File("trip.bin"), {'o', 'l', 'd'});
+  WriteWholeFile(r.File("trip.partial.bin"), garbage);
+  o = r.Run({"convert", "trip.partial.bin", "-o", "trip.bin", "--format", "gpx", "--force"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(ReadWholeFile(r.File("trip.partial.bin")), garbage);
+  EXPECT_EQ(ReadTextFile(r.File("trip.bin")), "old");
+  EXPECT_NE(ReadTextFile(r.File("trip.partial-2.bin")).find("</gpx>"), std::string::npos) << o.err;
   // Asked to, the run leaves the record out, counts it and goes on.
   o = r.Run({"convert", "garbage.bin", "-o", "g.plt", "--force", "--skip-invalid"});
   EXPECT_EQ(o.status, 0) << o.err;

@@ -349,13 +349,16 @@ TEST(TrackDownloadTest, FourFailuresOfABlockAreRepeatedTheFifthAborts) {
     if (ordinal >= 3) frame.back() ^= 0xFF;
   };
   EXPECT_EQ(aborted.Run(), OperationResult::Failed);
-  EXPECT_EQ(ReadWholeFile(aborted.dir.File("track.bin")), Used(aborted.logger, 3072)) << "the first block stays";
+  // The first block stays, never under the chosen name: a file there is taken for a whole track.
+  EXPECT_FALSE(std::filesystem::exists(aborted.dir.File("track.bin")));
+  const std::string partial = aborted.dir.File("track.partial.bin");
+  EXPECT_EQ(ReadWholeFile(partial), Used(aborted.logger, 3072)) << "the first block stays";
   EXPECT_EQ(Requests(aborted.logger).size(), 6u) << "one request and five attempts of the second block";
   const std::vector<std::string> end = LogLines(aborted.host.log);
-  ASSERT_GE(end.size(), 4u);
-  EXPECT_THAT(std::vector<std::string>(end.end() - 4, end.end()),
+  ASSERT_GE(end.size(), 5u);
+  EXPECT_THAT(std::vector<std::string>(end.end() - 5, end.end()),
               ElementsAre("E Checksum error.", "I Speed change command sent.", "I Changing port speed to 4800 bps.",
-                          "E Transfer aborted."));
+                          "E Transfer aborted.", "I The incomplete track is in " + partial + "."));
   EXPECT_EQ(std::count(end.begin(), end.end(), "I Repeating command."), 4);
   EXPECT_EQ(aborted.logger.sentences.back(), "$PQRVS,0\r\n");
   // Four repeats of 500 ms, then 1000 ms after the failure, then 100 ms after the way back.
@@ -432,10 +435,11 @@ TEST(TrackDownloadTest, ARecordTheWriterRefusesEndsTheTransfer) {
   EXPECT_EQ(d.Run(), OperationResult::Failed);
   const std::vector<std::string> lines = LogLines(d.host.log);
   EXPECT_THAT(lines, ::testing::Contains("E Error in track memory contents."));
-  EXPECT_EQ(lines.back(), "E Transfer aborted.");
+  EXPECT_EQ(lines[lines.size() - 2], "E Transfer aborted.");
   EXPECT_EQ(d.logger.sentences.back(), "$PQRVS,0\r\n");
-  // The 192 records of the first block and the 5 before the bad one are in the file.
-  const std::string plt = ReadTextFile(d.dir.File("t.plt"));
+  // The 192 records of the first block and the 5 before the bad one are in the partial file.
+  EXPECT_FALSE(std::filesystem::exists(d.dir.File("t.plt")));
+  const std::string plt = ReadTextFile(d.dir.File("t.partial.plt"));
   EXPECT_EQ(std::count(plt.begin(), plt.end(), '\n'), 6 + 192 + 5);
 
   // A GPX file is closed all the same.
@@ -443,7 +447,7 @@ TEST(TrackDownloadTest, ARecordTheWriterRefusesEndsTheTransfer) {
   std::copy(std::begin(latitude), std::end(latitude), g.logger.memory.begin() + 3072 + 16 * 5 + 6);
   g.host.saveAnswer = g.dir.File("t.gpx");
   EXPECT_EQ(g.Run(), OperationResult::Failed);
-  const std::string gpx = ReadTextFile(g.dir.File("t.gpx"));
+  const std::string gpx = ReadTextFile(g.dir.File("t.partial.gpx"));
   EXPECT_THAT(gpx, ::testing::EndsWith("</trkpt>\r\n    </trkseg>\r\n  </trk>\r\n</gpx>\r\n"));
   size_t points = 0;
   for (size_t at = 0; (at = gpx.find("<trkpt ", at)) != std::string::npos; ++at) ++points;

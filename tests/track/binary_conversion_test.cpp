@@ -142,13 +142,18 @@ TEST(BinaryConversionTest, GarbageStopsAtTheFirstInvalidRecord) {
     bytes.insert(bytes.end(), kWorkedRecord.begin(), kWorkedRecord.end());
     WriteWholeFile(c.input, bytes);
     EXPECT_FALSE(c.Run());
-    EXPECT_EQ(ReadTextFile(c.output), Header("out") + (language == kPolish
-                                                           ? "52.225000,21.012200,1,367,38854.4309028,17-maj-06,"
-                                                             "10:20:30,7,1.2,3D\r\n"
-                                                           : kWorkedLine));
+    // What was written is kept, never under the chosen name.
+    const std::string partial = c.dir.File("out.partial.plt");
+    EXPECT_FALSE(PathExists(c.output));
+    EXPECT_EQ(ReadTextFile(partial), Header("out") + (language == kPolish
+                                                          ? "52.225000,21.012200,1,367,38854.4309028,17-maj-06,"
+                                                            "10:20:30,7,1.2,3D\r\n"
+                                                          : kWorkedLine));
     const std::string error = language == kPolish ? "Błąd zawartości pamięci śladu." : "Error in track memory contents.";
-    EXPECT_EQ(c.host.Lines(), Concat(language == kPolish ? c.IntroPl() : c.Intro(), {error}));
-    EXPECT_EQ(c.host.Kinds().back(), LogKind::Error);
+    const std::string kept = language == kPolish ? "Niekompletny ślad zapisano w " + partial + "."
+                                                 : "The incomplete track is in " + partial + ".";
+    EXPECT_EQ(c.host.Lines(), Concat(language == kPolish ? c.IntroPl() : c.Intro(), {error, kept}));
+    EXPECT_EQ(c.host.Kinds()[c.host.Kinds().size() - 2], LogKind::Error);
   }
 }
 
@@ -248,12 +253,11 @@ TEST(BinaryConversionTest, ReadFailureKeepsWhatWasWritten) {
   for (int language : {kPolish, kEnglish}) {
     LanguageGuard guard(language);
     c.host.log = EventLog();
-    // With no file of that name there, what was written ends at the chosen name.
-    std::filesystem::remove(c.output);
+    // Nothing was read, so nothing is kept: no file under the chosen name, none beside it.
     EXPECT_FALSE(c.Run());
     const std::string line = language == kPolish ? "Błąd 0x5 odczytu pliku." : "Error 0x5 reading file.";
     EXPECT_EQ(c.host.Lines(), Concat(language == kPolish ? c.IntroPl() : c.Intro(), {line, SystemText(EIO)}));
-    EXPECT_TRUE(PathExists(c.output));
+    EXPECT_TRUE(std::filesystem::is_empty(c.dir.Path()));
   }
 }
 
