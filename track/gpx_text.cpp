@@ -30,7 +30,8 @@ class GpxTextFormat : public TrackTextFormat {
       segmentOpen_ = true;
     }
     // The children in the order the schema gives them.
-    line.Text("      <trkpt lat=\"").Fixed(point.latitude, 6).Text("\" lon=\"").Fixed(point.longitude, 6);
+    line.Text("      <trkpt lat=\"").Fixed(point.latitude, 6).Text("\" lon=\"");
+    AppendLongitude(line, point.longitude);
     line.Text("\"><ele>").Int(point.altitude).Text("</ele><time>");
     AppendIsoTime(line, point.stamp);
     line.Text("</time><fix>").Text(point.fix3d ? "3d" : "2d").Text("</fix><sat>").Int(point.satellites);

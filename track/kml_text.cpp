@@ -3,11 +3,15 @@
 // <gx:coord> (longitude, latitude, altitude in metres above sea level).
 //
 // The placemark's geometry is a gx:MultiTrack however many segments follow: the file is
-// written as the records come, before the number of segments is known.
+// written as the records come, before the number of segments is known. In a gx:Track the
+// schema wants every <when> before the first <gx:coord>: the times go to the file as they
+// come, the coordinates wait in a spool (memory, then a temporary file) until the segment
+// ends.
 
 #include <string>
 
 #include "track/text_line.h"
+#include "track/text_spool.h"
 #include "track/track_text_format.h"
 #include "track/xml_text.h"
 
@@ -35,21 +39,25 @@ class KmlTextFormat : public TrackTextFormat {
   }
 
   void Point(TrackOutput& out, const TrackPoint& point, bool segmentStart) override {
-    TextLine line;
     if (segmentStart) {
-      if (trackOpen_) line.Text("        </gx:Track>\r\n");
-      line.Text("        <gx:Track>\r\n          <altitudeMode>absolute</altitudeMode>\r\n");
+      CloseTrack(out);
+      out.Append("        <gx:Track>\r\n          <altitudeMode>absolute</altitudeMode>\r\n");
       trackOpen_ = true;
     }
-    line.Text("          <when>");
-    AppendIsoTime(line, point.stamp);
-    line.Text("</when>\r\n          <gx:coord>").Fixed(point.longitude, 6).Char(' ').Fixed(point.latitude, 6);
-    line.Char(' ').Int(point.altitude).Text("</gx:coord>\r\n");
-    out.Append(line.data(), line.size());
+    TextLine when;
+    when.Text("          <when>");
+    AppendIsoTime(when, point.stamp);
+    when.Text("</when>\r\n");
+    out.Append(when.data(), when.size());
+    TextLine coord;
+    coord.Text("          <gx:coord>");
+    AppendLongitude(coord, point.longitude);
+    coord.Char(' ').Fixed(point.latitude, 6).Char(' ').Int(point.altitude).Text("</gx:coord>\r\n");
+    coordinates_.Append(coord.data(), coord.size());
   }
 
   void End(TrackOutput& out) override {
-    if (trackOpen_) out.Append("        </gx:Track>\r\n");
+    CloseTrack(out);
     out.Append(
         "      </gx:MultiTrack>\r\n"
         "    </Placemark>\r\n"
@@ -58,7 +66,15 @@ class KmlTextFormat : public TrackTextFormat {
   }
 
  private:
+  void CloseTrack(TrackOutput& out) {
+    if (!trackOpen_) return;
+    coordinates_.MoveTo(out);
+    out.Append("        </gx:Track>\r\n");
+    trackOpen_ = false;
+  }
+
   bool trackOpen_ = false;
+  TextSpool coordinates_;
 };
 
 }  // namespace

@@ -42,6 +42,14 @@ bool TrackOutput::Flush() {
   return !failed_;
 }
 
+void TrackOutput::Fail(uint32_t code, const std::string& temporaryPath) {
+  if (failed_) return;
+  failed_ = true;
+  LOG_TEXT(log_, LogKind::Error, "Błąd 0x%x zapisu pliku tymczasowego %s.", "Error 0x%x writing temporary file %s.",
+           code, temporaryPath.c_str());
+  log_.LogSystemError(LogKind::Error, code);
+}
+
 void ReportTrackWriteFailure(EventLog& log, uint32_t code) {
   LOG_TEXT(log, LogKind::Error, "Błąd 0x%x zapisu do pliku śladu.", "Error 0x%x writing track file.", code);
   log.LogSystemError(LogKind::Error, code);

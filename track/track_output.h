@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "app/event_log.h"
@@ -36,6 +37,10 @@ class TrackOutput {
 
   // Writes what is collected. False when this or an earlier write failed.
   bool Flush();
+  // The text needed a temporary file that failed (TextSpool): reported once, "Error 0x%x
+  // writing temporary file %s." with the system's text, and the output fails as a write
+  // would.
+  void Fail(uint32_t code, const std::string& temporaryPath);
   bool Failed() const { return failed_; }
 
  private:

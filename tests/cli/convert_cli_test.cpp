@@ -14,6 +14,7 @@
 #include "sim/synthetic_track.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
+#include "support/track_read_back.h"
 
 namespace {
 
@@ -391,4 +392,17 @@ TEST(ConvertCliTest, MemoryStaysFlatWhateverTheInputSize) {
   ASSERT_EQ(bigSvg.status, 0) << bigSvg.err;
   EXPECT_LT(bigSvg.peakKilobytes - smallSvg.peakKilobytes, 1024)
       << smallSvg.peakKilobytes << " kB, then " << bigSvg.peakKilobytes << " kB";
+
+  // A KML track of one segment, whose coordinates all follow its times: some 22 MB of
+  // them wait in a temporary file, not in memory.
+  std::vector<unsigned char> oneSegment = ReadWholeFile(r.File("big.bin"));
+  for (size_t i = 16; i < oneSegment.size(); i += 16) oneSegment[i] &= 0xFE;
+  WriteWholeFile(r.File("one.bin"), oneSegment);
+  const ProgramOutcome smallKml = r.Run({"convert", "small.bin", "-o", "small.kml"}, true);
+  const ProgramOutcome bigKml = r.Run({"convert", "one.bin", "-o", "one.kml"}, true);
+  ASSERT_EQ(smallKml.status, 0) << smallKml.err;
+  ASSERT_EQ(bigKml.status, 0) << bigKml.err;
+  EXPECT_EQ(Occurrences(ReadTextFile(r.File("one.kml")), "<gx:coord>"), 400000u);
+  EXPECT_LT(bigKml.peakKilobytes - smallKml.peakKilobytes, 1024)
+      << smallKml.peakKilobytes << " kB, then " << bigKml.peakKilobytes << " kB";
 }

@@ -39,6 +39,19 @@ inline bool RendersWithLibrsvg(const TempDir& dir, const std::string& path) {
   return false;
 }
 
+#if defined(GPX_SCHEMA)
+// Whether xmllint finds the file a valid GPX 1.1 document, by the schema of the standard
+// (tests/track/gpx11.xsd); the reason added to the test's output when it does not.
+inline bool ValidGpx(const TempDir& dir, const std::string& path) {
+  if (!WellFormedXml(dir, path)) return false;
+  const std::string command = "/usr/bin/xmllint --noout --schema '" GPX_SCHEMA "' '" + path + "' 2>'" +
+                              dir.File("xmllint.err") + "'";
+  if (std::system(command.c_str()) == 0) return true;
+  ADD_FAILURE() << path << " is no valid GPX 1.1: " << ReadTextFile(dir.File("xmllint.err"));
+  return false;
+}
+#endif
+
 // Has GPSBabel read a track file of its format ("ozi", "gpx" or "kml") into GPX text.
 inline bool GpsBabelReadsBack(const TempDir& dir, const std::string& path, const std::string& format,
                               std::string& gpx) {

@@ -20,6 +20,7 @@
 #include "support/track_read_back.h"
 #include "track/binary_conversion.h"
 #include "track/track_record.h"
+#include "worked_records.h"
 
 using namespace stravener;
 using stravener::sim::CivilTime;
@@ -147,7 +148,8 @@ bool ConvertAndReadBack(const TempDir& dir, const std::vector<unsigned char>& re
     ADD_FAILURE() << "the conversion failed: " << (host.Lines().empty() ? "" : host.Lines().back());
     return false;
   }
-  if (extension != "plt" && !WellFormedXml(dir, *host.saveAnswer)) return false;
+  if (extension == "gpx" && !ValidGpx(dir, *host.saveAnswer)) return false;
+  if (extension == "kml" && !WellFormedXml(dir, *host.saveAnswer)) return false;
   return GpsBabelReadsBack(dir, *host.saveAnswer, extension == "plt" ? "ozi" : extension, gpx);
 }
 
@@ -351,6 +353,28 @@ std::string SvgGroup(const std::string& svg, const std::string& id) {
   return svg.substr(start, svg.find("</g>", start) - start);
 }
 
+// The times and the coordinates of each gx:Track of a KML text, in the order they stand;
+// false (with the reason added to the test's output) when a <when> follows a <gx:coord>.
+bool KmlTracks(const std::string& kml, std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>>& tracks) {
+  tracks.clear();
+  for (size_t at = kml.find("<gx:Track>"); at != std::string::npos; at = kml.find("<gx:Track>", at + 1)) {
+    const size_t end = kml.find("</gx:Track>", at);
+    auto& [whens, coords] = tracks.emplace_back();
+    for (size_t p = kml.find('<', at + 1); p < end; p = kml.find('<', p + 1)) {
+      const bool when = kml.compare(p, 6, "<when>") == 0;
+      if (!when && kml.compare(p, 10, "<gx:coord>") != 0) continue;
+      const size_t open = p + (when ? 6 : 10);
+      const std::string text = kml.substr(open, kml.find('<', open) - open);
+      if (when && !coords.empty()) {
+        ADD_FAILURE() << "<when>" << text << "</when> after a <gx:coord> in track " << tracks.size();
+        return false;
+      }
+      (when ? whens : coords).push_back(text);
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 TEST(GpsBabelInteropTest, SvgPictureHasALinePerSegmentAndRendersInLibrsvg) {
@@ -402,4 +426,55 @@ TEST(GpsBabelInteropTest, SvgPictureHasALinePerSegmentAndRendersInLibrsvg) {
   const std::string svg = ReadTextFile(*host.saveAnswer);
   EXPECT_NE(svg.find(">500 m</text>"), std::string::npos) << SvgGroup(svg, "scale");
   EXPECT_NE(svg.find(">Distance: 3.34 km</text>"), std::string::npos);
+}
+
+TEST(GpsBabelInteropTest, GpxMeetsItsSchemaAndKmlGivesEachTracksTimesBeforeItsCoordinates) {
+  LanguageGuard english(kEnglish);
+  // Layout 1: the worked point dated 30 February 2006, valid by the rule though no such day
+  // exists, at 180 degrees east; then, a segment later, at 180 degrees west.
+  std::vector<unsigned char> layout1(kWorkedLayout1.begin(), kWorkedLayout1.end());
+  layout1[2] = 0x5E;  // day 30, month 2, year field 6
+  layout1[10] = 180, layout1[11] = 0, layout1[12] = 0, layout1[13] = 0;
+  std::vector<unsigned char> west = layout1;
+  west[4] = 0x8B;  // an hour later
+  west[13] = 0x80;
+  layout1.insert(layout1.end(), west.begin(), west.end());
+  // Layout 2: the worked point at 2^31 - 1 units east, which prints as 180.000000.
+  std::vector<unsigned char> layout2(kWorkedLayout2.begin(), kWorkedLayout2.end());
+  layout2[10] = 0x7F, layout2[11] = 0xFF, layout2[12] = 0xFF, layout2[13] = 0xFF;
+  for (const auto& [records, layout] : {std::pair{layout1, 1}, std::pair{layout2, 2}}) {
+    TempDir dir;
+    std::string read;
+    ASSERT_TRUE(ConvertAndReadBack(dir, records, read, "gpx", layout)) << "layout " << layout;
+    const std::string gpx = ReadTextFile(dir.File("track.gpx"));
+    EXPECT_EQ(Occurrences(gpx, "lon=\"-180.000000\""), layout == 1 ? 2u : 1u) << gpx;
+    if (layout == 1) {
+      // The instant the PLT file's day number gives.
+      EXPECT_EQ(Occurrences(gpx, "<time>2006-03-02T10:20:30Z</time>"), 1u) << gpx;
+      ASSERT_TRUE(ConvertAndReadBack(dir, records, read, "kml", layout));
+      EXPECT_EQ(Occurrences(ReadTextFile(dir.File("track.kml")), "<when>2006-03-02T10:20:30Z</when>"), 1u);
+    }
+  }
+
+  // Many segments, and one long enough for its coordinates to wait in a file.
+  sim::SyntheticTrackOptions options;
+  options.points = 20000;
+  std::vector<unsigned char> records = sim::MakeSyntheticTrack(options);
+  for (size_t i = 16 * 15000; i < records.size(); i += 16) records[i] &= 0xFE;
+  TempDir dir;
+  std::string read;
+  ASSERT_TRUE(ConvertAndReadBack(dir, records, read, "kml"));
+  std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> tracks;
+  ASSERT_TRUE(KmlTracks(ReadTextFile(dir.File("track.kml")), tracks));
+  ASSERT_GT(tracks.size(), 2u);
+  size_t index = 0;
+  for (const auto& [whens, coords] : tracks) {
+    ASSERT_EQ(whens.size(), coords.size()) << "track of point " << index;
+    for (size_t k = 0; k < coords.size(); ++k, ++index) {
+      const TrackPoint point = DecodeTrackRecord(records.data() + 16 * index, 2);
+      ASSERT_EQ(coords[k], FormatText("%.6f %.6f %d", point.longitude, point.latitude, point.altitude)) << index;
+    }
+  }
+  EXPECT_EQ(index, 20000u);
+  EXPECT_GE(tracks.back().second.size(), 5000u);
 }
