@@ -5,7 +5,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
-#include <system_error>
+#include <string_view>
 
 #include "app/format.h"
 #include "app/language.h"
@@ -24,6 +24,29 @@ namespace {
 // How many records pass between two progress updates; also how many one read takes.
 constexpr uint32_t kProgressStep = 4096;
 constexpr size_t kReadBlockSize = kProgressStep * kTrackRecordSize;
+
+// How many bytes at its start tell a text track file given in place of a binary one.
+constexpr size_t kSniffedBytes = 1024;
+
+// What a text track file given in place of a binary one is, by its first bytes: "PLT",
+// "GPX" or "KML"; nullptr for anything else (a binary track file's records never begin so).
+const char* TextTrackFileKind(const std::string& path) {
+  File probe;
+  if (probe.OpenForReading(path) != 0) return nullptr;
+  char head[kSniffedBytes];
+  size_t got = 0;
+  if (probe.Read(head, sizeof head, got) != 0) return nullptr;
+  std::string_view text(head, got);
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a UTF-8 byte order mark
+  if (text.starts_with("OziExplorer Track Point File")) return "PLT";
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r' || text.front() == '\n')) {
+    text.remove_prefix(1);
+  }
+  if (!text.starts_with("<?xml") && !text.starts_with("<gpx") && !text.starts_with("<kml")) return nullptr;
+  if (text.find("<gpx") != std::string_view::npos) return "GPX";
+  if (text.find("<kml") != std::string_view::npos) return "KML";
+  return nullptr;
+}
 
 void LogSystemFailure(EventLog& log, uint32_t code) { log.LogSystemError(LogKind::Error, code); }
 
@@ -113,6 +136,15 @@ bool ConvertBinaryTrackFile(Host& host, const std::string& path, const BinaryCon
     LOG_TEXT(log, LogKind::Error, "Błąd 0x%x otwarcia binarnego pliku śladu.", "Error 0x%x opening binary track file.",
              code);
     LogSystemFailure(log, code);
+    return false;
+  }
+
+  // A track file given by mistake would be read as records and refused at its first bytes,
+  // after an output of a header alone was made.
+  if (const char* kind = TextTrackFileKind(path)) {
+    const std::string name = Utf8FromPath(PathFromUtf8(path).filename());
+    LOG_TEXT(log, LogKind::Error, "%s jest plikiem %s, a nie binarnym plikiem śladu (.bin).",
+             "%s is a %s file, not a raw track file (.bin).", name.c_str(), kind);
     return false;
   }
 

@@ -256,6 +256,24 @@ TEST(ConvertCliTest, FormatByTheExtensionOrByOptionAndTheLayout) {
   o = r.Run({"convert", "old.bin", "-o", "old.plt", "--layout", "1", "--force"});
   EXPECT_EQ(o.status, 0) << o.err;
   EXPECT_NE(ReadTextFile(r.File("old.plt")).find("\r\n70.225000,21.012200,1,367,38854.4309028,17-May-06,"), std::string::npos);
+
+  // A track file given in place of a binary one (whatever its name says) is refused before
+  // anything is made.
+  const struct {
+    const char* file;
+    const char* kind;
+  } tracks[] = {{"Trip.GPX", "GPX"}, {"k.gpx", "KML"}, {"old.plt", "PLT"}};
+  for (const auto& track : tracks) {
+    o = r.Run({"convert", track.file, "-o", "again.gpx"});
+    EXPECT_EQ(o.status, 1) << track.file;
+    EXPECT_NE(o.err.find(std::string(track.file) + " is a " + track.kind + " file, not a raw track file (.bin).\n"),
+              std::string::npos)
+        << o.err;
+    EXPECT_FALSE(PathExistsForTest(r.File("again.gpx")));
+    EXPECT_FALSE(PathExistsForTest(r.File("again.partial.gpx")));
+  }
+  o = r.Run({"convert", "old.plt", "-o", "again.gpx", "--lang", "pl"});
+  EXPECT_NE(o.err.find("old.plt jest plikiem PLT, a nie binarnym plikiem śladu (.bin).\n"), std::string::npos) << o.err;
 }
 
 TEST(ConvertCliTest, WrongUsageGivesStatus2) {
