@@ -126,23 +126,64 @@ bool CliHost::AskOkCancel(const std::string& text) {
   return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y' || answer[0] == 't' || answer[0] == 'T');
 }
 
-std::optional<std::string> CliHost::ChooseSaveFile(const FileChoice& choice) {
-  std::string path = outputPath_ ? *outputPath_ : choice.defaultName;
-  if (path.empty()) return std::nullopt;
-  path = AbsolutePath(WithDefaultExtension(path, defaultExtension_ ? *defaultExtension_ : choice.defaultExtension));
-  std::vector<std::string> written{path};
-  if (companions_) {
-    for (const std::string& companion : companions_(path)) written.push_back(companion);
+std::string CliHost::OutputPathFor(const std::string& defaultName, const std::string& defaultExtension) const {
+  const std::string path = outputPath_ ? *outputPath_ : defaultName;
+  if (path.empty()) return path;
+  return AbsolutePath(WithDefaultExtension(path, defaultExtension_ ? *defaultExtension_ : defaultExtension));
+}
+
+bool CliHost::RefuseFilesNamedTwice(std::vector<std::pair<std::string, FileRole>> files) {
+  // One file named for two of the command's files: the one written last would take the
+  // other's place (the track its raw copy, the trace the track), or replace the input.
+  if (inputPath_) files.emplace_back(AbsolutePath(*inputPath_), FileRole::Input);
+  for (size_t i = 0; i < files.size(); ++i) {
+    for (size_t j = i + 1; j < files.size(); ++j) {
+      if (!SameFile(files[i].first, files[j].first)) continue;
+      ClearProgress();
+      ReportFileNamedTwice(log_, files[i].first, files[i].second, files[j].second);
+      refused_ = true;
+      return true;
+    }
   }
-  for (const std::string& file : written) {
-    if (!PathExists(file) || force_) continue;
-    const std::string message =
-        FORMAT_PAIR("Plik %s już istnieje; użyj --force, aby go zastąpić.",
-                    "The file %s already exists; use --force to replace it.", file.c_str());
-    ClearProgress();
-    PrintText(stderr, "%s\n", message.c_str());
-    refused_ = true;
-    return std::nullopt;
+  return false;
+}
+
+bool CliHost::RefuseExistingFile(const std::string& path) {
+  if (force_ || !PathExists(path)) return false;
+  const std::string message = FORMAT_PAIR("Plik %s już istnieje; użyj --force, aby go zastąpić.",
+                                          "The file %s already exists; use --force to replace it.", path.c_str());
+  ClearProgress();
+  PrintText(stderr, "%s\n", message.c_str());
+  refused_ = true;
+  return true;
+}
+
+bool CliHost::CheckTraceFile(const std::string& path) {
+  tracePath_ = AbsolutePath(path);
+  std::vector<std::pair<std::string, FileRole>> files{{*tracePath_, FileRole::Trace}};
+  if (defaultOutputName_) {
+    // The output is chosen later, by the name it will get.
+    const std::string output = OutputPathFor(*defaultOutputName_, defaultOutputExtension_);
+    files.emplace_back(output, FileRole::Track);
+    if (companions_) {
+      for (const std::string& companion : companions_(output)) files.emplace_back(companion, FileRole::RawCopy);
+    }
+  }
+  return !RefuseFilesNamedTwice(files) && !RefuseExistingFile(*tracePath_);
+}
+
+std::optional<std::string> CliHost::ChooseSaveFile(const FileChoice& choice) {
+  const std::string path = OutputPathFor(choice.defaultName, choice.defaultExtension);
+  if (path.empty()) return std::nullopt;
+  std::vector<std::pair<std::string, FileRole>> written{{path, FileRole::Track}};
+  if (companions_) {
+    for (const std::string& companion : companions_(path)) written.emplace_back(companion, FileRole::RawCopy);
+  }
+  std::vector<std::pair<std::string, FileRole>> named = written;
+  if (tracePath_) named.emplace_back(*tracePath_, FileRole::Trace);
+  if (RefuseFilesNamedTwice(named)) return std::nullopt;
+  for (const auto& file : written) {
+    if (RefuseExistingFile(file.first)) return std::nullopt;
   }
   return path;
 }

@@ -4,9 +4,11 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/host.h"
+#include "track/track_file_replacement.h"
 
 namespace stravener::cli {
 
@@ -40,11 +42,22 @@ class CliHost : public Host {
   // The extension a chosen name without one gets, instead of the one the operation offers.
   void SetDefaultExtension(std::optional<std::string> extension) { defaultExtension_ = std::move(extension); }
   void SetInputPath(std::optional<std::string> path) { inputPath_ = std::move(path); }
-  // Other files the command writes beside the chosen output (given its full path): each is
-  // refused, as the output is, when it exists and --force was not given.
+  // Other files the command writes beside the chosen output (given its full path; the raw
+  // copy of read-track --keep-raw): each is refused, as the output is, when it exists and
+  // --force was not given, and when it is the output, the input, the trace or another one.
   void SetCompanionFiles(std::function<std::vector<std::string>(const std::string&)> companions) {
     companions_ = std::move(companions);
   }
+  // The name the output gets without -o (today's), for the checks of the trace file, which
+  // is created before the output is chosen.
+  void SetDefaultOutputName(std::string name, std::string extension) {
+    defaultOutputName_ = std::move(name);
+    defaultOutputExtension_ = std::move(extension);
+  }
+  // The trace file (--trace): refused when it exists without --force, and when it is the
+  // output, the input or a companion file. Checked before it is created, so that nothing
+  // is emptied by it; false after saying why (the command then ends with status 1).
+  bool CheckTraceFile(const std::string& path);
   // Questions answer OK without asking (--yes).
   void SetAssumeYes(bool yes) { assumeYes_ = yes; }
   // How the configuration dialog is answered on the command line.
@@ -62,6 +75,13 @@ class CliHost : public Host {
 
  private:
   void PrintLine(const LogEntry& entry);
+  // The output's full path as the file choice gives it.
+  std::string OutputPathFor(const std::string& defaultName, const std::string& defaultExtension) const;
+  // True after saying so when one file is named for two of the command's files (the input
+  // among them).
+  bool RefuseFilesNamedTwice(std::vector<std::pair<std::string, FileRole>> files);
+  // True after saying so when the file exists and --force was not given.
+  bool RefuseExistingFile(const std::string& path);
   void ClearProgress();
   void DrawProgress();
 
@@ -80,6 +100,9 @@ class CliHost : public Host {
   std::string lastNotice_;
   std::function<bool(ConfigurationDialog&)> configurationHandler_;
   std::function<std::vector<std::string>(const std::string&)> companions_;
+  std::optional<std::string> defaultOutputName_;
+  std::string defaultOutputExtension_;
+  std::optional<std::string> tracePath_;
   Clock* clock_ = nullptr;
 };
 

@@ -117,7 +117,7 @@ const Command kConfigCommand{
      "saves the new setting in the logger and reports its answer.\n"
      "Exit status 0 when the setting was shown or the logger confirmed the save, 1 when\n"
      "it did not, 2 for a number outside 1 to 255."},
-    {kSkipOption, kNoSkipOption, kPortOption, kMaxSpeedOption, kTraceOption},
+    {kSkipOption, kNoSkipOption, kPortOption, kMaxSpeedOption, kTraceOption, kForceTraceOption},
     0,
     0,
     RunConfig};

@@ -31,7 +31,7 @@ const Command kEraseCommand{
      "stravener read-track (or use read-track --erase-after).\n"
      "Exit status 0 when the logger confirmed the erase, 1 when it did not or when the\n"
      "question was declined."},
-    {kYesOption, kPortOption, kMaxSpeedOption, kTraceOption},
+    {kYesOption, kPortOption, kMaxSpeedOption, kTraceOption, kForceTraceOption},
     0,
     0,
     RunErase};

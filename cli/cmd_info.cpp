@@ -23,7 +23,7 @@ const Command kInfoCommand{
      "idzie na stderr. Kod wyjścia 1, gdy rejestrator nie odpowiedział poprawnie.",
      "Asks the logger for its information record and prints the report on stdout; the\n"
      "event log goes to stderr. Exit status 1 when the logger did not answer properly."},
-    {kPortOption, kMaxSpeedOption, kTraceOption},
+    {kPortOption, kMaxSpeedOption, kTraceOption, kForceTraceOption},
     0,
     0,
     RunInfo};

@@ -1,6 +1,9 @@
 // stravener read-track: downloads the logger's track into a PLT, GPX or KML file, an SVG
 // picture or a raw binary file.
 
+#include <optional>
+#include <string>
+
 #include "app/format.h"
 #include "app/language.h"
 #include "cli/cli_host.h"
@@ -10,6 +13,8 @@
 #include "logger/erase_track_memory.h"
 #include "logger/logger_info.h"
 #include "logger/track_download.h"
+#include "platform/clock.h"
+#include "platform/file.h"
 #include "track/track_file_replacement.h"
 
 namespace stravener::cli {
@@ -29,15 +34,38 @@ const OptionSpec kEraseAfterOption{"--erase-after", nullptr, nullptr,
                                    {"WYCZYŚĆ pamięć śladu rejestratora, gdy cały ślad jest zapisany",
                                     "ERASE the logger's track memory once the whole track is saved"}};
 
+// Whether the file at the path is a regular file (not a device or a pipe, which keep
+// nothing) of exactly `bytes` bytes, or of any length but 0 when `bytes` is unset.
+bool SavedWhole(const std::string& path, std::optional<uint32_t> bytes) {
+  if (KindOfPath(path) != PathKind::RegularFile) return false;
+  File file;
+  uint64_t size = 0;
+  if (file.OpenForReading(path) != 0 || file.Size(size) != 0) return false;
+  return bytes ? size == *bytes : size > 0;
+}
+
 // Erases the track just saved, without a second question, unless the logger has stored
-// more since, or records were left out of a track file without a raw copy: those are in
-// no file yet.
+// more since, or the saved track is not all on disk: records left out of a track file
+// without a raw copy, or a memory image that is not under its name with the used bytes'
+// length (written to a device, or changed since).
 OperationResult EraseSavedTrack(PortConnection& connection, CliHost& host, const TrackReadSummary& saved) {
   // Records left out of the track file would be gone for good; only a raw copy keeps them.
   if (saved.recordsLeftOut > 0 && !saved.raw && !saved.rawCopy) {
     LOG_TEXT(host.Log(), LogKind::Error,
              "Pominięto rekordy śladu; pamięć śladu nie została wyczyszczona (zapisz ją opcją --keep-raw).",
              "Records were left out of the track file; the track memory was not erased (save it with --keep-raw).");
+    return OperationResult::Failed;
+  }
+  // The memory unchanged is what the erase must not outlive: the raw file, or else the raw
+  // copy when records were left out; a whole track file otherwise.
+  const bool memoryImage = saved.raw || saved.recordsLeftOut > 0;
+  const std::string kept = saved.raw || !memoryImage ? saved.path : RawCopyPath(saved.path);
+  const bool whole = SavedWhole(kept, memoryImage ? std::optional<uint32_t>(saved.bytes) : std::nullopt) &&
+                     (!saved.rawCopy || SavedWhole(RawCopyPath(saved.path), saved.bytes));
+  if (!whole) {
+    LOG_TEXT(host.Log(), LogKind::Error,
+             "Plik %s nie zawiera całego śladu; pamięć śladu nie została wyczyszczona.",
+             "%s does not hold the whole track; the track memory was not erased.", kept.c_str());
     return OperationResult::Failed;
   }
   LoggerInfo info;
@@ -64,6 +92,8 @@ int RunReadTrack(Invocation& invocation) {
       return raw ? std::vector<std::string>{} : std::vector<std::string>{RawCopyPath(path)};
     });
   }
+  // The trace is checked against the output before the output is chosen.
+  invocation.Host().SetDefaultOutputName(DefaultTrackName(invocation.Host().GetClock().Today()), "plt");
   const bool eraseAfter = invocation.Has(kEraseAfterOption.name);
   return RunOnPort(invocation, [eraseAfter, options](PortConnection& connection, CliHost& cliHost) {
     TrackReadSummary summary;
@@ -84,14 +114,16 @@ const Command kReadTrackCommand{
      "OziExplorera, .gpx jako plik GPX 1.1, .kml jako plik KML 2.2 dla Google Earth, .svg\n"
      "jako obraz śladu z profilem wysokości i podsumowaniem; każda inna nazwa dostaje pamięć\n"
      "bez zmian (binarny plik śladu, który czyta potem stravener convert).\n"
-     "Istniejący plik jest zastępowany tylko z --force i tylko całym śladem: po nieudanym\n"
-     "lub przerwanym odczycie zostaje taki, jaki był, a to, co nadeszło, zostaje obok jako\n"
-     "NAZWA.partial.ROZ. --keep-raw zapisuje też pamięć bez zmian jako NAZWA.bin; z\n"
-     "--skip-invalid rekord, który nie jest prawidłowym punktem, jest pomijany i liczony.\n"
-     "Dziennik zdarzeń i pasek postępu idą na stderr.\n"
+     "Plik dostaje swoją nazwę dopiero z całym śladem: po nieudanym lub przerwanym odczycie\n"
+     "to, co nadeszło, zostaje jako NAZWA.partial.ROZ (NAZWA.partial-2.ROZ, ... gdy ta nazwa\n"
+     "jest zajęta), a istniejący plik zostaje taki, jaki był. Istniejący plik jest\n"
+     "zastępowany tylko z --force, z zachowaniem jego uprawnień. --keep-raw zapisuje też\n"
+     "pamięć bez zmian jako NAZWA.bin; z --skip-invalid rekord, który nie jest prawidłowym\n"
+     "punktem, jest pomijany i liczony. Dziennik zdarzeń i pasek postępu idą na stderr.\n"
      "Z --erase-after pamięć śladu rejestratora jest czyszczona, bez dodatkowego pytania,\n"
-     "gdy cały ślad jest już w pliku, chyba że rejestrator zapisał w tym czasie nowe punkty\n"
-     "albo --skip-invalid pominęło w nim rekordy bez --keep-raw.\n"
+     "gdy cały ślad jest już w pliku pod jego nazwą (obraz pamięci o długości zajętej\n"
+     "pamięci), chyba że rejestrator zapisał w tym czasie nowe punkty albo --skip-invalid\n"
+     "pominęło w nim rekordy bez --keep-raw.\n"
      "Kod wyjścia 0, gdy ślad zapisano (i wyczyszczono, z --erase-after); 1, gdy nie,\n"
      "także gdy pamięć śladu jest pusta (\"Pamięć śladu jest czysta.\"), gdy oprogramowanie\n"
      "rejestratora jest nieznane i gdy plik wyjściowy istnieje.",
@@ -100,14 +132,16 @@ const Command kReadTrackCommand{
      "file, .kml a KML 2.2 file for Google Earth, .svg a picture of the track with its\n"
      "altitude profile and summary; any other name gets the memory unchanged\n"
      "(a binary track file, which stravener convert reads later).\n"
-     "An existing file is replaced only with --force, and only by a whole track: after a\n"
-     "failed or stopped download it stays as it was and what came is kept beside it as\n"
-     "NAME.partial.EXT. --keep-raw also saves the memory unchanged as NAME.bin; with\n"
+     "The file gets its name only once the whole track is in it: after a failed or stopped\n"
+     "download what came is kept as NAME.partial.EXT (NAME.partial-2.EXT, ... when taken)\n"
+     "and an existing file stays as it was. An existing file is replaced only with --force,\n"
+     "keeping its permissions. --keep-raw also saves the memory unchanged as NAME.bin; with\n"
      "--skip-invalid a record that is not a valid point is left out and counted. The\n"
      "event log and a progress bar go to stderr.\n"
      "With --erase-after the logger's track memory is erased, without a further question,\n"
-     "once the whole track is in the file, unless the logger stored new points meanwhile\n"
-     "or --skip-invalid left records out of it without --keep-raw.\n"
+     "once the whole track is in the file under its name (a memory image of the used\n"
+     "memory's length), unless the logger stored new points meanwhile or --skip-invalid\n"
+     "left records out of it without --keep-raw.\n"
      "Exit status 0 when the track was saved (and erased, with --erase-after); 1 when it\n"
      "was not, including when the track memory is empty (\"The track memory is clear.\"),\n"
      "when the logger's firmware is not known, and when the output file exists."},

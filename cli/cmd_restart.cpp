@@ -22,7 +22,7 @@ const Command kRestartCommand{
      "udało się wysłać komendy.",
      "Sends the restart command; the logger gives no answer to it. Exit status 1 when the\n"
      "command could not be sent."},
-    {kPortOption, kMaxSpeedOption, kTraceOption},
+    {kPortOption, kMaxSpeedOption, kTraceOption, kForceTraceOption},
     0,
     0,
     RunRestart};

@@ -47,7 +47,7 @@ const Command kUpgradeCommand{
      "its program memory and writes FILE.upg page by page, then restarts it. The port is\n"
      "closed afterwards. Do not disconnect the logger while this runs. A progress bar goes\n"
      "to stderr. Exit status 0 when the image was written and the processor restarted."},
-    {kPortOption, kMaxSpeedOption, kTraceOption},
+    {kPortOption, kMaxSpeedOption, kTraceOption, kForceTraceOption},
     1,
     1,
     RunUpgrade};

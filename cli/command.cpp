@@ -25,11 +25,14 @@ const OptionSpec kMaxSpeedOption{
      "speed limit for the track download (default: the stored limit)"}};
 const OptionSpec kTraceOption{"--trace", nullptr, "FILE",
                               {"zapisz do pliku FILE każdy bajt wysłany do rejestratora i od niego odebrany, każdą "
-                               "zmianę prędkości i pauzę, ze znacznikami czasu (dla pomocy technicznej)",
+                               "zmianę prędkości i pauzę, ze znacznikami czasu (dla pomocy technicznej); istniejący FILE tylko z --force",
                                "write every byte sent to and received from the logger, every speed change and pause, "
-                               "with time stamps, into FILE (for support)"}};
+                               "with time stamps, into FILE (for support); an existing FILE only with --force"}};
 const OptionSpec kForceOption{"--force", nullptr, nullptr,
-                              {"zastąp plik wyjściowy, jeśli istnieje", "replace the output file when it exists"}};
+                              {"zastąp plik wyjściowy (i plik zapisu transmisji), jeśli istnieje",
+                               "replace the output file (and the trace file) when it exists"}};
+const OptionSpec kForceTraceOption{"--force", nullptr, nullptr,
+                                   {"zastąp plik zapisu transmisji, jeśli istnieje", "replace the trace file when it exists"}};
 
 std::optional<std::string> Invocation::Value(const std::string& name) const {
   auto it = options_.find(name);

@@ -73,6 +73,8 @@ extern const OptionSpec kMaxSpeedOption;
 extern const OptionSpec kTraceOption;
 // Option of the commands that write a track file.
 extern const OptionSpec kForceOption;
+// The same for the other commands that talk to a logger: for the trace file alone.
+extern const OptionSpec kForceTraceOption;
 
 // Reports wrong usage on stderr (with a hint to --help) and gives exit status 2.
 int UsageError(const std::string& command, const std::string& message);

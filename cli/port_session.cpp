@@ -25,6 +25,9 @@ int RunOnPort(Invocation& invocation, const std::function<int(PortConnection&, C
   PortConnection connection(host.Log());
   if (const int status = ConfigurePortConnection(invocation, connection); status != kExitOk) return status;
   if (const std::optional<std::string> tracePath = invocation.Value(kTraceOption.name)) {
+    // The trace follows the rules of an output file, checked before anything is emptied.
+    host.SetForce(invocation.Has(kForceOption.name));
+    if (!host.CheckTraceFile(*tracePath)) return kExitFailure;
     if (const uint32_t code = trace.Create(*tracePath); code != 0) {
       LOG_TEXT(host.Log(), LogKind::Error, "Błąd 0x%x tworzenia pliku zapisu transmisji %s.",
                "Error 0x%x creating trace file %s.", code, tracePath->c_str());

@@ -35,6 +35,13 @@ void InstallStopSignals() {
   // No SA_RESTART: a terminal read waiting for an answer to a question ends too.
   action.sa_flags = 0;
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+  // A reader of the log that went away (stravener ... 2>&1 | head) is no reason to end
+  // halfway, with the logger at a transfer speed or in its boot loader: a write to it
+  // fails, and the operation goes on.
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGPIPE, &ignore, nullptr);
 }
 
 }  // namespace stravener

@@ -46,6 +46,13 @@ class LoggerCli {
   ProgramOutcome Run(std::vector<std::string> args, bool addPort = true) {
     return RunProgram(dir_, Arguments(std::move(args), addPort));
   }
+  // The same with its stdout and stderr into a pipe whose reader (`reader`, a shell
+  // command) may leave early; the status is stravener's own.
+  ProgramOutcome RunIntoPipe(std::vector<std::string> args, const std::string& reader) {
+    std::string command;
+    for (const std::string& a : Arguments(std::move(args), true)) command += "'" + a + "' ";
+    return RunProgram(dir_, {"/bin/bash", "-c", command + "2>&1 | " + reader + "; exit ${PIPESTATUS[0]}"});
+  }
   // The same, left running.
   std::unique_ptr<StartedProgram> Start(std::vector<std::string> args) {
     return std::make_unique<StartedProgram>(dir_, Arguments(std::move(args), true));
@@ -134,6 +141,27 @@ TEST(LoggerCliTest, InfoPrintsTheReportOnStdoutAndTheLogOnStderr) {
                                                 "read 22 of 22", "read 1 of 1"}))
       << trace;
   EXPECT_TRUE(Has(trace, "24 50 51 52 56 49 2c 0d  0a                       $PQRVI,..")) << trace;
+
+  // The trace follows the rules of an output file: an existing one is replaced only with
+  // --force, and it is never a file the command writes otherwise, checked before anything
+  // is emptied.
+  o = cli.Run({"info", "--trace", "wire.txt"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_TRUE(Has(o.err, "The file " + cli.File("wire.txt") + " already exists; use --force to replace it.")) << o.err;
+  EXPECT_EQ(ReadTextFile(cli.File("wire.txt")), trace);
+  EXPECT_EQ(cli.Run({"info", "--trace", "wire.txt", "--force"}).status, 0);
+  WriteWholeFile(cli.File("trip.bin"), {'o', 'l', 'd'});
+  o = cli.Run({"read-track", "-o", "trip.bin", "--trace", "trip.bin", "--force"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_TRUE(Has(o.err, "The file " + cli.File("trip.bin") +
+                             " would be both the trace file and the track file. Choose other names."))
+      << o.err;
+  EXPECT_EQ(ReadTextFile(cli.File("trip.bin")), "old");
+  o = cli.Run({"read-track", "-o", "t.gpx", "--keep-raw", "--trace", "t.bin", "--lang", "pl"});
+  EXPECT_TRUE(Has(o.err, "Plik " + cli.File("t.bin") +
+                             " byłby jednocześnie: plik zapisu transmisji i surowa kopia pamięci. Wybierz inne nazwy."))
+      << o.err;
+  EXPECT_EQ(cli.Sentences(SentenceKind::SpeedSwitch), 0u);
 }
 
 TEST(LoggerCliTest, WrongPortsAndSpeeds) {
@@ -209,7 +237,16 @@ TEST(LoggerCliTest, ReadTrackToGpxAndKmlThatGpsBabelReadsBack) {
 TEST(LoggerCliTest, ReadTrackWithEraseAfterAndOnAnEmptyLogger) {
   LoggerCli cli(Quick());
   const std::vector<uint8_t> used = cli.Sim().UsedMemory();
-  ProgramOutcome o = cli.Run({"read-track", "-o", "all.bin", "--erase-after"});
+  // A memory image that is not on disk under its name with the used memory's length (here
+  // written through a link to a device that keeps nothing) erases nothing.
+  std::filesystem::create_symlink("/dev/null", cli.File("sink.bin"));
+  ProgramOutcome o = cli.Run({"read-track", "-o", "sink.bin", "--force", "--erase-after"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_TRUE(Has(o.err, cli.File("sink.bin") + " does not hold the whole track; the track memory was not erased."))
+      << o.err;
+  EXPECT_EQ(cli.Sentences(SentenceKind::Erase), 0u);
+
+  o = cli.Run({"read-track", "-o", "all.bin", "--erase-after"});
   EXPECT_EQ(o.status, 0) << o.err;
   EXPECT_EQ(ReadWholeFile(cli.File("all.bin")), std::vector<unsigned char>(used.begin(), used.end()));
   EXPECT_EQ(cli.Sim().UsedBytes(), 0u);
@@ -231,8 +268,11 @@ TEST(LoggerCliTest, ReadTrackStopsWhenTheTransferFails) {
   LoggerCli cli(options);
   const ProgramOutcome o = cli.Run({"read-track", "-o", "part.bin", "--erase-after"});
   EXPECT_EQ(o.status, 1);
-  EXPECT_TRUE(Has(o.err, "Transfer aborted.\nPort closed.\n-----\n")) << o.err;
-  EXPECT_EQ(ReadWholeFile(cli.File("part.bin")).size(), 3072u) << "what came is kept";
+  EXPECT_TRUE(Has(o.err, "Transfer aborted.\nThe incomplete track is in " + cli.File("part.partial.bin") +
+                             ".\nPort closed.\n-----\n"))
+      << o.err;
+  EXPECT_FALSE(std::filesystem::exists(cli.File("part.bin"))) << "the chosen name holds only a whole track";
+  EXPECT_EQ(ReadWholeFile(cli.File("part.partial.bin")).size(), 3072u) << "what came is kept";
   EXPECT_EQ(cli.Sentences(SentenceKind::Erase), 0u) << "an incomplete track is never erased";
   EXPECT_EQ(cli.Sim().UsedBytes(), 11200u);
 
@@ -284,6 +324,28 @@ TEST(LoggerCliTest, ReadTrackLeavesASpoiledRecordOutWhenAskedAndKeepsTheRawMemor
   o = cli.Run({"read-track", "-o", "trip.kml", "--keep-raw"});
   EXPECT_EQ(o.status, 1);
   EXPECT_TRUE(Has(o.err, "The file " + cli.File("trip.bin") + " already exists; use --force to replace it.")) << o.err;
+  // And when it would take the track file's own name: neither file would be whole, and
+  // nothing must be erased.
+  const size_t switches = cli.Sentences(SentenceKind::SpeedSwitch);
+  o = cli.Run({"read-track", "-o", "x.bin", "--format", "gpx", "--keep-raw", "--skip-invalid", "--erase-after"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_TRUE(Has(o.err, "The file " + cli.File("x.bin") +
+                             " would be both the track file and the raw copy. Choose other names."))
+      << o.err;
+  EXPECT_FALSE(std::filesystem::exists(cli.File("x.bin")));
+  EXPECT_EQ(cli.Sentences(SentenceKind::SpeedSwitch), switches);
+  EXPECT_EQ(cli.Sentences(SentenceKind::Erase), 0u);
+}
+
+TEST(LoggerCliTest, AReaderOfTheLogThatGoesAwayNeitherEndsNorStrandsTheDownload) {
+  LoggerCli cli(Quick());
+  const std::vector<uint8_t> used = cli.Sim().UsedMemory();
+  // head ends after the first line; every later line meets a closed pipe.
+  const ProgramOutcome o = cli.RunIntoPipe({"read-track", "-o", "piped.bin"}, "head -1 >/dev/null");
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(ReadWholeFile(cli.File("piped.bin")), std::vector<unsigned char>(used.begin(), used.end()));
+  EXPECT_EQ(cli.TemporaryFiles(), 0u);
+  EXPECT_EQ(cli.Sim().Mode(), stravener::sim::LoggerMode::Command);
 }
 
 TEST(LoggerCliTest, EraseAsksAndRefusesWithoutATerminal) {
@@ -349,8 +411,12 @@ TEST(LoggerCliTest, UpgradeLoadsTheImageAndRestartRestarts) {
                          "Processor restart command sent.\nPort closed.\n-----\n"))
       << o.err;
 
-  // A file that is not there: the logger is not touched.
+  // A file that is not there, or a trace that would empty the image: the logger is not touched.
   const size_t upgrades = cli.Sentences(SentenceKind::Upgrade);
+  o = cli.Run({"upgrade", "new.upg", "--trace", "new.upg", "--force"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_TRUE(Has(o.err, "would be both the trace file and the input file.")) << o.err;
+  EXPECT_EQ(ReadWholeFile(cli.File("new.upg")), image);
   o = cli.Run({"upgrade", "missing.upg"});
   EXPECT_EQ(o.status, 1);
   EXPECT_TRUE(Has(o.err, "missing.upg: no such file")) << o.err;
@@ -386,12 +452,12 @@ TEST(LoggerCliTest, CtrlCDuringADownloadTakesTheLoggerBackAndKeepsWhatCame) {
   const ProgramOutcome o = download->Wait();
   EXPECT_EQ(o.status, 130) << o.err;
   EXPECT_TRUE(Has(o.err, "Speed change command sent.\nChanging port speed to 4800 bps.\nTransfer aborted.\n"
-                         "Port closed.\n-----\n"))
+                         "The incomplete track is in " + cli.File("part.partial.bin") + ".\nPort closed.\n-----\n"))
       << o.err;
   // Stopped while the block on its way was read, with no request after it.
   EXPECT_EQ(cli.Sentences(SentenceKind::TrackBlock), requested);
   EXPECT_TRUE(Has(ReadTextFile(cli.File("wire.txt")), "(ended by a stop request)"));
-  const std::vector<unsigned char> file = ReadWholeFile(cli.File("part.bin"));
+  const std::vector<unsigned char> file = ReadWholeFile(cli.File("part.partial.bin"));
   EXPECT_GE(file.size(), 3u * 1024);
   EXPECT_LT(file.size(), used.size());
   EXPECT_EQ(file.size() % 1024, 0u) << "whole blocks only";
