@@ -1,7 +1,9 @@
 // stravener convert, run as users run it: arguments, exit status, log on stderr, files.
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -54,7 +56,7 @@ class Runner {
     const std::string probePath = dir_.File(".probe");
     std::vector<std::string> argv;
     if (measure) argv = {RSS_PROBE_EXE, probePath};
-    argv.push_back(STRAVENER_EXE);
+    argv.push_back(program_);
     argv.insert(argv.end(), args.begin(), args.end());
     ProgramOutcome outcome = RunProgram(dir_, argv, measure ? WithoutAsanQuarantine : inChild);
     if (measure) {
@@ -66,8 +68,16 @@ class Runner {
 
   const std::filesystem::path& Path() const { return dir_.Path(); }
 
+  // From here on runs a copy of the program in the folder, which any user may run
+  // wherever the build is.
+  void RunACopy() {
+    program_ = dir_.File("stravener");
+    std::filesystem::copy_file(STRAVENER_EXE, program_);
+  }
+
  private:
   TempDir dir_;
+  std::string program_ = STRAVENER_EXE;
 };
 
 std::string Canonical(const std::string& path) { return std::filesystem::weakly_canonical(path).string(); }
@@ -423,4 +433,81 @@ TEST(ConvertCliTest, MemoryStaysFlatWhateverTheInputSize) {
   EXPECT_EQ(Occurrences(ReadTextFile(r.File("one.kml")), "<gx:coord>"), 400000u);
   EXPECT_LT(bigKml.peakKilobytes - smallKml.peakKilobytes, 1024)
       << smallKml.peakKilobytes << " kB, then " << bigKml.peakKilobytes << " kB";
+}
+
+TEST(ConvertCliTest, AReplacedFileKeepsItsAccessWhateverItsNameOrFolder) {
+  Runner r;
+  r.RunACopy();
+  WriteWholeFile(r.File("w.bin"), kWorkedLayout2);
+  std::vector<unsigned char> garbage = kWorkedLayout2;
+  garbage.resize(32, 0x7F);  // the second record beyond 90 degrees
+  WriteWholeFile(r.File("garbage.bin"), garbage);
+  const bool root = geteuid() == 0;
+  const auto stat = [](const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return st;
+  };
+
+  // A private track stays private, and its owner's where the system lets the user give it.
+  ASSERT_EQ(r.Run({"convert", "w.bin", "-o", "private.plt"}).status, 0);
+  ASSERT_EQ(chmod(r.File("private.plt").c_str(), 0600), 0);
+  if (root) {
+    ASSERT_EQ(chown(r.File("private.plt").c_str(), 4321, 4321), 0);
+  }
+  ASSERT_EQ(r.Run({"convert", "w.bin", "-o", "private.plt", "--force"}).status, 0);
+  EXPECT_EQ(stat(r.File("private.plt")).st_mode & 07777, 0600u);
+  if (root) {
+    EXPECT_EQ(stat(r.File("private.plt")).st_uid, 4321u);
+    EXPECT_EQ(stat(r.File("private.plt")).st_gid, 4321u);
+  }
+
+  // A name at the system's limit (122 Polish letters and ".plt", 248 bytes): the temporary
+  // and the partial names are cut to fit.
+  std::string name;
+  for (int i = 0; i < 122; ++i) name += "\xC5\xBC";  // ż
+  name += ".plt";
+  ProgramOutcome o = r.Run({"convert", "w.bin", "-o", name});
+  EXPECT_EQ(o.status, 0) << o.err;
+  o = r.Run({"convert", "garbage.bin", "-o", name, "--force"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find(" was left as it was; the incomplete track is in "), std::string::npos) << o.err;
+  size_t partials = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(r.Path())) {
+    partials += entry.path().filename().string().find(".partial.plt") != std::string::npos;
+  }
+  EXPECT_EQ(partials, 1u);
+
+  // A folder the user may not write to, holding a file the user may: the track waits in
+  // the user's temporary folder and is copied over the file once whole. Root, whom
+  // permissions do not stop, runs the program as another user.
+  const uid_t nobody = 65534;
+  std::filesystem::create_directory(r.File("ro"));
+  std::filesystem::create_directory(r.File("tmp"));
+  const std::string keep = r.File("ro/keep.plt");
+  WriteWholeFile(keep, {'o', 'l', 'd'});
+  if (root) {
+    ASSERT_EQ(chown(keep.c_str(), nobody, nobody), 0);
+    ASSERT_EQ(chown(r.File("tmp").c_str(), nobody, nobody), 0);
+  }
+  ASSERT_EQ(chmod(r.File("ro").c_str(), 0555), 0);
+  const ino_t inode = stat(keep).st_ino;
+  const std::string tmp = r.File("tmp");
+  const auto asUser = [root, nobody, tmp] {
+    if (root && (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)) _exit(125);
+    setenv("TMPDIR", tmp.c_str(), 1);
+  };
+  o = r.Run({"convert", "w.bin", "-o", keep, "--force"}, false, asUser);
+  EXPECT_EQ(o.status, 0) << o.err;
+  const std::string converted = ReadTextFile(keep);
+  EXPECT_NE(converted.find(kWorkedLine), std::string::npos);
+  EXPECT_EQ(stat(keep).st_ino, inode);
+  EXPECT_TRUE(std::filesystem::is_empty(tmp)) << "no temporary file left";
+  o = r.Run({"convert", "garbage.bin", "-o", keep, "--force"}, false, asUser);
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(ReadTextFile(keep), converted);
+  EXPECT_NE(o.err.find(keep + " was left as it was; the incomplete track is in " + tmp + "/keep.partial.plt.\n"),
+            std::string::npos)
+      << o.err;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(r.File("ro")), std::filesystem::directory_iterator()), 1);
 }
