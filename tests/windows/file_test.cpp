@@ -2,6 +2,8 @@
 // with "0x%x"; the binary track file conversion reports them so.
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -177,4 +179,86 @@ TEST(WindowsFileTest, PolishLettersInPathsNameTheFilesTheySay) {
   ASSERT_EQ(in.Read(back.data(), back.size(), got), 0u);
   back.resize(got);
   EXPECT_EQ(back, std::vector<uint8_t>(kWorkedLayout2.begin(), kWorkedLayout2.end()));
+}
+
+namespace {
+
+// The access list of a file in the system's text form.
+std::wstring AccessText(const std::string& path) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  PACL dacl = nullptr;
+  if (GetNamedSecurityInfoW(PathFromUtf8(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                            &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+    return L"?";
+  }
+  LPWSTR text = nullptr;
+  std::wstring result = L"?";
+  if (ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                           &text, nullptr)) {
+    result = text;
+    LocalFree(text);
+  }
+  LocalFree(descriptor);
+  return result;
+}
+
+}  // namespace
+
+TEST(WindowsFileTest, AReplacedFileKeepsItsAccessAndLongNamesAndPartialNamesFit) {
+  LanguageGuard english(kEnglish);
+  TempDir dir;
+  const std::string input = dir.File("track.bin");
+  WriteWholeFile(input, std::vector<unsigned char>(kWorkedLayout2.begin(), kWorkedLayout2.end()));
+  std::vector<unsigned char> garbage(kWorkedLayout2.begin(), kWorkedLayout2.end());
+  garbage.resize(32, 0x7F);
+  const std::string spoiled = dir.File("spoiled.bin");
+  WriteWholeFile(spoiled, garbage);
+  const auto convert = [](const std::string& from, const std::string& to) {
+    RecordingHost host;
+    host.saveAnswer = to;
+    const bool converted = ConvertBinaryTrackFile(host, from);
+    return converted ? std::string() : host.Lines().back();
+  };
+
+  // A file shared with everyone and hidden stays so when replaced.
+  const std::string output = dir.File("out.plt");
+  ASSERT_EQ(convert(input, output), "");
+  const std::wstring wide = PathFromUtf8(output).wstring();
+  PSECURITY_DESCRIPTOR everyone = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;WD)", SDDL_REVISION_1, &everyone,
+                                                                   nullptr));
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL dacl = nullptr;
+  GetSecurityDescriptorDacl(everyone, &present, &dacl, &defaulted);
+  ASSERT_EQ(SetNamedSecurityInfoW(const_cast<LPWSTR>(wide.c_str()), SE_FILE_OBJECT,
+                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                  dacl, nullptr),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  LocalFree(everyone);
+  const std::wstring access = AccessText(output);
+  const bool hidden = SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN) &&
+                      (GetFileAttributesW(wide.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0;
+  ASSERT_EQ(convert(input, output), "");
+  EXPECT_EQ(AccessText(output), access);
+  if (hidden) {
+    EXPECT_NE(GetFileAttributesW(wide.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+  }
+
+  // A name at the limit (122 Polish letters and ".plt", 248 bytes of UTF-8): its temporary
+  // and partial names are cut to fit, and a second partial file takes the next name.
+  std::string name;
+  for (int i = 0; i < 122; ++i) name += "\xC5\xBC";  // ż
+  const std::string longName = Utf8FromPath(dir.Path() / PathFromUtf8(name + ".plt"));
+  ASSERT_EQ(convert(input, longName), "");
+  EXPECT_TRUE(PathExists(longName));
+  const std::string first = convert(spoiled, longName);
+  const std::string second = convert(spoiled, longName);
+  EXPECT_NE(first.find(" was left as it was; the incomplete track is in "), std::string::npos) << first;
+  EXPECT_NE(second.find(".partial-2.plt."), std::string::npos) << second;
+  EXPECT_NE(first.substr(first.rfind(' ') + 1), second.substr(second.rfind(' ') + 1));
+  size_t partials = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+    partials += Utf8FromPath(entry.path().filename()).find(".partial") != std::string::npos;
+  }
+  EXPECT_EQ(partials, 2u);
 }
