@@ -52,19 +52,23 @@ const Command kConvertCommand{
      "OziExplorera, punkt śladu GPX 1.1 albo punkt gx:Track KML 2.2, wg rozszerzenia pliku\n"
      "wyjściowego albo --format; .svg rysuje ślad, jego profil wysokości i podsumowanie jako\n"
      "obraz SVG. Dziennik zdarzeń idzie na stderr. Kod wyjścia to 0 tylko wtedy, gdy\n"
-     "przekształcono cały plik. Istniejący plik wyjściowy zastępuje tylko cały plik: po\n"
-     "błędzie zostaje taki, jaki był, a punkty zapisane przed błędem zostają obok jako\n"
-     "NAZWA.partial.ROZ (plik GPX lub KML mimo to domknięty); z --skip-invalid\n"
-     "nieprawidłowy rekord jest zamiast tego pomijany i liczony.",
+     "przekształcono cały plik. Plik wyjściowy dostaje swoją nazwę dopiero jako cały plik:\n"
+     "po błędzie punkty zapisane przed nim zostają jako NAZWA.partial.ROZ\n"
+     "(NAZWA.partial-2.ROZ, ... gdy ta nazwa jest zajęta; plik GPX lub KML mimo to\n"
+     "domknięty), a istniejący plik wyjściowy zostaje taki, jaki był; z --force jest\n"
+     "zastępowany, z zachowaniem jego uprawnień. Z --skip-invalid nieprawidłowy rekord jest\n"
+     "zamiast tego pomijany i liczony. Plik PLT, GPX lub KML podany jako FILE.bin jest\n"
+     "odrzucany.",
      "Reads every 16-byte record of FILE.bin as the logger stores it (layout 2 unless\n"
      "--layout 1) and writes one point for each: an OziExplorer PLT line, a GPX 1.1 track\n"
      "point or a KML 2.2 gx:Track point, by the output's extension or --format; .svg draws\n"
      "the track, its altitude profile and its summary as an SVG picture. The event\n"
-     "log goes to stderr. The status is 0 only when the whole file was converted. An\n"
-     "existing output is replaced only by a whole file: after a failure it stays as it\n"
-     "was and the points written before the failure are kept beside it as\n"
-     "NAME.partial.EXT (a GPX or KML file still closed); with --skip-invalid an invalid\n"
-     "record is left out and counted instead."},
+     "log goes to stderr. The status is 0 only when the whole file was converted. The\n"
+     "output gets its name only as a whole file: after a failure the points written\n"
+     "before it are kept as NAME.partial.EXT (NAME.partial-2.EXT, ... when taken; a GPX or\n"
+     "KML file still closed) and an existing output stays as it was; with --force it is\n"
+     "replaced, keeping its permissions. With --skip-invalid an invalid record is left out\n"
+     "and counted instead. A PLT, GPX or KML file given as FILE.bin is refused."},
     {kOutputOption, kFormatOption, kLayoutOption, kSkipInvalidOption, kForceOption},
     1,
     1,

@@ -76,7 +76,7 @@ struct TrackReadSummary {
 // and what came is kept as NAME.partial.EXT, never over another file.
 // A stop request (app/stop_request.h) before the speed sentence ends it at once; after it,
 // at the next block at the latest, with the closing steps and "Transfer aborted.", every
-// block received in the file.
+// block received in the partial file.
 OperationResult ReadTrack(PortConnection& connection, Host& host, TrackReadSummary* summary = nullptr,
                           const TrackReadOptions& options = {});
 
