@@ -5,8 +5,10 @@
 // Promises checked: the conversion reports success exactly when every whole record of the
 // file is a valid layout-2 point, and then with the number of records and a PLT file of
 // one line per record (no file content at all for a file without a whole record); a
-// refused file ends with an Error line and leaves the header and the lines before the
-// refused record. The summary of the file counts exactly the points the PLT file got, and
+// refused file leaves nothing under the chosen name, keeps the header and the lines
+// before the refused record as NAME.partial.EXT and says so after its Error line. A file
+// that begins as a PLT, GPX or KML file may instead be refused as such, before anything
+// is created. The summary of the file counts exactly the points the PLT file got, and
 // is whole exactly when the conversion succeeded with at least one record. The same file
 // drawn as an SVG picture is always a whole document, text without a zero byte.
 
@@ -28,9 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const std::string input = FuzzFile("track.bin");
   const std::string output = FuzzFile("track.plt");
+  const std::string partial = FuzzFile("track.partial.plt");
   WriteFileBytes(input, content);
   std::error_code ignored;
   std::filesystem::remove(output, ignored);
+  std::filesystem::remove(partial, ignored);
 
   // What the conversion should find: the records up to the first invalid one.
   const size_t records = content.size() / 16;
@@ -44,7 +48,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const FuzzContextScope context([&host] { PrintLog(host.log); });
   host.saveAnswer = output;
   const bool converted = ConvertBinaryTrackFile(host, input);
-  const std::vector<uint8_t> plt = ReadFileBytes(output);
+  const std::vector<uint8_t> plt = ReadFileBytes(converted ? output : partial);
+
+  // Refused as a text track file: only what begins as one, and nothing was created.
+  const std::string head(content.begin(), content.begin() + static_cast<std::ptrdiff_t>(std::min<size_t>(content.size(), 1024)));
+  if (!converted && host.LastLine().find(PickTextOrEmpty("a nie binarnym plikiem śladu (.bin).",
+                                                         "not a raw track file (.bin).")) != std::string::npos) {
+    FUZZ_CHECK(head.rfind("OziExplorer Track Point File", 0) != std::string::npos ||
+                   head.find("<gpx") != std::string::npos || head.find("<kml") != std::string::npos,
+               "refused as a text track file: " + host.LastLine());
+    FUZZ_CHECK(!std::filesystem::exists(output) && !std::filesystem::exists(partial), "a file made for a text track file");
+    return 0;
+  }
 
   FUZZ_CHECK(converted == allValid, "success differs from the records' validity");
   if (converted) {
@@ -54,7 +69,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(!host.HasError(), "success with an Error line");
     FUZZ_CHECK(CountLines(plt) == (records == 0 ? 0 : 6 + records), "PLT lines of a converted file");
   } else {
-    FUZZ_CHECK(host.log.Entries().back().kind == LogKind::Error, "a refusal that does not end in an Error line");
+    const auto& entries = host.log.Entries();
+    FUZZ_CHECK(entries.size() >= 2 && entries[entries.size() - 2].kind == LogKind::Error,
+               "a refusal without an Error line before the partial file's");
+    FUZZ_CHECK(host.LastLine() == FormatText(PickTextOrEmpty("Niekompletny ślad zapisano w %s.",
+                                                             "The incomplete track is in %s."),
+                                             partial.c_str()),
+               "last line " + host.LastLine());
+    FUZZ_CHECK(!std::filesystem::exists(output), "an incomplete track under the chosen name");
     FUZZ_CHECK(CountLines(plt) == 6 + validBefore, "PLT lines of a refused file");
   }
 
@@ -66,10 +88,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   FuzzHost svgHost;
   const std::string picture = FuzzFile("track.svg");
+  const std::string partialPicture = FuzzFile("track.partial.svg");
   std::filesystem::remove(picture, ignored);
+  std::filesystem::remove(partialPicture, ignored);
   svgHost.saveAnswer = picture;
   FUZZ_CHECK(ConvertBinaryTrackFile(svgHost, input) == converted, "the picture's outcome differs");
-  const std::vector<uint8_t> svg = ReadFileBytes(picture);
+  const std::vector<uint8_t> svg = ReadFileBytes(converted ? picture : partialPicture);
   const std::string end = "</svg>\r\n";
   FUZZ_CHECK(svg.size() > end.size() && std::equal(end.begin(), end.end(), svg.end() - end.size()),
              "a picture that is not whole");

@@ -14,8 +14,9 @@
 // form, and every block lies inside the used memory; a download reported as done left a
 // file holding exactly the used memory (raw) or the header and one line per whole record
 // (PLT, the header alone when less than one record is in use); one that
-// failed after the speed sentence says "Transfer aborted.", leaves a file that is a
-// prefix of the memory, and has sent "$PQRVS,0\r\n" and switched the port back to 4800.
+// failed after the speed sentence says "Transfer aborted.", leaves nothing under the chosen
+// name and what came as NAME.partial.EXT, a prefix of the memory, and has sent
+// "$PQRVS,0\r\n" and switched the port back to 4800.
 
 #include <string_view>
 
@@ -134,8 +135,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   line.failAt = failAt == 0 ? 0 : line.calls + failAt;
 
   const std::string path = FuzzFile(plt ? "track.PLT" : "track.bin");
+  const std::string partial = FuzzFile(plt ? "track.partial.PLT" : "track.partial.bin");
   std::error_code ignored;
   std::filesystem::remove(path, ignored);
+  std::filesystem::remove(partial, ignored);
   host.saveAnswer = path;
 
   const OperationResult result = ReadTrack(connection, host);
@@ -157,6 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   } else {
     FUZZ_CHECK(host.HasError() || !host.notices.empty(), "a download that ended unsaid");
+    FUZZ_CHECK(!fileExists, "an incomplete track under the chosen name");
   }
   if (logger.speedSentenceSeen) {
     // The logger left 4800 bit/s: it must have been told to come back.
@@ -166,9 +170,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       FUZZ_CHECK(connection.currentSpeed == 4800, "port left at " + std::to_string(connection.currentSpeed));
     }
     FUZZ_CHECK(host.progressPosition == 0, "progress bar not reset");
-    if (!verbatimInfo && !plt && fileExists) {
-      FUZZ_CHECK(file.size() <= logger.usedBytes, "raw file longer than the used memory");
-      for (size_t i = 0; i < file.size(); ++i) FUZZ_CHECK(file[i] == logger.MemoryAt(i), "raw file not a prefix");
+    if (!verbatimInfo && !plt && std::filesystem::exists(partial)) {
+      const std::vector<uint8_t> kept = ReadFileBytes(partial);
+      FUZZ_CHECK(kept.size() <= logger.usedBytes, "partial raw file longer than the used memory");
+      for (size_t i = 0; i < kept.size(); ++i) FUZZ_CHECK(kept[i] == logger.MemoryAt(i), "partial raw file not a prefix");
     }
   } else {
     FUZZ_CHECK(!fileExists, "a file created before the speed sentence");

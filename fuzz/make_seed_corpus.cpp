@@ -149,6 +149,11 @@ void BinaryConversionSeeds(const std::filesystem::path& root) {
   corpus.Add(FuzzSeed().Byte(1).Bytes(Track(2, 2)).Bytes(std::vector<uint8_t>(8, 0x11)));
   corpus.Add(FuzzSeed().Byte(0).Bytes(Track(1, 20)));
   corpus.Add(FuzzSeed().Byte(0));
+  // Track files given in place of a binary one.
+  for (const std::string text : {"<?xml version=\"1.0\"?>\r\n<gpx version=\"1.1\">", "<kml>",
+                                 "OziExplorer Track Point File Version 2.1\r\nWGS 84\r\n"}) {
+    corpus.Add(FuzzSeed().Byte(0).Bytes(std::vector<uint8_t>(text.begin(), text.end())));
+  }
 }
 
 // Bytes that look like a program: a fixed pseudo-random stream.

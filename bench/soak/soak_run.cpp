@@ -306,8 +306,10 @@ RunResult RunDownload(const DownloadPlan& plan, const std::string& folder) {
 
   const std::string name = plan.plt ? "track.plt" : "track.bin";
   const std::string path = folder + "/" + name;
+  const std::string partialPath = folder + (plan.plt ? "/track.partial.plt" : "/track.partial.bin");
   std::error_code ignored;
   std::filesystem::remove(path, ignored);
+  std::filesystem::remove(partialPath, ignored);
   run.host.saveAnswer = path;
 
   Interrupter interrupter(plan.interruptAfterMs);
@@ -320,6 +322,8 @@ RunResult RunDownload(const DownloadPlan& plan, const std::string& folder) {
   const std::vector<uint8_t> expected = plan.plt ? ExpectedPlt(folder, name, used, plan.layout) : used;
   const bool exists = std::filesystem::exists(path);
   const std::vector<uint8_t> file = exists ? ReadBytes(path) : std::vector<uint8_t>();
+  const bool partialExists = std::filesystem::exists(partialPath);
+  const std::vector<uint8_t> partial = partialExists ? ReadBytes(partialPath) : std::vector<uint8_t>();
   const bool aborted = run.Logged("Transfer aborted.");
   const bool transferStarted = run.Logged("Speed change command sent.");
 
@@ -329,15 +333,16 @@ RunResult RunDownload(const DownloadPlan& plan, const std::string& folder) {
     if (aborted) run.Violation(result, "done, and yet \"Transfer aborted.\"");
   } else if (outcome == OperationResult::Failed && transferStarted) {
     if (!aborted) run.Violation(result, "failed without \"Transfer aborted.\"");
-    if (!exists &&
-        run.Logged("Changing port speed to " + std::to_string(TransferSpeedFor(plan.speedLimit).speed) + " bps.")) {
-      run.Violation(result, "aborted without a file");
+    // The chosen name only ever holds a whole track; what came is beside it.
+    if (exists) run.Violation(result, "aborted, and yet a file under the chosen name");
+    if (partialExists && !run.Logged("The incomplete track is in " + partialPath + ".")) {
+      run.Violation(result, "a partial file the log does not name");
     }
-    if (!IsPrefix(file, expected)) run.Violation(result, "aborted, and the file is not a prefix of the memory");
+    if (!IsPrefix(partial, expected)) run.Violation(result, "aborted, and the partial file is not a prefix of the memory");
   } else if (outcome == OperationResult::Failed) {
     // The information record itself was spoiled: nothing was asked of the logger yet.
     result.beforeTransfer = true;
-    if (exists) run.Violation(result, "a file although the transfer never began");
+    if (exists || partialExists) run.Violation(result, "a file although the transfer never began");
   } else {
     run.Violation(result, "the download ended neither done nor failed");
   }

@@ -202,11 +202,13 @@ TEST(SimulatedLoggerWindowTest, ASessionsEndDuringADownloadTakesTheLoggerBackThe
   ASSERT_TRUE(read.Seen());
 
   const std::vector<std::string> log = setup.Log();
-  ASSERT_GE(log.size(), 3u);
-  EXPECT_EQ(std::vector<std::string>(log.end() - 3, log.end()),
+  ASSERT_GE(log.size(), 4u);
+  const std::string partial = folder.File("track.partial.bin");
+  EXPECT_EQ(std::vector<std::string>(log.end() - 4, log.end()),
             (std::vector<std::string>{"Speed change command sent.", "Changing port speed to 4800 bps.",
-                                      "Transfer aborted."}));
-  const std::vector<unsigned char> file = ReadWholeFile(saved);
+                                      "Transfer aborted.", "The incomplete track is in " + partial + "."}));
+  EXPECT_FALSE(std::filesystem::exists(saved));
+  const std::vector<unsigned char> file = ReadWholeFile(partial);
   const std::vector<uint8_t> used = setup.logger.UsedMemory();
   EXPECT_GE(file.size(), 11776u);
   EXPECT_LT(file.size(), used.size());
