@@ -314,6 +314,18 @@ TEST(TrackDownloadTest, CancellingTheSaveChoiceSendsNothingMore) {
   EXPECT_EQ(d.Wire(), kAttention + "$PQRVI,\r\n");
   EXPECT_EQ(d.host.log.Entries().size(), 1u) << "only the information request's line";
   EXPECT_FALSE(std::filesystem::exists(d.dir.File("track.bin")));
+
+  // Nor for a raw copy that would take the track file's own name.
+  LanguageGuard english(kEnglish);
+  Download same(10, 32);
+  TrackReadOptions options;
+  options.format = TrackFileFormat::Gpx;
+  options.keepRaw = true;
+  EXPECT_EQ(ReadTrack(same.connection, same.host, &same.summary, options), OperationResult::Failed);
+  EXPECT_EQ(same.Wire(), kAttention + "$PQRVI,\r\n");
+  EXPECT_EQ(LogLines(same.host.log).back(), "E The file " + same.dir.File("track.bin") +
+                                                " would be both the track file and the raw copy. Choose other names.");
+  EXPECT_FALSE(std::filesystem::exists(same.dir.File("track.bin")));
 }
 
 TEST(TrackDownloadTest, AShortTransferStillReportsAnAverage) {
