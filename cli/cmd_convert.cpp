@@ -57,8 +57,8 @@ const Command kConvertCommand{
      "(NAZWA.partial-2.ROZ, ... gdy ta nazwa jest zajęta; plik GPX lub KML mimo to\n"
      "domknięty), a istniejący plik wyjściowy zostaje taki, jaki był; z --force jest\n"
      "zastępowany, z zachowaniem jego uprawnień. Z --skip-invalid nieprawidłowy rekord jest\n"
-     "zamiast tego pomijany i liczony. Plik PLT, GPX lub KML podany jako FILE.bin jest\n"
-     "odrzucany.",
+     "zamiast tego pomijany i liczony. Plik PLT, GPX, KML lub SVG podany jako FILE.bin\n"
+     "jest odrzucany.",
      "Reads every 16-byte record of FILE.bin as the logger stores it (layout 2 unless\n"
      "--layout 1) and writes one point for each: an OziExplorer PLT line, a GPX 1.1 track\n"
      "point or a KML 2.2 gx:Track point, by the output's extension or --format; .svg draws\n"
@@ -68,7 +68,7 @@ const Command kConvertCommand{
      "before it are kept as NAME.partial.EXT (NAME.partial-2.EXT, ... when taken; a GPX or\n"
      "KML file still closed) and an existing output stays as it was; with --force it is\n"
      "replaced, keeping its permissions. With --skip-invalid an invalid record is left out\n"
-     "and counted instead. A PLT, GPX or KML file given as FILE.bin is refused."},
+     "and counted instead. A PLT, GPX, KML or SVG file given as FILE.bin is refused."},
     {kOutputOption, kFormatOption, kLayoutOption, kSkipInvalidOption, kForceOption},
     1,
     1,

@@ -7,7 +7,7 @@
 // one line per record (no file content at all for a file without a whole record); a
 // refused file leaves nothing under the chosen name, keeps the header and the lines
 // before the refused record as NAME.partial.EXT and says so after its Error line. A file
-// that begins as a PLT, GPX or KML file may instead be refused as such, before anything
+// that begins as a PLT, GPX, KML or SVG file may instead be refused as such, before anything
 // is created. The summary of the file counts exactly the points the PLT file got, and
 // is whole exactly when the conversion succeeded with at least one record. The same file
 // drawn as an SVG picture is always a whole document, text without a zero byte.
@@ -55,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!converted && host.LastLine().find(PickTextOrEmpty("a nie binarnym plikiem śladu (.bin).",
                                                          "not a raw track file (.bin).")) != std::string::npos) {
     FUZZ_CHECK(head.rfind("OziExplorer Track Point File", 0) != std::string::npos ||
-                   head.find("<gpx") != std::string::npos || head.find("<kml") != std::string::npos,
+                   head.find("<gpx") != std::string::npos || head.find("<kml") != std::string::npos ||
+                   head.find("<svg") != std::string::npos,
                "refused as a text track file: " + host.LastLine());
     FUZZ_CHECK(!std::filesystem::exists(output) && !std::filesystem::exists(partial), "a file made for a text track file");
     return 0;

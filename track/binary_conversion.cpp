@@ -29,7 +29,8 @@ constexpr size_t kReadBlockSize = kProgressStep * kTrackRecordSize;
 constexpr size_t kSniffedBytes = 1024;
 
 // What a text track file given in place of a binary one is, by its first bytes: "PLT",
-// "GPX" or "KML"; nullptr for anything else (a binary track file's records never begin so).
+// "GPX", "KML" or "SVG" (the picture); nullptr for anything else (a binary track file's
+// records never begin so).
 const char* TextTrackFileKind(const std::string& path) {
   File probe;
   if (probe.OpenForReading(path) != 0) return nullptr;
@@ -42,9 +43,13 @@ const char* TextTrackFileKind(const std::string& path) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r' || text.front() == '\n')) {
     text.remove_prefix(1);
   }
-  if (!text.starts_with("<?xml") && !text.starts_with("<gpx") && !text.starts_with("<kml")) return nullptr;
+  if (!text.starts_with("<?xml") && !text.starts_with("<gpx") && !text.starts_with("<kml") &&
+      !text.starts_with("<svg")) {
+    return nullptr;
+  }
   if (text.find("<gpx") != std::string_view::npos) return "GPX";
   if (text.find("<kml") != std::string_view::npos) return "KML";
+  if (text.find("<svg") != std::string_view::npos) return "SVG";
   return nullptr;
 }
 
@@ -143,8 +148,9 @@ bool ConvertBinaryTrackFile(Host& host, const std::string& path, const BinaryCon
   // after an output of a header alone was made.
   if (const char* kind = TextTrackFileKind(path)) {
     const std::string name = Utf8FromPath(PathFromUtf8(path).filename());
+    const std::string english = std::string(kind[0] == 'S' ? "an " : "a ") + kind;
     LOG_TEXT(log, LogKind::Error, "%s jest plikiem %s, a nie binarnym plikiem śladu (.bin).",
-             "%s is a %s file, not a raw track file (.bin).", name.c_str(), kind);
+             "%s is %s file, not a raw track file (.bin).", name.c_str(), Language == kPolish ? kind : english.c_str());
     return false;
   }
 

@@ -24,12 +24,12 @@ struct BinaryConversionOptions {
 // a PLT, GPX or KML file (or copies its records, for any other extension) that the user
 // chooses through the host, reporting every step in the host's event log. Returns true
 // when the whole file was converted and the success line written; false when the user
-// cancelled (nothing logged) or on a failure (already logged). A PLT, GPX or KML file
-// given in place of a binary one is refused before anything is created. The output takes
-// the chosen name only once it is whole (TrackFileReplacement): after a failure a file
-// that was there is left as it was, and what was written before the failure (a GPX or KML
-// file with its closing tags) is kept as NAME.partial.EXT, never over the input or any
-// other file. A stop request (app/stop_request.h) ends the conversion as a failure:
+// cancelled (nothing logged) or on a failure (already logged). A PLT, GPX, KML or SVG
+// file given in place of a binary one is refused before anything is created. The output
+// takes the chosen name only once it is whole (TrackFileReplacement): after a failure a
+// file that was there is left as it was, and what was written before the failure (a GPX
+// or KML file with its closing tags) is kept as NAME.partial.EXT, never over the input or
+// any other file. A stop request (app/stop_request.h) ends the conversion as a failure:
 // "Conversion stopped.".
 bool ConvertBinaryTrackFile(Host& host, const std::string& path, const BinaryConversionOptions& options = {});
 

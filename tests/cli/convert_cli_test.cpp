@@ -272,11 +272,12 @@ TEST(ConvertCliTest, FormatByTheExtensionOrByOptionAndTheLayout) {
   const struct {
     const char* file;
     const char* kind;
-  } tracks[] = {{"Trip.GPX", "GPX"}, {"k.gpx", "KML"}, {"old.plt", "PLT"}};
+  } tracks[] = {{"Trip.GPX", "a GPX"}, {"k.gpx", "a KML"}, {"old.plt", "a PLT"}, {"w.svg", "an SVG"}};
+  ASSERT_EQ(r.Run({"convert", "w.bin", "-o", "w.svg"}).status, 0);
   for (const auto& track : tracks) {
     o = r.Run({"convert", track.file, "-o", "again.gpx"});
     EXPECT_EQ(o.status, 1) << track.file;
-    EXPECT_NE(o.err.find(std::string(track.file) + " is a " + track.kind + " file, not a raw track file (.bin).\n"),
+    EXPECT_NE(o.err.find(std::string(track.file) + " is " + track.kind + " file, not a raw track file (.bin).\n"),
               std::string::npos)
         << o.err;
     EXPECT_FALSE(PathExistsForTest(r.File("again.gpx")));
