@@ -240,13 +240,13 @@ TEST(LoggerSimTest, TheFifthFailureAbortsAndLeavesTheLoggerInCommandMode) {
   TempDir dir;
   bench.host.saveAnswer = dir.File("t.bin");
   EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Failed);
-  // Blocks 1 and 2 came: the file holds exactly them.
-  EXPECT_EQ(ReadWholeFile(dir.File("t.bin")), Prefix(bench.Sim().UsedMemory(), 6144));
+  // Blocks 1 and 2 came: the partial file holds exactly them.
+  EXPECT_EQ(ReadWholeFile(dir.File("t.partial.bin")), Prefix(bench.Sim().UsedMemory(), 6144));
   const std::vector<std::string> lines = LogLines(bench.host.log);
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "I Repeating command."), 4);
-  EXPECT_THAT(std::vector<std::string>(lines.end() - 4, lines.end()),
+  EXPECT_THAT(std::vector<std::string>(lines.end() - 5, lines.end()),
               ElementsAre("E Checksum error.", "I Speed change command sent.", "I Changing port speed to 4800 bps.",
-                          "E Transfer aborted."));
+                          "E Transfer aborted.", "I The incomplete track is in " + dir.File("t.partial.bin") + "."));
   EXPECT_EQ(bench.SentenceTexts().back(), "$PQRVS,0\r\n");
   ASSERT_TRUE(bench.AwaitMode(LoggerMode::Command));
   EXPECT_EQ(bench.connection.currentSpeed, 4800u);
@@ -269,8 +269,8 @@ TEST(LoggerSimTest, TheDeviceVanishingMidTransferEndsCleanly) {
   const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_LT(seconds, 20.0);
   EXPECT_TRUE(bench.Sim().Vanished());
-  EXPECT_EQ(ReadWholeFile(dir.File("t.bin")), Prefix(bench.Sim().UsedMemory(), 3072));
-  EXPECT_EQ(LogLines(bench.host.log).back(), "E Transfer aborted.");
+  EXPECT_EQ(ReadWholeFile(dir.File("t.partial.bin")), Prefix(bench.Sim().UsedMemory(), 3072));
+  EXPECT_THAT(LogLines(bench.host.log), ::testing::Contains("E Transfer aborted."));
   // The line is gone: the read fails, so does the purge before a repeat, and the closing
   // steps report their own failures without stopping.
   const std::vector<std::string> lines = LogLines(bench.host.log);
