@@ -12,6 +12,10 @@ work="$5"
 
 # A path of this machine as the programs under Wine name it: the file system is drive Z:.
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+# The PLT file a conversion left: the output, or after a failure the partial file beside it.
+written() { if [ -e "$1/$2.plt" ]; then echo "$1/$2.plt"; else echo "$1/$2.partial.plt"; fi; }
+# The last log line but the one naming the partial file, whose path differs.
+last_line() { grep -v 'incomplete track is in' "$1" | tail -n 1 | tr -d '\r'; }
 
 rm -rf "$work"
 mkdir -p "$work/linux" "$work/windows" "$work/windows-pl"
@@ -40,18 +44,18 @@ for input in track old bad; do
     status=1
   fi
   for variant in windows windows-pl; do
-    if ! cmp "$work/linux/$input.plt" "$work/$variant/$input.plt"; then
+    if ! cmp "$(written "$work/linux" "$input")" "$(written "$work/$variant" "$input")"; then
       echo "$input: the PLT files of Linux and $variant differ" >&2
       status=1
     fi
     # The log lines are the same too, but for the file names.
-    if [ "$(tail -n 1 "$work/linux/$input.log")" != "$(tail -n 1 "$work/$variant/$input.log" | tr -d '\r')" ]; then
+    if [ "$(last_line "$work/linux/$input.log")" != "$(last_line "$work/$variant/$input.log")" ]; then
       echo "$input: the last log lines differ:" >&2
-      tail -n 1 "$work/linux/$input.log" "$work/$variant/$input.log" >&2
+      tail -n 2 "$work/linux/$input.log" "$work/$variant/$input.log" >&2
       status=1
     fi
   done
-  echo "$input: $(wc -c <"$work/linux/$input.plt") bytes, $(tail -n 1 "$work/linux/$input.log")"
+  echo "$input: $(wc -c <"$(written "$work/linux" "$input")") bytes, $(last_line "$work/linux/$input.log")"
 done
 [ "$status" = 0 ] && rm -rf "$work"
 exit "$status"
