@@ -29,8 +29,7 @@ const OptionSpec kTraceOption{"--trace", nullptr, "FILE",
                                "write every byte sent to and received from the logger, every speed change and pause, "
                                "with time stamps, into FILE (for support); an existing FILE only with --force"}};
 const OptionSpec kForceOption{"--force", nullptr, nullptr,
-                              {"zastąp plik wyjściowy (i plik zapisu transmisji), jeśli istnieje",
-                               "replace the output file (and the trace file) when it exists"}};
+                              {"zastąp plik wyjściowy, jeśli istnieje", "replace the output file when it exists"}};
 const OptionSpec kForceTraceOption{"--force", nullptr, nullptr,
                                    {"zastąp plik zapisu transmisji, jeśli istnieje", "replace the trace file when it exists"}};
 
