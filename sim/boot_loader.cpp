@@ -17,6 +17,7 @@ BootLoader::BootLoader(ProgramMemory& memory, FaultPlan& faults, std::chrono::mi
 void BootLoader::Reset() {
   expect_ = Expect::Command;
   address_ = 0;
+  afterPageWrite_ = false;
   std::fill(pageBuffer_.begin(), pageBuffer_.end(), 0xFF);
 }
 
@@ -53,6 +54,8 @@ BootLoader::Reply BootLoader::Feed(uint8_t byte) {
     case Expect::Command:
       break;
   }
+  const bool afterPageWrite = afterPageWrite_;
+  afterPageWrite_ = false;
 
   switch (byte) {
     case 's': {
@@ -94,7 +97,9 @@ BootLoader::Reply BootLoader::Feed(uint8_t byte) {
       reply.delay = pageWriteTime_;
       reply.note = FormatText("write page %u", page);
       reply.bytes = {kAcknowledge};
+      afterPageWrite_ = true;
       if (const auto fault = faults_.TakePageFault(page)) {
+        afterPageWrite_ = false;
         if (*fault == FaultKind::WrongAck) {
           reply.bytes = {0x0A};
           reply.fault = FormatText("ack: page %u acknowledged with 0x0A", page);
@@ -106,8 +111,10 @@ BootLoader::Reply BootLoader::Feed(uint8_t byte) {
       break;
     }
     case 'r':
+      if (afterPageWrite) memory_.MarkFirmwareComplete();
       reply.restart = true;
-      reply.note = "restart";
+      reply.intoFirmware = memory_.HoldsFirmware();
+      reply.note = reply.intoFirmware ? "restart" : "restart: no firmware to start";
       break;
     default:
       reply.bytes = {kUnknown};

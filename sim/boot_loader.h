@@ -19,9 +19,14 @@ namespace stravener::sim {
 //   'C' b        puts b in as the high byte of that word and moves the address on by one
 //                word, then 0x0D
 //   'm'          writes the page buffer into the page that holds the address, then 0x0D
-//   'r'          leaves the boot loader and restarts the logger; no answer
+//   'r'          restarts the processor; no answer. It starts the firmware when the program
+//                memory holds one, else it comes back into the boot loader.
 // Any other command byte, and a page write beyond the program memory, is answered with
 // '?'.
+// An 'r' that comes right after an acknowledged page write ends a programming run: the
+// memory then holds the firmware written. After an erase, an 'r' after anything else (the
+// run was stopped or its tool killed halfway, or nothing was written) finds no firmware to
+// start, so the processor stays in its boot loader until an upgrade completes.
 class BootLoader {
  public:
   BootLoader(ProgramMemory& memory, FaultPlan& faults, std::chrono::microseconds eraseTime,
@@ -31,6 +36,7 @@ class BootLoader {
     std::vector<uint8_t> bytes;            // the answer, if any
     std::chrono::microseconds delay{0};    // the work before it is sent
     bool restart = false;                  // 'r': the logger restarts
+    bool intoFirmware = false;             // ... into its firmware, else into the boot loader
     std::string note;                      // what the byte meant, for the trace
     std::string fault;                     // a fault that fired, for the trace
   };
@@ -54,6 +60,7 @@ class BootLoader {
   uint8_t addressHigh_ = 0;
   std::vector<uint8_t> pageBuffer_;
   uint32_t signatureRequests_ = 0;
+  bool afterPageWrite_ = false;  // the last command was an acknowledged page write
 };
 
 }  // namespace stravener::sim

@@ -23,6 +23,7 @@ ProgramMemory::ProgramMemory(const ProcessorProfile& profile) : profile_(profile
 void ProgramMemory::Erase() {
   std::fill(bytes_.begin(), bytes_.end(), 0xFF);
   highestPage_.reset();
+  holdsFirmware_ = false;
 }
 
 bool ProgramMemory::WritePage(uint32_t page, const uint8_t* buffer) {

@@ -29,7 +29,8 @@ const ProcessorProfile* FindProcessorProfile(const std::array<uint8_t, 3>& signa
 // The processor's flash below the boot section. It starts out holding the old firmware; an
 // erase sets every byte to 0xFF, and a page write can only clear bits (the page becomes the
 // old bytes AND the new ones), as flash does, so a page written without an erase comes
-// out wrong.
+// out wrong. After an erase the memory holds no firmware the processor could start until
+// the boot loader marks a programming run complete (see BootLoader).
 class ProgramMemory {
  public:
   explicit ProgramMemory(const ProcessorProfile& profile);
@@ -43,11 +44,15 @@ class ProgramMemory {
   // padded with 0xFF to whole pages. Empty when nothing was written.
   std::vector<uint8_t> ProgrammedImage() const;
   const std::vector<uint8_t>& Bytes() const { return bytes_; }
+  // Whether a restart starts firmware: not since an erase, until MarkFirmwareComplete.
+  bool HoldsFirmware() const { return holdsFirmware_; }
+  void MarkFirmwareComplete() { holdsFirmware_ = true; }
 
  private:
   ProcessorProfile profile_;
   std::vector<uint8_t> bytes_;
   std::optional<uint32_t> highestPage_;
+  bool holdsFirmware_ = true;
 };
 
 }  // namespace stravener::sim

@@ -443,7 +443,11 @@ void SimulatedLogger::HandleBootByte(uint8_t byte, SteadyTime time) {
   if (!reply.fault.empty()) RecordFault(time, reply.fault);
   if (reply.restart) {
     SaveProgrammedImage(time);
-    Restart(time, "boot loader restart");
+    if (reply.intoFirmware) {
+      Restart(time, "boot loader restart");
+    } else {
+      RestartIntoBootLoader(time);
+    }
     return;
   }
   if (!reply.bytes.empty()) {
@@ -590,6 +594,17 @@ void SimulatedLogger::Restart(SteadyTime time, const char* why) {
   deafUntil_ = time + options_.restartDeafTime;
   SetSpeed(kCommandSpeed, time);
   SetMode(LoggerMode::Command, time, why);
+}
+
+void SimulatedLogger::RestartIntoBootLoader(SteadyTime time) {
+  output_.clear();
+  switch_.reset();
+  deafUntil_ = time + options_.restartDeafTime;
+  {
+    std::lock_guard lock(stateMutex_);
+    bootLoader_->Reset();
+  }
+  SetMode(LoggerMode::BootLoader, time, "boot loader restart: no firmware to start");
 }
 
 void SimulatedLogger::SetMode(LoggerMode mode, SteadyTime time, const std::string& why) {

@@ -49,7 +49,10 @@ const char* LoggerModeName(LoggerMode mode);
 //   take effect the speed switch delay (50 ms) after the sentence. The logger stays in
 //   transfer mode until it is told to return; it has no time-out of its own.
 // - After a restart (the restart sentence, or the boot loader's 'r') the logger is in
-//   command mode at 4800 bit/s and ignores whatever arrives for the restart time.
+//   command mode at 4800 bit/s and ignores whatever arrives for the restart time. When its
+//   program memory holds no firmware (erased, or an upgrade stopped halfway: see
+//   BootLoader), the boot loader's 'r' brings it back into the boot loader at 115200
+//   bit/s instead, after the same time.
 // - When the two sides of the line run at different speeds, every byte is garbled in
 //   both directions as a UART would garble it (ReclockBytes). A pseudo-terminal's drain
 //   does not wait until the logger has the bytes, so bytes that arrive within a couple of
@@ -138,6 +141,7 @@ class SimulatedLogger {
   // Writes what is due; returns the time it wants to run again, if any.
   std::optional<SteadyTime> PumpOutput();
   void Restart(SteadyTime time, const char* why);
+  void RestartIntoBootLoader(SteadyTime time);
   void SetMode(LoggerMode mode, SteadyTime time, const std::string& why);
   void SetSpeed(uint32_t speed, SteadyTime time);
   void Vanish(SteadyTime time);

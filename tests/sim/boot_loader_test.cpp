@@ -46,6 +46,7 @@ TEST(BootLoaderTest, ProgramsPagesWordByWordAndAcknowledgesEveryCommand) {
   FaultPlan faults;
   BootLoader loader(memory, faults, 0us, 0us);
   EXPECT_EQ(Feed(loader, {'s'}), (std::vector<uint8_t>{0x02, 0x97, 0x1E}));
+  EXPECT_TRUE(loader.Feed('r').intoFirmware) << "not erased: the old firmware starts";
   EXPECT_EQ(Feed(loader, {'e'}), (std::vector<uint8_t>{0x0D}));
   EXPECT_TRUE(memory.ProgrammedImage().empty());
 
@@ -70,7 +71,14 @@ TEST(BootLoaderTest, ProgramsPagesWordByWordAndAcknowledgesEveryCommand) {
   // Beyond the program memory, and unknown commands.
   EXPECT_EQ(Feed(loader, {'A', 0xFE, 0x00, 'm'}), (std::vector<uint8_t>{0x0D, '?'}));
   EXPECT_EQ(Feed(loader, {'x', 0x00}), (std::vector<uint8_t>{'?', '?'}));
-  EXPECT_TRUE(loader.Feed('r').restart);
+  // Erased, and the run not ended by an 'r' right after its last page write (stopped, or
+  // its tool killed): the processor comes back into the boot loader, until a run ends.
+  const BootLoader::Reply stopped = loader.Feed('r');
+  EXPECT_TRUE(stopped.restart);
+  EXPECT_FALSE(stopped.intoFirmware);
+  EXPECT_FALSE(loader.Feed('r').intoFirmware);
+  for (const uint8_t b : PageCommands(profile, 0, image)) loader.Feed(b);
+  EXPECT_TRUE(loader.Feed('r').intoFirmware);
 }
 
 TEST(BootLoaderTest, FlashWrittenWithoutEraseKeepsOnlyTheBitsBothHave) {
