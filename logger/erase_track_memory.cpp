@@ -3,6 +3,7 @@
 #include "app/language.h"
 #include "link/frame.h"
 #include "logger/logger_commands.h"
+#include "logger/logger_info.h"
 
 namespace stravener {
 
@@ -14,6 +15,8 @@ OperationResult EraseTrackMemory(PortConnection& connection, Host& host) {
   if (!host.AskOkCancel(PickTextOrEmpty("Czy chcesz wyczyścić pamięć śladu?", "Do you want to erase track memory?"))) {
     return OperationResult::Cancelled;
   }
+  LoggerInfo info;
+  if (ReadLoggerInfo(connection, host.GetClock(), info) != 0) return OperationResult::Failed;
   if (SendCommand(connection, host.GetClock(), kEraseSentence, true) != 0) return OperationResult::Failed;
   EventLog& log = *connection.log;
   LOG_TEXT(log, LogKind::Info, "Wysłano komendę czyszczenia pamięci śladu.", "Track memory erase command sent.");

@@ -7,6 +7,7 @@
 #include "app/format.h"
 #include "app/language.h"
 #include "app/stop_request.h"
+#include "logger/find_logger.h"
 #include "logger/logger_commands.h"
 #include "platform/file.h"
 #include "platform/system_error.h"
@@ -15,21 +16,11 @@ namespace stravener {
 
 namespace {
 
-constexpr uint32_t kBootLoaderSpeed = 115200;
 constexpr uint32_t kSwitchPauseMs = 100;
 constexpr uint32_t kRestartPauseMs = 20;
 constexpr int kSignatureAttempts = 10;
 constexpr uint8_t kAcknowledgement = 0x0D;
 constexpr uint8_t kPadding = 0xFF;
-
-// The boot loader's one-byte commands.
-constexpr uint8_t kSignatureCommand = 's';
-constexpr uint8_t kEraseCommand = 'e';
-constexpr uint8_t kAddressCommand = 'A';
-constexpr uint8_t kLowByteCommand = 'c';
-constexpr uint8_t kHighByteCommand = 'C';
-constexpr uint8_t kWritePageCommand = 'm';
-constexpr uint8_t kRestartCommand = 'r';
 
 class Upgrade {
  public:
@@ -40,7 +31,11 @@ class Upgrade {
 
  private:
   int Identify();
-  int LoadImage(const std::string& path);
+  int ReadImageFile(const std::string& path);
+  int ImageLengthError();
+  // An image too large for the processor identified: nothing is erased yet, so the boot
+  // loader restarts the processor into the firmware it still holds.
+  int RefuseImageTooLarge();
   bool ReadAcknowledgement();
   int ProtocolError();
   // A stop request before the erase: the boot loader restarts the processor into the
@@ -62,16 +57,37 @@ class Upgrade {
 
 int Upgrade::Run(const std::string& path) {
   Clock& clock = host_.GetClock();
-  if (SendCommand(connection_, clock, kUpgradeSentence, report_) != 0) return -1;
-  if (report_) {
-    LOG_TEXT(log_, LogKind::Info, "Wysłano komendę aktualizacji oprogramowania.", "Firmware upgrade command sent.");
+  // What can be checked of the file is checked before anything is sent, so that a file
+  // that cannot be loaded never leaves the logger in its boot loader.
+  if (ReadImageFile(path) != 0) return -1;
+
+  LoggerInfo info;
+  switch (FindLogger(connection_, clock, info, report_, BootLoaderSearch::LeaveToCaller)) {
+    case LoggerFound::Firmware:
+      if (SendCommand(connection_, clock, kUpgradeSentence, report_) != 0) return -1;
+      if (report_) {
+        LOG_TEXT(log_, LogKind::Info, "Wysłano komendę aktualizacji oprogramowania.", "Firmware upgrade command sent.");
+      }
+      clock.Sleep(kSwitchPauseMs);
+      break;
+    case LoggerFound::NoLogger:
+      // Not even after the way back from the transfer speeds: the logger may be in its
+      // boot loader already, where an upgrade that was stopped or killed left it.
+      if (report_) {
+        LOG_TEXT(log_, LogKind::Info, "Oprogramowanie loggera nie odpowiedziało; szukanie programu ładującego.",
+                 "The logger's firmware did not answer; looking for its boot loader.");
+      }
+      break;
+    case LoggerFound::BootLoader:
+    case LoggerFound::Failed:
+      return -1;
   }
-  clock.Sleep(kSwitchPauseMs);
   if (SetPortSpeed(connection_, kBootLoaderSpeed, report_) != 0) return -1;
   clock.Sleep(kSwitchPauseMs);
 
   if (Identify() != 0) return -1;
-  if (LoadImage(path) != 0) return -1;
+  if (imageSize_ > profile_.largestImage) return RefuseImageTooLarge();
+  pageCount_ = (imageSize_ + profile_.BytesPerPage() - 1) / profile_.BytesPerPage();
   if (StopRequested()) return StopBeforeErase();
 
   if (report_) LOG_TEXT(log_, LogKind::Info, "Czyszczenie pamięci programu.", "Erasing program memory.");
@@ -138,7 +154,7 @@ int Upgrade::Identify() {
   return -1;
 }
 
-int Upgrade::LoadImage(const std::string& path) {
+int Upgrade::ReadImageFile(const std::string& path) {
   File file;
   if (const uint32_t code = file.OpenForReading(path); code != 0) {
     if (report_) {
@@ -157,19 +173,16 @@ int Upgrade::LoadImage(const std::string& path) {
     }
     return -1;
   }
-  // The whole size counts: a file of 4 GiB and a few bytes is not a few bytes long.
-  if (size == 0 || size > profile_.largestImage) {
+  // No processor takes more than the largest image. The whole size counts: a file of
+  // 4 GiB and a few bytes is not a few bytes long.
+  if (size == 0 || size > kLargestFirmwareImage) {
     file.Close();
-    if (report_) {
-      LOG_TEXT(log_, LogKind::Error, "Niewłaściwa długość pliku apgrejdu.", "Unproper firmware file length.");
-    }
-    return -1;
+    return ImageLengthError();
   }
   imageSize_ = static_cast<uint32_t>(size);
-  const uint32_t pageBytes = profile_.BytesPerPage();
-  pageCount_ = (imageSize_ + pageBytes - 1) / pageBytes;
+  // Past the image, the buffer holds 0xFF: a last partial page is sent padded with it.
   image_ = std::make_unique<uint8_t[]>(kLargestFirmwareImage);
-  std::fill_n(image_.get(), pageCount_ * pageBytes, kPadding);
+  std::fill_n(image_.get(), kLargestFirmwareImage, kPadding);
   size_t got = 0;
   uint32_t code = file.Read(image_.get(), imageSize_, got);
   if (code != 0 || got != imageSize_) {
@@ -183,6 +196,16 @@ int Upgrade::LoadImage(const std::string& path) {
   }
   file.Close();
   return 0;
+}
+
+int Upgrade::ImageLengthError() {
+  if (report_) LOG_TEXT(log_, LogKind::Error, "Niewłaściwa długość pliku apgrejdu.", "Unproper firmware file length.");
+  return -1;
+}
+
+int Upgrade::RefuseImageTooLarge() {
+  if (Send(kRestartCommand) != 0) return -1;
+  return ImageLengthError();
 }
 
 bool Upgrade::ReadAcknowledgement() {
@@ -229,13 +252,6 @@ int Upgrade::SendAddress(uint32_t wordAddress) {
 }
 
 }  // namespace
-
-std::optional<ProcessorProfile> FindProcessorProfile(const uint8_t* signature) {
-  for (const ProcessorProfile& profile : kProcessorProfiles) {
-    if (std::equal(profile.signature.begin(), profile.signature.end(), signature)) return profile;
-  }
-  return std::nullopt;
-}
 
 int UpgradeFirmware(PortConnection& connection, Host& host, const std::string& path, ReportFlag report) {
   Upgrade upgrade(connection, host, report);

@@ -22,20 +22,4 @@ int SendCommand(PortConnection& connection, Clock& clock, std::string_view sente
   return WriteSentence(connection, sentence, report);
 }
 
-void AskLoggerBackTo4800(PortConnection& connection, Clock& clock, bool garbled) {
-  if (garbled) {
-    LOG_TEXT(*connection.log, LogKind::Info, "Odpowiedź loggera nieczytelna; polecenie powrotu do 4800 bit/s.",
-             "The logger's answer was garbled; asking it to return to 4800 bit/s.");
-  } else {
-    LOG_TEXT(*connection.log, LogKind::Info, "Logger nie odpowiedział; polecenie powrotu do 4800 bit/s.",
-             "The logger did not answer; asking it to return to 4800 bit/s.");
-  }
-  for (const uint32_t speed : kTransferSpeeds) {
-    if (SetPortSpeed(connection, speed, false) != 0) continue;
-    WriteSentence(connection, kBackTo4800Sentence, false);
-    clock.Sleep(kSpeedSwitchPauseMs);
-  }
-  SetPortSpeed(connection, kCommandSpeed, false);
-}
-
 }  // namespace stravener

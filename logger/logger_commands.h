@@ -38,13 +38,4 @@ int SendAttention(PortConnection& connection, Clock& clock, ReportFlag report);
 // sentence or before the command sentence: a command is sent whole or not at all.
 int SendCommand(PortConnection& connection, Clock& clock, std::string_view sentence, ReportFlag report);
 
-// For a logger that a run stopped abruptly left in transfer mode (the program killed, the
-// power gone, the adapter pulled out and back): writes "$PQRVS,0\r\n" once at each transfer
-// speed, pausing after each for the logger to switch, and sets the port back to 4800 bit/s.
-// Logs one line saying so, by what came instead of an answer: nothing at all (garbled
-// false), or bytes that were no answer (garbled true: a logger still sending at its transfer
-// speed reaches 4800 bit/s as noise). The link's own failures are not reported (a speed the
-// port refuses is one the logger cannot have been left at).
-void AskLoggerBackTo4800(PortConnection& connection, Clock& clock, bool garbled = false);
-
 }  // namespace stravener

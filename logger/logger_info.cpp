@@ -3,6 +3,7 @@
 #include "app/format.h"
 #include "app/language.h"
 #include "link/frame.h"
+#include "logger/find_logger.h"
 #include "logger/logger_commands.h"
 
 namespace stravener {
@@ -13,8 +14,6 @@ std::string LoggerInfo::FirmwareVersion() const {
   return version;
 }
 
-namespace {
-
 int SendInfoCommand(PortConnection& connection, Clock& clock, ReportFlag report) {
   if (SendCommand(connection, clock, kInfoSentence, report) != 0) return -1;
   if (report) {
@@ -23,25 +22,13 @@ int SendInfoCommand(PortConnection& connection, Clock& clock, ReportFlag report)
   return 0;
 }
 
-}  // namespace
-
 int ReadLoggerInfo(PortConnection& connection, Clock& clock, uint8_t* buffer, uint16_t length, ReportFlag report) {
   if (SendInfoCommand(connection, clock, report) != 0) return -1;
   return ReadFrame(connection, buffer, length, false, report) == 0 ? 0 : -1;
 }
 
 int ReadLoggerInfo(PortConnection& connection, Clock& clock, LoggerInfo& info) {
-  if (SendInfoCommand(connection, clock, true) != 0) return -1;
-  const FrameOutcome outcome = ReadFrameUnlessTimedOut(connection, info.bytes.data(), LoggerInfo::kSize, false, true);
-  if (outcome == FrameOutcome::Read) return 0;
-  if (outcome == FrameOutcome::Failed) return -1;
-  // No answer at 4800 bit/s, or noise: the logger may still be at a transfer speed, where
-  // an earlier run that was stopped abruptly left it (still sending the blocks that run
-  // asked for, it is heard at 4800 bit/s as noise). It is asked to come back, and asked
-  // once more.
-  AskLoggerBackTo4800(connection, clock, outcome == FrameOutcome::Garbled);
-  if (SendCommand(connection, clock, kInfoSentence, true) != 0) return -1;
-  return ReadFrame(connection, info.bytes.data(), LoggerInfo::kSize, false, true) == 0 ? 0 : -1;
+  return FindLogger(connection, clock, info, true) == LoggerFound::Firmware ? 0 : -1;
 }
 
 std::string FormatLoggerInfoReport(const LoggerInfo& info) {

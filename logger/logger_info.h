@@ -52,11 +52,13 @@ struct LoggerInfo {
 // line "Read info command sent.", then a frame of `length` bytes with the CRC checksum into
 // `buffer`. 0 when a valid record is in the buffer, -1 otherwise (the link has reported).
 int ReadLoggerInfo(PortConnection& connection, Clock& clock, uint8_t* buffer, uint16_t length, ReportFlag report);
-// The information request that opens a command: the same into a record (22 bytes, report
-// set). When no answer comes in time, the logger is asked to leave a transfer speed it may
-// have been left at (AskLoggerBackTo4800) and asked once more; only the second request's
-// failure is reported with the link's messages.
+// The information request that opens a command: FindLogger (logger/find_logger.h) into a
+// record, report set, which brings back a logger left at a transfer speed or in its boot
+// loader. 0 when the firmware answered, -1 otherwise (reported).
 int ReadLoggerInfo(PortConnection& connection, Clock& clock, LoggerInfo& info);
+// The command prologue with "$PQRVI,\r\n" and, with the flag set, the line "Read info
+// command sent.". 0 or -1.
+int SendInfoCommand(PortConnection& connection, Clock& clock, ReportFlag report);
 
 // The information report in the current language, as the Information button shows it.
 std::string FormatLoggerInfoReport(const LoggerInfo& info);

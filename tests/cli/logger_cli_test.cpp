@@ -474,13 +474,23 @@ TEST(LoggerCliTest, CtrlCDuringADownloadTakesTheLoggerBackAndKeepsWhatCame) {
 TEST(LoggerCliTest, TheNextCommandRecoversALoggerLeftAtTheTransferSpeed) {
   SimulatedLoggerOptions options;
   options.points = 2000;
+  options.signature = {0x07, 0x93, 0x1E};
   LoggerCli cli(options);
-  for (const char* how : {"killed", "stopped twice"}) {
+  std::vector<unsigned char> image(100, 0x3C);
+  WriteWholeFile(cli.File("new.upg"), image);
+  // Each command finds the logger before its own sentence, whatever that sentence is.
+  struct Case {
+    const char* how;
+    std::vector<std::string> command;
+  };
+  for (const Case& c : {Case{"killed", {"info"}}, Case{"killed", {"restart"}}, Case{"killed", {"upgrade", "new.upg"}},
+                        Case{"stopped twice", {"erase", "--yes"}}}) {
+    const std::string how = std::string(c.how) + ", then " + c.command[0];
     const size_t before = cli.Sim().Trace().Size();
     const size_t temporary = cli.TemporaryFiles();
     std::unique_ptr<StartedProgram> download = cli.Start({"read-track", "-o", "part.bin", "--force"});
     ASSERT_TRUE(cli.AwaitBlocks(2, before)) << how;
-    if (std::string(how) == "killed") {
+    if (std::string(c.how) == "killed") {
       download->Signal(SIGKILL);
       download->Wait();
     } else {
@@ -499,15 +509,32 @@ TEST(LoggerCliTest, TheNextCommandRecoversALoggerLeftAtTheTransferSpeed) {
 
     // At once, while the logger may still be sending the blocks asked for: heard at 4800
     // bit/s that is noise; once it has sent them, it is silence.
-    const ProgramOutcome o = cli.Run({"info"});
+    const ProgramOutcome o = cli.Run(c.command);
     EXPECT_EQ(o.status, 0) << how << ": " << o.err;
     const std::string opening = "Port opened.\nChanging port speed to 4800 bps.\nRead info command sent.\n";
-    const std::string closing = "Port closed.\n-----\n";
-    EXPECT_THAT(o.err, ::testing::AnyOf(opening + "The logger did not answer; asking it to return to 4800 bit/s.\n" + closing,
-                             opening + "Protocol error.\nThe logger's answer was garbled; asking it to return to "
-                                       "4800 bit/s.\n" + closing))
+    EXPECT_THAT(o.err, ::testing::AnyOf(::testing::StartsWith(opening + "The logger did not answer; asking it to return to 4800 bit/s.\n"),
+                                        ::testing::StartsWith(opening + "Protocol error.\nThe logger's answer was garbled; asking it "
+                                                                        "to return to 4800 bit/s.\n")))
         << how;
-    EXPECT_TRUE(Has(o.out, "Used: 32000 bytes")) << how << ": " << o.out;
-    EXPECT_EQ(cli.Sim().Mode(), stravener::sim::LoggerMode::Command) << how;
+    if (c.command[0] == "info") {
+      EXPECT_TRUE(Has(o.out, "Used: 32000 bytes")) << how << ": " << o.out;
+      EXPECT_EQ(cli.Sim().Mode(), stravener::sim::LoggerMode::Command) << how;
+    } else if (c.command[0] == "restart") {
+      // Heard: not only said to be sent.
+      EXPECT_TRUE(cli.Sim().Trace().WaitFor(
+          [](const stravener::sim::TraceEvent& e) {
+            return e.kind == stravener::sim::TraceKind::Sentence && e.sentence == SentenceKind::Restart &&
+                   e.verdict == stravener::sim::Verdict::Accepted;
+          },
+          std::chrono::milliseconds(1000), before))
+          << how;
+    } else if (c.command[0] == "upgrade") {
+      image.resize(128, 0xFF);
+      EXPECT_EQ(cli.Sim().ProgrammedImage(), image) << how;
+    } else {
+      EXPECT_EQ(cli.Sim().UsedBytes(), 0u) << how;
+    }
+    // A restart leaves the logger deaf for a moment.
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
   }
 }

@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <numeric>
@@ -102,12 +103,17 @@ std::vector<std::string> InformationFailure(Device device) {
 }
 
 // The longest the information request may take behind each device; unless the port
-// itself fails, also the way back from the five transfer speeds (a pause after each) and
-// the second request, its pause and its time-out.
+// itself fails, also the way back from the five transfer speeds (a pause after each), the
+// second request, its pause and its time-out, and the boot loader's signature request
+// with its time-out.
 uint32_t InformationWorstCaseMs(Device device) {
   const uint32_t once = 2150u + kPortTimeoutMs;
   const bool portFails = device == Device::WritesFail || device == Device::ReadsFail;
-  return portFails ? once : once + 5 * 100u + 150u + kPortTimeoutMs;
+  return portFails ? once : once + 5 * 100u + 150u + kPortTimeoutMs + kPortTimeoutMs;
+}
+
+bool Sent(const FakeSerialLine& line, const std::string& sentence) {
+  return std::search(line.output.begin(), line.output.end(), sentence.begin(), sentence.end()) != line.output.end();
 }
 
 class WrongDeviceTest : public ::testing::TestWithParam<Device> {
@@ -137,12 +143,12 @@ TEST_P(WrongDeviceTest, ReadTrackStopsBeforeAskingForAFile) {
 }
 
 TEST_P(WrongDeviceTest, EraseAndConfigurationReportAndChangeNothing) {
+  // The erase sentence goes only to a logger that answered the information request.
   WrongDeviceBench erase(GetParam());
   EXPECT_EQ(EraseTrackMemory(erase.connection, erase.host), OperationResult::Failed);
-  const std::vector<std::string> lines = erase.Lines();
-  ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.back()[0], 'E') << Name(GetParam());
-  EXPECT_LE(erase.WorstCaseMs(), 2150u + kPortTimeoutMs);
+  EXPECT_THAT(erase.Lines(), ElementsAreArray(InformationFailure(GetParam())));
+  EXPECT_FALSE(Sent(erase.line, "$PQRVE,\r\n"));
+  EXPECT_LE(erase.WorstCaseMs(), InformationWorstCaseMs(GetParam()));
 
   WrongDeviceBench configure(GetParam());
   configure.host.user = [](ConfigurationDialog&, DialogControls&) { return true; };
@@ -159,10 +165,10 @@ TEST_P(WrongDeviceTest, UpgradeFindsNoBootLoaderAndErasesNothing) {
   const std::vector<std::string> lines = bench.Lines();
   switch (GetParam()) {
     case Device::WritesFail:
-      EXPECT_THAT(lines, ElementsAreArray({std::string("E Error 0x5 writing port."), SystemTextLine(EIO)}));
+    case Device::ReadsFail:
+      EXPECT_THAT(lines, ElementsAreArray(InformationFailure(GetParam())));
       break;
     case Device::Nothing:
-    case Device::ReadsFail:
       EXPECT_THAT(lines, Contains("E Bad processor signature (00,00,00)."));
       break;
     case Device::Loopback:  // the 's' comes back alone
@@ -175,10 +181,14 @@ TEST_P(WrongDeviceTest, UpgradeFindsNoBootLoaderAndErasesNothing) {
       EXPECT_THAT(lines, Contains(::testing::StartsWith("E Bad processor signature (")));
       break;
   }
-  if (GetParam() != Device::WritesFail) {
+  // Nothing answered the information request: no firmware was told to hand over.
+  EXPECT_FALSE(Sent(bench.line, "$PQRVU,\r\n"));
+  if (GetParam() != Device::WritesFail && GetParam() != Device::ReadsFail) {
+    EXPECT_THAT(lines, Contains("I The logger's firmware did not answer; looking for its boot loader."));
     EXPECT_EQ(lines.back(), "E Connect stravener and begin upgrade again.");
-    // Ten requests for the signature, each waiting its time-out at most.
-    EXPECT_LE(bench.WorstCaseMs(), 150u + 200u + 10 * kPortTimeoutMs);
+    // The information request without the signature request of its own, then ten
+    // requests for the signature, each waiting its time-out at most.
+    EXPECT_LE(bench.WorstCaseMs(), InformationWorstCaseMs(GetParam()) - kPortTimeoutMs + 100u + 10 * kPortTimeoutMs);
   }
   // No erase command reached the device, and the port stays open for another try.
   const std::vector<uint8_t>& out = bench.line.output;

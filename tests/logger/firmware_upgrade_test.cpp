@@ -65,19 +65,21 @@ TEST(FirmwareUpgradeTest, SixtyFiveBytesAreTwoPagesPaddedWithFF) {
   expected.insert(expected.end(), page1.begin(), page1.end());
   expected.push_back('r');
   EXPECT_EQ(bench.logger.bootBytes, expected);
-  EXPECT_EQ(bench.logger.sentences, (std::vector<std::string>{"$PMLR,06,00,02A9\r\n", "$PQRVU,\r\n"}));
+  // Handed over only after the firmware answered the information request.
+  EXPECT_EQ(bench.logger.sentences, (std::vector<std::string>{"$PMLR,06,00,02A9\r\n", "$PQRVI,\r\n",
+                                                              "$PMLR,06,00,02A9\r\n", "$PQRVU,\r\n"}));
 
   EXPECT_THAT(LogLines(bench.host.log),
-              ElementsAre("I Firmware upgrade command sent.", "I Changing port speed to 115200 bps.",
+              ElementsAre("I Read info command sent.", "I Firmware upgrade command sent.", "I Changing port speed to 115200 bps.",
                           "I Erasing program memory.", "I Programming memory (65 bytes).",
                           "I Firmware loaded into stravener.", "I Processor restart command sent.", "I Port closed.",
                           "S -----"));
-  EXPECT_THAT(bench.host.clock.sleeps, ElementsAre(150u, 100u, 100u, 20u));
+  EXPECT_THAT(bench.host.clock.sleeps, ElementsAre(150u, 150u, 100u, 100u, 20u));
   EXPECT_THAT(bench.host.progressRanges, ElementsAre(2u));
   EXPECT_THAT(bench.host.progressPositions, ElementsAre(0u, 1u, 2u, 0u));
   EXPECT_EQ(bench.connection.openFlag, 0);
   // Each byte is its own write.
-  EXPECT_EQ(bench.line.Count(FakeCall::Write), 2u + expected.size());
+  EXPECT_EQ(bench.line.Count(FakeCall::Write), 4u + expected.size());
 }
 
 TEST(FirmwareUpgradeTest, InPolishWithTheFlagClear) {
@@ -86,7 +88,7 @@ TEST(FirmwareUpgradeTest, InPolishWithTheFlagClear) {
     UpgradeBench bench;
     EXPECT_EQ(bench.Run(bench.WriteImage(2)), 0);
     EXPECT_THAT(LogLines(bench.host.log),
-                ElementsAre("I Wysłano komendę aktualizacji oprogramowania.", "I Zmiana prędkości portu na 115200 bps.",
+                ElementsAre("I Wysłano komendę odczytu informacji.", "I Wysłano komendę aktualizacji oprogramowania.", "I Zmiana prędkości portu na 115200 bps.",
                             "I Czyszczenie pamięci programu.", "I Programowanie pamięci (2 bajty).",
                             "I Oprogramowanie załadowane do stravenera.", "I Wysłano komendę restartu procesora.",
                             "I Port zamknięty.", "S -----"));
@@ -112,15 +114,24 @@ TEST(FirmwareUpgradeTest, ImageLengthLimitsOfEachProfile) {
     EXPECT_EQ(bytes[bytes.size() - tail + 1], last >> 8);
     EXPECT_EQ(bytes[bytes.size() - tail + 2], last & 0xff);
 
-    for (size_t size : {size_t{profile.largestImage} + 1, size_t{0}}) {
+    // One byte more than this processor takes: known only once it is identified, so the
+    // boot loader restarts the unchanged firmware before the refusal.
+    if (profile.largestImage < kLargestFirmwareImage) {
       UpgradeBench refused;
       refused.logger.signature = profile.signature;
-      EXPECT_EQ(refused.Run(refused.WriteImage(size)), -1) << size;
-      EXPECT_FALSE(refused.logger.erased) << "nothing is erased for a file of " << size << " bytes";
+      EXPECT_EQ(refused.Run(refused.WriteImage(profile.largestImage + 1)), -1);
+      EXPECT_EQ(refused.logger.bootBytes, (std::vector<uint8_t>{'s', 'r'})) << "nothing erased";
+      EXPECT_FALSE(refused.logger.inBootLoader);
       EXPECT_EQ(LogLines(refused.host.log).back(), "E Unproper firmware file length.");
       EXPECT_EQ(refused.connection.openFlag, 1);
-      EXPECT_EQ(refused.connection.currentSpeed, 115200u);
     }
+  }
+  // Empty, or longer than any processor takes: refused before anything is sent.
+  for (size_t size : {size_t{0}, size_t{kLargestFirmwareImage} + 1}) {
+    UpgradeBench refused;
+    EXPECT_EQ(refused.Run(refused.WriteImage(size)), -1) << size;
+    EXPECT_EQ(refused.Wire(), "") << size;
+    EXPECT_THAT(LogLines(refused.host.log), ElementsAre("E Unproper firmware file length.")) << size;
   }
   // The 128-word profile's last page of 508 has the address FD 80.
   EXPECT_EQ((kLargestFirmwareImage / 256 - 1) * 128, 0xFD80u);
@@ -136,7 +147,7 @@ TEST(FirmwareUpgradeTest, AFileOfFourGibibytesAndAFewBytesIsNotAFewBytesLong) {
   LanguageGuard english(kEnglish);
   EXPECT_EQ(bench.Run(path), -1);
   EXPECT_EQ(LogLines(bench.host.log).back(), "E Unproper firmware file length.");
-  EXPECT_FALSE(bench.logger.erased);
+  EXPECT_EQ(bench.Wire(), "");
 }
 
 TEST(FirmwareUpgradeTest, SignatureIsAskedTenTimes) {
@@ -148,8 +159,9 @@ TEST(FirmwareUpgradeTest, SignatureIsAskedTenTimes) {
   const std::vector<std::string> lines = LogLines(reversed.host.log);
   EXPECT_THAT(std::vector<std::string>(lines.end() - 2, lines.end()),
               ElementsAre("E Bad processor signature (1E,93,07).", "E Connect stravener and begin upgrade again."));
-  // A purge before every attempt, besides those of the two speed steps.
-  EXPECT_EQ(reversed.line.Count(FakeCall::Purge), 2u + 10u);
+  // A purge before every attempt, besides those of the information request and the two
+  // speed steps.
+  EXPECT_EQ(reversed.line.Count(FakeCall::Purge), 3u + 10u);
 
   // Bytes that never came show as 00.
   UpgradeBench shortAnswer;
@@ -182,7 +194,7 @@ TEST(FirmwareUpgradeTest, WrongAcknowledgementAndMissingFile) {
   const std::vector<std::string> lines = LogLines(missing.host.log);
   EXPECT_THAT(std::vector<std::string>(lines.end() - 2, lines.end()),
               ElementsAre("E Error 0x2 opening firmware file.", SystemTextLine(2)));
-  EXPECT_FALSE(missing.logger.erased);
+  EXPECT_EQ(missing.Wire(), "") << "the logger is not touched";
 }
 
 TEST(FirmwareUpgradeTest, TheUpgradeButtonAsksForTheFile) {

@@ -152,6 +152,65 @@ TEST(LoggerInfoTest, ALoggerLeftAtATransferSpeedIsAskedBackAtEachAndAskedAgain) 
     EXPECT_EQ(bench.host.notices.size(), 1u);
     EXPECT_EQ(bench.connection.currentSpeed, 4800u);
   }
+
+  // Restart and erase find the logger so too before their own sentence, which a logger at
+  // a transfer speed would not hear (restart, which has no answer, would seem done).
+  for (const std::string sentence : {"$PQRVX,\r\n", "$PQRVE,\r\n"}) {
+    FakeLoggerBench bench;
+    bench.logger.alterFrame = [](int ordinal, std::vector<uint8_t>& frame) {
+      if (ordinal == 1) frame.clear();
+    };
+    std::vector<std::pair<std::string, uint32_t>> written;
+    bench.line.respond = [&, logger = bench.line.respond](FakeSerialLine& line, const std::vector<uint8_t>& bytes) {
+      written.emplace_back(std::string(bytes.begin(), bytes.end()), line.speed);
+      logger(line, bytes);
+    };
+    const bool restart = sentence == "$PQRVX,\r\n";
+    EXPECT_EQ(restart ? RestartLogger(bench.connection, bench.host) : EraseTrackMemory(bench.connection, bench.host),
+              OperationResult::Done)
+        << sentence;
+    ASSERT_EQ(written.size(), 2u + 5u + 2u + 2u) << sentence;
+    EXPECT_EQ(written[2], (std::pair{std::string("$PQRVS,0\r\n"), 460800u})) << sentence;
+    EXPECT_THAT(std::vector(written.end() - 4, written.end()),
+                ElementsAre(std::pair{kAttention, 4800u}, std::pair{std::string("$PQRVI,\r\n"), 4800u},
+                            std::pair{kAttention, 4800u}, std::pair{sentence, 4800u}));
+  }
+}
+
+TEST(LoggerInfoTest, ALoggerLeftInItsBootLoaderIsRestartedIntoItsFirmwareOrSaysSo) {
+  LanguageGuard english(kEnglish);
+  for (const bool whole : {true, false}) {
+    FakeLoggerBench bench;
+    bench.logger.inBootLoader = true;  // where an upgrade killed after the hand-over left it
+    bench.logger.firmwareWhole = whole;
+    std::vector<std::pair<uint8_t, uint32_t>> single;  // single bytes written, at their speed
+    bench.line.respond = [&, logger = bench.line.respond](FakeSerialLine& line, const std::vector<uint8_t>& bytes) {
+      if (bytes.size() == 1) single.emplace_back(bytes[0], line.speed);
+      logger(line, bytes);
+    };
+    EXPECT_EQ(RestartLogger(bench.connection, bench.host), whole ? OperationResult::Done : OperationResult::Failed);
+    // Nothing at 4800 bit/s even after the way back from the transfer speeds: the boot
+    // loader's signature is asked for at its speed, and it is told to restart.
+    EXPECT_THAT(single, ElementsAre(std::pair<uint8_t, uint32_t>{'s', 115200u}, std::pair<uint8_t, uint32_t>{'r', 115200u}));
+    const std::vector<std::string> opening{"I Read info command sent.",
+                                           "I The logger did not answer; asking it to return to 4800 bit/s.",
+                                           "I The logger's boot loader answered; restarting the logger."};
+    std::vector<std::string> expected = opening;
+    if (whole) {
+      expected.insert(expected.end(), {"I Processor restart command sent.", "I Port closed.", "S -----"});
+      EXPECT_EQ(bench.logger.sentences.back(), "$PQRVX,\r\n");
+    } else {
+      // Its program memory blank or half written, the processor is back in its boot loader.
+      expected.push_back("E The logger is in its boot loader: its firmware must be loaded again with Upgrade.");
+      EXPECT_TRUE(bench.logger.inBootLoader);
+      EXPECT_EQ(bench.connection.currentSpeed, 4800u);
+      EXPECT_EQ(bench.connection.openFlag, 1);
+    }
+    EXPECT_THAT(LogLines(bench.host.log), ::testing::ElementsAreArray(expected)) << whole;
+    // The firmware is given a second to start before it is asked again.
+    ASSERT_GE(bench.host.clock.sleeps.size(), 9u);
+    EXPECT_EQ(bench.host.clock.sleeps[7], 1000u);
+  }
 }
 
 TEST(LoggerInfoTest, AFailedAttentionEndsBeforeTheCommand) {
@@ -179,13 +238,16 @@ TEST(RestartLoggerTest, SendsTheSentenceAndClosesThePort) {
   LanguageGuard english(kEnglish);
   FakeLoggerBench bench;
   EXPECT_EQ(RestartLogger(bench.connection, bench.host), OperationResult::Done);
-  EXPECT_EQ(bench.Wire(), kAttention + "$PQRVX,\r\n");
+  // The information request first: only a logger that answered is known to hear it.
+  EXPECT_EQ(bench.Wire(), kAttention + "$PQRVI,\r\n" + kAttention + "$PQRVX,\r\n");
   EXPECT_EQ(bench.connection.openFlag, 0);
-  EXPECT_THAT(LogLines(bench.host.log), ElementsAre("I Processor restart command sent.", "I Port closed.", "S -----"));
-  EXPECT_EQ(bench.line.Count(FakeCall::Read), 0u) << "no answer is awaited";
+  EXPECT_THAT(LogLines(bench.host.log),
+              ElementsAre("I Read info command sent.", "I Processor restart command sent.", "I Port closed.", "S -----"));
+  EXPECT_THAT(bench.line.CallsAfterLast(FakeCall::Write), ::testing::Not(::testing::Contains("Read")))
+      << "no answer is awaited";
 
   FakeLoggerBench failing;
-  failing.line.Fail(FakeCall::Write, 5, 1);  // the attention goes out, the command does not
+  failing.line.Fail(FakeCall::Write, 5, 3);  // the attention goes out, the command does not
   EXPECT_EQ(RestartLogger(failing.connection, failing.host), OperationResult::Failed);
   EXPECT_EQ(failing.connection.openFlag, 1);
 }
@@ -205,14 +267,15 @@ TEST(EraseTrackMemoryTest, TheAnswerDecides) {
   LanguageGuard english(kEnglish);
   FakeLoggerBench erased;
   EXPECT_EQ(EraseTrackMemory(erased.connection, erased.host), OperationResult::Done);
-  EXPECT_EQ(erased.Wire(), kAttention + "$PQRVE,\r\n");
-  EXPECT_THAT(LogLines(erased.host.log), ElementsAre("I Track memory erase command sent."));
+  EXPECT_EQ(erased.Wire(), kAttention + "$PQRVI,\r\n" + kAttention + "$PQRVE,\r\n");
+  EXPECT_THAT(LogLines(erased.host.log), ElementsAre("I Read info command sent.", "I Track memory erase command sent."));
 
   for (uint8_t answer : {0, 2, 255}) {
     FakeLoggerBench bench;
     bench.logger.eraseAnswer = answer;
     EXPECT_EQ(EraseTrackMemory(bench.connection, bench.host), OperationResult::Failed);
-    EXPECT_THAT(LogLines(bench.host.log), ElementsAre("I Track memory erase command sent.", "E Protocol error."));
+    EXPECT_THAT(LogLines(bench.host.log),
+                ElementsAre("I Read info command sent.", "I Track memory erase command sent.", "E Protocol error."));
     EXPECT_EQ(bench.line.calls.back(), "ClearLineErrors") << "the line errors are cleared after the protocol error";
   }
 }

@@ -11,6 +11,7 @@
 #include "logger/configure_logger.h"
 #include "logger/erase_track_memory.h"
 #include "logger/firmware_upgrade.h"
+#include "logger/logger_commands.h"
 #include "logger/logger_info.h"
 #include "logger/restart_logger.h"
 #include "logger/track_download.h"
@@ -304,6 +305,10 @@ TEST(LoggerSimTest, EraseConfigurationAndRestart) {
   EXPECT_EQ(EraseTrackMemory(bench.connection, bench.host), OperationResult::Done);
   EXPECT_EQ(bench.Sim().UsedBytes(), 0u);
 
+  // Handed over to its boot loader, as an upgrade killed there leaves it: the restart finds
+  // the boot loader, which restarts the firmware, and only then sends its sentence.
+  ASSERT_EQ(SendCommand(bench.connection, bench.host.clock, kUpgradeSentence, true), 0);
+  ASSERT_TRUE(bench.AwaitMode(LoggerMode::BootLoader));
   EXPECT_EQ(RestartLogger(bench.connection, bench.host), OperationResult::Done);
   EXPECT_EQ(bench.connection.openFlag, 0);
   // The logger takes the sentence a moment after the tool has written it.
@@ -313,14 +318,18 @@ TEST(LoggerSimTest, EraseConfigurationAndRestart) {
   ASSERT_TRUE(restart);
   EXPECT_EQ(restart->verdict, Verdict::Accepted);
 
-  EXPECT_THAT(LogLines(bench.host.log),
+  const std::vector<std::string> lines = LogLines(bench.host.log);
+  EXPECT_THAT(std::vector(lines.begin(), lines.begin() + 8),
               ElementsAre("I Read info command sent.", "I Save configuration command sent.",
                           "I The configuration was saved.", "I Read info command sent.",
                           "I Save configuration command sent.", "I The configuration was saved.",
-                          "I Track memory erase command sent.", "I Processor restart command sent.", "I Port closed.",
-                          "S -----"));
+                          "I Read info command sent.", "I Track memory erase command sent."));
+  EXPECT_THAT(std::vector(lines.end() - 4, lines.end()),
+              ElementsAre("I The logger's boot loader answered; restarting the logger.",
+                          "I Processor restart command sent.", "I Port closed.", "S -----"));
   const auto sentences = bench.Events(TraceKind::Sentence);
   for (size_t i = 0; i < sentences.size(); ++i) {
+    if (sentences[i].loggerSpeed != 4800) continue;  // heard by the boot loader
     EXPECT_TRUE(sentences[i].verdict == Verdict::Accepted || sentences[i].verdict == Verdict::Attention)
         << sentences[i].text;
     if (i > 0 && sentences[i - 1].text == kAttention) {
@@ -415,6 +424,12 @@ TEST(LoggerSimTest, ImagesThatDoNotFitAreRefusedBeforeAnythingIsErased) {
     EXPECT_EQ(run.Run(), -1) << size;
     EXPECT_EQ(LogLines(run.bench.host.log).back(), "E Unproper firmware file length.") << size;
     EXPECT_FALSE(run.Erased()) << size;
+    // Too large for this processor: its boot loader restarts the old firmware. Empty: the
+    // logger is never handed over.
+    EXPECT_TRUE(run.bench.AwaitMode(LoggerMode::Command, 1000)) << size;
+    if (size == 0) {
+      EXPECT_TRUE(run.bench.Events(TraceKind::Sentence).empty());
+    }
   }
 }
 
@@ -475,8 +490,15 @@ TEST(LoggerSimTest, AStopRequestFinishesThePageAndTheBootLoaderTakesTheUpgradeAg
   EXPECT_EQ(pages, 4u) << "page 3 written and acknowledged whole";
   EXPECT_EQ(run.bench.connection.openFlag, 1);
 
+  // The program memory half written, a restart brings the processor back into its boot
+  // loader: every other command says so, and the upgrade finds the boot loader and goes on.
   ClearStopRequest();
   run.bench.host.onProgress = nullptr;
+  EXPECT_EQ(ShowLoggerInfo(run.bench.connection, run.bench.host), OperationResult::Failed);
+  EXPECT_EQ(LogLines(run.bench.host.log).back(),
+            "E The logger is in its boot loader: its firmware must be loaded again with Upgrade.");
+  EXPECT_EQ(run.bench.Sim().Mode(), LoggerMode::BootLoader);
   EXPECT_EQ(run.Run(), 0);
   EXPECT_EQ(run.bench.Sim().ProgrammedImage(), run.image);
+  EXPECT_TRUE(run.bench.AwaitMode(LoggerMode::Command, 2000));
 }

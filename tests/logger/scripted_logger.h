@@ -2,8 +2,8 @@
 
 // A logger behind the serial test double: it answers the sentences the tool writes at
 // once, from an information record and a track memory the test sets up, and plays a boot
-// loader after the upgrade sentence. Timing plays no part here; the simulated logger on a
-// pseudo-terminal covers that.
+// loader after the upgrade sentence (or from the start, with inBootLoader). Timing and line
+// speeds play no part here; the simulated logger on a pseudo-terminal covers them.
 
 #include <array>
 #include <cstdint>
@@ -68,6 +68,9 @@ class ScriptedLogger {
   uint32_t pagesWritten = 0;
   bool erased = false;
   bool restarted = false;
+  // Whether the boot loader's restart starts the firmware: not after an erase, until an 'r'
+  // right after a page write ends a programming run.
+  bool firmwareWhole = true;
   uint8_t acknowledgement = 0x0D;
 
  private:
@@ -84,6 +87,7 @@ class ScriptedLogger {
   // Boot loader state: the command waiting for its operand bytes, and how many remain.
   uint8_t command_ = 0;
   int operandsDue_ = 0;
+  uint8_t lastCommand_ = 0;
 };
 
 inline void ScriptedLogger::SetUsedMemory(uint32_t bytes, int layoutDigit) {
@@ -136,10 +140,13 @@ inline void ScriptedLogger::BootByte(FakeSerialLine& line, uint8_t byte) {
     }
     return;
   }
+  const uint8_t previous = lastCommand_;
+  lastCommand_ = byte;
   switch (byte) {
     case 's': line.Feed(std::vector<uint8_t>(signature.begin(), signature.begin() + signatureLength)); break;
     case 'e':
       erased = true;
+      firmwareWhole = false;
       line.Feed({acknowledgement});
       break;
     case 'A':
@@ -152,7 +159,11 @@ inline void ScriptedLogger::BootByte(FakeSerialLine& line, uint8_t byte) {
       ++pagesWritten;
       line.Feed({acknowledgement});
       break;
-    case 'r': restarted = true; break;
+    case 'r':
+      restarted = true;
+      firmwareWhole = firmwareWhole || previous == 'm';
+      inBootLoader = !firmwareWhole;
+      break;
     default: break;
   }
 }
