@@ -3,7 +3,8 @@
 //
 // Input: flags (bit 0 Polish; bit 1 report; bits 2-3 the processor, an index into the
 // three profiles, 3 meaning that the signature answer is the next three input bytes, a
-// processor of the profile they name or, naming none, of the first profile; bit 4 adds 65536 to the image length),
+// processor of the profile they name or, naming none, of the first profile; bit 4 adds 65536 to the image length;
+// bit 5 the logger is in its boot loader already, its firmware silent),
 // [three signature bytes], the image length (word), the serial call that fails (word, 0 for none), a chunk of answer
 // actions (one an answer of the boot loader, in order: 0-3 as it is, 4 dropped, 5 spoiled (0x0A for an acknowledgement,
 // the bytes reversed for a signature, with FF first where reversed they would name a processor), 6 followed by a stray
@@ -12,13 +13,17 @@
 //
 // Promises checked: an upgrade reported as done wrote exactly the image, padded with 0xFF
 // to whole pages, into a processor that really has the signature it identified, sent the
-// restart last and closed the port; an image of the wrong length is refused before
-// anything is erased; a failed upgrade leaves an Error line (when reporting) and the port
-// open; no page is written beyond the program memory.
+// restart last and closed the port; the logger is handed over only after its firmware
+// answered the information request; an image of the wrong length is refused before
+// anything is erased, and one that no processor takes before anything is sent; a failed
+// upgrade leaves an Error line (when reporting) and the port open; no page is written
+// beyond the program memory.
 
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_support.h"
 #include "logger/firmware_upgrade.h"
+#include "logger/logger_info.h"
+#include "sim/answer_frame.h"
 
 using namespace stravener;
 using namespace stravener::fuzz;
@@ -136,12 +141,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzSerialLine line;
   size_t nextAction = 0;
   std::vector<uint8_t> heldBack;
+  bool sentAnything = false;
+  bool infoAnswered = false;
+  bootLoader.commandMode = (flags & 0x20) != 0;
+  const std::array<uint8_t, LoggerInfo::kSize> record{};
   line.respond = [&](const uint8_t* bytes, size_t count) {
+    sentAnything = true;
+    const std::string text(reinterpret_cast<const char*>(bytes), count);
     if (!bootLoader.commandMode) {
       // Sentences at 4800 bit/s until the upgrade sentence hands over to the boot loader.
-      if (std::string(reinterpret_cast<const char*>(bytes), count) == "$PQRVU,\r\n") bootLoader.commandMode = true;
+      if (text == "$PQRVI,\r\n") {
+        const std::vector<uint8_t> frame = sim::BuildFrame(record.data(), record.size(), sim::FrameCheck::Crc);
+        line.input.insert(line.input.end(), frame.begin(), frame.end());
+        infoAnswered = true;
+      }
+      if (text == "$PQRVU,\r\n") {
+        FUZZ_CHECK(infoAnswered, "handed over without the firmware's answer");
+        bootLoader.commandMode = true;
+      }
       return;
     }
+    // What the tool sends at other speeds is noise to the boot loader, and so, here, is the
+    // way back from the transfer speeds at its own.
+    if (line.speed != kBootLoaderSpeed || text == "$PQRVS,0\r\n") return;
     FUZZ_CHECK(count == 1, "the boot loader gets one byte a write");
     const BootLoaderDouble::Answer reply = bootLoader.Feed(bytes[0]);
     if (reply.empty()) return;
@@ -183,6 +205,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int result = UpgradeFirmware(connection, host, path, report);
 
   FUZZ_CHECK(!bootLoader.outOfRange, "a page written beyond the program memory");
+  if (imageLength == 0 || imageLength > kLargestFirmwareImage) {
+    FUZZ_CHECK(!sentAnything, "something sent for an image that no processor takes");
+  }
   const bool knownSignature = FindProcessorProfile(bootLoader.signature.data()).has_value();
   if (result == 0) {
     FUZZ_CHECK(knownSignature, "done with an unknown processor");

@@ -6,17 +6,22 @@
 // right CRC, else taken verbatim; bit 2 Cancel in the dialog; bit 3 the user clicks the
 // check box; bit 4 the erase question is declined), the serial call that fails (word, 0
 // for none), a chunk the user types into the dialog's number field, then one chunk per
-// sentence that the logger answers.
+// sentence that the logger answers, or signature request of the boot loader (that chunk
+// always verbatim).
 //
 // Promises checked: every sentence sent is one the logger knows, in its exact form (the
-// skip count of the configuration sentence within 0..255); a command reported as done got
-// the answer that means success; a failed command left an Error line; a declined
-// question sends nothing; the report never fails for any record in either language.
+// skip count of the configuration sentence within 0..255), and every other write is the
+// search for the boot loader; the boot loader is told to restart only after it answered
+// with a known signature; restart and erase are sent only to a logger that has just
+// answered the information request; a command reported as done got the answer that means
+// success; a failed command left an Error line; a declined question sends nothing; the
+// report never fails for any record in either language.
 
 #include <algorithm>
 
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_support.h"
+#include "logger/boot_loader_protocol.h"
 #include "logger/configure_logger.h"
 #include "logger/erase_track_memory.h"
 #include "logger/logger_info.h"
@@ -35,6 +40,13 @@ bool StartsWithFrameOf(const std::vector<uint8_t>& bytes, uint8_t value) {
   return bytes.size() >= frame.size() && std::equal(frame.begin(), frame.end(), bytes.begin());
 }
 
+// Whether the bytes on the line began with a right frame of an information record.
+bool StartsWithInfoFrame(const std::vector<uint8_t>& bytes) {
+  if (bytes.size() < LoggerInfo::kSize + 3u || bytes[0] != LoggerInfo::kSize || bytes[1] != 0) return false;
+  const std::vector<uint8_t> frame = sim::BuildFrame(bytes.data() + 2, LoggerInfo::kSize, sim::FrameCheck::Crc);
+  return std::equal(frame.begin(), frame.end(), bytes.begin());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -46,24 +58,43 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint16_t failAt = in.Word();
   const std::vector<uint8_t> typed = in.Chunk();
   std::vector<std::vector<uint8_t>> answers;
-  while (!in.Empty() && answers.size() < 4) answers.push_back(in.Chunk());
+  while (!in.Empty() && answers.size() < 5) answers.push_back(in.Chunk());
 
   FuzzSerialLine line;
   size_t nextAnswer = 0;
   std::vector<uint8_t> lastAnswer;  // the bytes of the last answer, as they went on the line
   std::vector<sim::Sentence> sentences;
+  bool infoAnswered = false;    // the last information request got a right record
+  bool bootLoaderKnown = false;  // the last signature request got a known signature
   line.respond = [&](const uint8_t* bytes, size_t count) {
+    if (IsBootLoaderSearch(line, bytes, count)) {
+      if (bytes[0] == kRestartCommand) {
+        FUZZ_CHECK(bootLoaderKnown, "a restart without a boot loader's signature");
+        return;
+      }
+      bootLoaderKnown = false;
+      if (nextAnswer >= answers.size()) return;
+      const std::vector<uint8_t>& answer = answers[nextAnswer++];
+      bootLoaderKnown = answer.size() >= 3 && FindProcessorProfile(answer.data()).has_value();
+      line.input.insert(line.input.end(), answer.begin(), answer.end());
+      return;
+    }
     const std::string text(reinterpret_cast<const char*>(bytes), count);
     const sim::Sentence sentence = sim::ParseSentence(text);
     FUZZ_CHECK(sentence.kind != sim::SentenceKind::Unknown && sentence.wellFormed, "the tool sent: " + text);
     if (sentence.kind == sim::SentenceKind::Attention) return;
+    if (sentence.kind == sim::SentenceKind::Restart || sentence.kind == sim::SentenceKind::Erase) {
+      FUZZ_CHECK(infoAnswered, "sent to a logger that did not answer: " + text);
+    }
     sentences.push_back(sentence);
+    if (sentence.kind == sim::SentenceKind::Information) infoAnswered = false;
     const bool answered = sentence.kind == sim::SentenceKind::Information ||
                           sentence.kind == sim::SentenceKind::Erase ||
                           sentence.kind == sim::SentenceKind::Configuration;
     if (!answered || nextAnswer >= answers.size()) return;
     const std::vector<uint8_t>& answer = answers[nextAnswer++];
     lastAnswer = framed ? sim::BuildFrame(answer.data(), answer.size(), sim::FrameCheck::Crc) : answer;
+    if (sentence.kind == sim::SentenceKind::Information) infoAnswered = StartsWithInfoFrame(lastAnswer);
     line.input.insert(line.input.end(), lastAnswer.begin(), lastAnswer.end());
   };
 

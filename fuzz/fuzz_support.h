@@ -22,6 +22,7 @@
 #include "app/event_log.h"
 #include "app/host.h"
 #include "link/serial_device.h"
+#include "logger/boot_loader_protocol.h"
 #include "logger/configuration_dialog.h"
 #include "platform/clock.h"
 
@@ -158,6 +159,13 @@ inline SerialOpener FuzzSerialLine::Opener() {
     device = std::make_unique<FuzzSerialDevice>(*this);
     return 0;
   };
+}
+
+// Whether a write is one of the bytes with which a command looks for the boot loader when
+// the firmware stays silent: the signature request or the restart, alone, at the boot
+// loader's speed.
+inline bool IsBootLoaderSearch(const FuzzSerialLine& line, const uint8_t* bytes, size_t count) {
+  return count == 1 && line.speed == kBootLoaderSpeed && (bytes[0] == kSignatureCommand || bytes[0] == kRestartCommand);
 }
 
 // Sleeps return at once; the counter moves on by a millisecond at every look.

@@ -11,7 +11,8 @@
 // answer), and the rest, repeated, as the track memory.
 //
 // Promises checked: every sentence the tool sends is one the logger knows, in its exact
-// form, and every block lies inside the used memory; a download reported as done left a
+// form (besides the boot loader's signature request when the firmware stays silent), and
+// every block lies inside the used memory; a download reported as done left a
 // file holding exactly the used memory (raw) or the header and one line per whole record
 // (PLT, the header alone when less than one record is in use); one that
 // failed after the speed sentence says "Transfer aborted.", leaves nothing under the chosen
@@ -51,6 +52,11 @@ struct ScriptedLogger {
   uint8_t MemoryAt(uint64_t at) const { return pattern.empty() ? 0xFF : pattern[at % pattern.size()]; }
 
   void Answer(FuzzSerialLine& line, const uint8_t* data, size_t count) {
+    // No boot loader answers here: it is asked for, but never told to restart.
+    if (IsBootLoaderSearch(line, data, count)) {
+      FUZZ_CHECK(data[0] == kSignatureCommand, "a restart with no boot loader there");
+      return;
+    }
     const std::string text(reinterpret_cast<const char*>(data), count);
     const sim::Sentence sentence = sim::ParseSentence(text);
     FUZZ_CHECK(sentence.kind != sim::SentenceKind::Unknown && sentence.wellFormed, "the tool sent: " + text);

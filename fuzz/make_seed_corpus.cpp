@@ -115,15 +115,22 @@ void LoggerCommandSeeds(const std::filesystem::path& root) {
     corpus.Add(FuzzSeed().Byte(0).Byte(static_cast<uint8_t>(2 | language)).Word(0).Chunk(Text("")).Chunk(recordBytes));
   }
   corpus.Add(FuzzSeed().Byte(0).Byte(0).Word(0).Chunk(Text("")).Chunk(Frame(record, FrameCheck::Crc)));
-  corpus.Add(FuzzSeed().Byte(1).Byte(2).Word(0).Chunk(Text("")).Chunk(std::vector<uint8_t>{1}));
-  corpus.Add(FuzzSeed().Byte(1).Byte(2).Word(0).Chunk(Text("")).Chunk(std::vector<uint8_t>{0}));
-  corpus.Add(FuzzSeed().Byte(1).Byte(0x12).Word(0).Chunk(Text("")).Chunk(std::vector<uint8_t>{1}));
+  // Erase asks for the record first.
+  corpus.Add(FuzzSeed().Byte(1).Byte(2).Word(0).Chunk(Text("")).Chunk(recordBytes).Chunk(std::vector<uint8_t>{1}));
+  corpus.Add(FuzzSeed().Byte(1).Byte(2).Word(0).Chunk(Text("")).Chunk(recordBytes).Chunk(std::vector<uint8_t>{0}));
+  corpus.Add(FuzzSeed().Byte(1).Byte(0x12).Word(0).Chunk(Text("")).Chunk(recordBytes).Chunk(std::vector<uint8_t>{1}));
   corpus.Add(FuzzSeed().Byte(2).Byte(2).Word(0).Chunk(Text("5")).Chunk(recordBytes).Chunk(std::vector<uint8_t>{0}));
   corpus.Add(FuzzSeed().Byte(2).Byte(2).Word(0).Chunk(Text("7")).Chunk(recordBytes).Chunk(std::vector<uint8_t>{2}));
   corpus.Add(FuzzSeed().Byte(2).Byte(0xA).Word(0).Chunk(Text("256")).Chunk(recordBytes).Chunk(std::vector<uint8_t>{0}));
   corpus.Add(FuzzSeed().Byte(2).Byte(6).Word(0).Chunk(Text("")).Chunk(recordBytes));
   corpus.Add(FuzzSeed().Byte(3).Byte(0).Word(0).Chunk(Text("")));
   corpus.Add(FuzzSeed().Byte(3).Byte(0).Word(4).Chunk(Text("")));
+  corpus.Add(FuzzSeed().Byte(3).Byte(2).Word(0).Chunk(Text("")).Chunk(recordBytes));
+  // A logger in its boot loader: two requests unanswered, the signature, then the record
+  // after the restart.
+  const std::vector<uint8_t> none;
+  corpus.Add(FuzzSeed().Byte(3).Byte(2).Word(0).Chunk(Text("")).Chunk(none).Chunk(none).Chunk(
+      std::vector<uint8_t>{0x02, 0x95, 0x1E}).Chunk(recordBytes));
 }
 
 void TrackRecordSeeds(const std::filesystem::path& root) {
@@ -178,6 +185,7 @@ void FirmwareSeeds(const std::filesystem::path& root) {
   Corpus corpus(root, "firmware_upgrade");
   constexpr uint8_t kReport = 2;
   corpus.Add(Upgrade(kReport | (1 << 2), 65, {}));
+  corpus.Add(Upgrade(kReport | (1 << 2) | 0x20, 65, {}));  // the logger in its boot loader already
   corpus.Add(Upgrade(kReport | (0 << 2), 7936, {}));
   corpus.Add(Upgrade(kReport | (0 << 2), 7937, {}));
   corpus.Add(Upgrade(kReport | (1 << 2), 32256, {}));
