@@ -18,10 +18,12 @@ const Command kRestartCommand{
     "restart",
     "",
     {"zrestartuj procesor rejestratora", "restart the logger's processor"},
-    {"Wysyła komendę restartu; rejestrator na nią nie odpowiada. Kod wyjścia 1, gdy nie\n"
-     "udało się wysłać komendy.",
-     "Sends the restart command; the logger gives no answer to it. Exit status 1 when the\n"
-     "command could not be sent."},
+    {"Pyta rejestrator o jego rekord informacyjny, potem wysyła komendę restartu, na którą\n"
+     "rejestrator nie odpowiada. Kod wyjścia 1, gdy rejestrator nie odpowiedział na pytanie\n"
+     "albo nie udało się wysłać komendy.",
+     "Asks the logger for its information record, then sends the restart command, to which\n"
+     "the logger gives no answer. Exit status 1 when the logger did not answer the request\n"
+     "or the command could not be sent."},
     {kPortOption, kMaxSpeedOption, kTraceOption, kForceTraceOption},
     0,
     0,

@@ -39,14 +39,16 @@ const Command kUpgradeCommand{
     "FILE.upg",
     {"wgraj nowe oprogramowanie do rejestratora przez jego program rozruchowy",
      "load new firmware into the logger through its boot loader"},
-    {"Przekazuje rejestrator programowi rozruchowemu jego procesora, rozpoznaje procesor,\n"
-     "czyści jego pamięć programu i zapisuje FILE.upg strona po stronie, po czym go\n"
-     "restartuje. Port jest potem zamykany. Nie odłączaj rejestratora w trakcie. Pasek\n"
-     "postępu idzie na stderr. Kod wyjścia 0, gdy obraz zapisano i procesor zrestartowano.",
-     "Hands the logger over to its processor's boot loader, identifies the processor, erases\n"
-     "its program memory and writes FILE.upg page by page, then restarts it. The port is\n"
-     "closed afterwards. Do not disconnect the logger while this runs. A progress bar goes\n"
-     "to stderr. Exit status 0 when the image was written and the processor restarted."},
+    {"Przekazuje rejestrator programowi rozruchowemu jego procesora (albo zastaje go tam,\n"
+     "gdzie zostawił go przerwany apgrejd), rozpoznaje procesor, czyści jego pamięć programu\n"
+     "i zapisuje FILE.upg strona po stronie, po czym go restartuje. Port jest potem\n"
+     "zamykany. Nie odłączaj rejestratora w trakcie. Pasek postępu idzie na stderr. Kod\n"
+     "wyjścia 0, gdy obraz zapisano i procesor zrestartowano.",
+     "Hands the logger over to its processor's boot loader (or finds it there, where a stopped\n"
+     "upgrade left it), identifies the processor, erases its program memory and writes\n"
+     "FILE.upg page by page, then restarts it. The port is closed afterwards. Do not\n"
+     "disconnect the logger while this runs. A progress bar goes to stderr. Exit status 0\n"
+     "when the image was written and the processor restarted."},
     {kPortOption, kMaxSpeedOption, kTraceOption, kForceTraceOption},
     1,
     1,
