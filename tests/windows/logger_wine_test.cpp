@@ -212,8 +212,8 @@ TEST(WineLoggerTest, ConfigurationEraseAndRestart) {
               ElementsAre("I Read info command sent.", "I Save configuration command sent.",
                           "I The configuration was saved.", "I Read info command sent.",
                           "I Save configuration command sent.", "I The configuration was saved.",
-                          "I Track memory erase command sent.", "I Processor restart command sent.", "I Port closed.",
-                          "S -----"));
+                          "I Read info command sent.", "I Track memory erase command sent.",
+                          "I Read info command sent.", "I Processor restart command sent.", "I Port closed.", "S -----"));
 }
 
 TEST(WineLoggerTest, FirmwareUpgradeLandsByteExact) {
