@@ -18,12 +18,21 @@ FrameOutcome ReadInfoFrame(PortConnection& connection, LoggerInfo& info, ReportF
 }
 
 // Whether one of the known processors' boot loaders answers the signature request at its
-// speed. Nothing is reported.
-bool BootLoaderAnswers(PortConnection& connection) {
+// speed. The line is given a moment first to carry what a boot loader answers to the
+// bytes it heard at other speeds. A device that answered something else is asked once
+// more (a boot loader may have taken the first request for the operand of a command that
+// an abruptly ended upgrade left half sent). Nothing is reported.
+bool BootLoaderAnswers(PortConnection& connection, Clock& clock) {
   if (SetPortSpeed(connection, kBootLoaderSpeed, false) != 0) return false;
-  if (WritePortByte(connection, kSignatureCommand, false) != 0) return false;
-  uint8_t signature[3] = {0, 0, 0};
-  return ReadPort(connection, signature, 3, false) == 3 && FindProcessorProfile(signature).has_value();
+  clock.Sleep(kSpeedSwitchPauseMs);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (PurgePort(connection, false) != 0 || WritePortByte(connection, kSignatureCommand, false) != 0) return false;
+    uint8_t signature[3] = {0, 0, 0};
+    const int got = ReadPort(connection, signature, 3, false);
+    if (got == 3 && FindProcessorProfile(signature).has_value()) return true;
+    if (got <= 0) return false;
+  }
+  return false;
 }
 
 }  // namespace
@@ -49,7 +58,7 @@ LoggerFound FindLogger(PortConnection& connection, Clock& clock, LoggerInfo& inf
   // Still nothing: the logger may be in its processor's boot loader, where an upgrade that
   // was stopped or killed after the hand-over left it. A boot loader that answers is told
   // to restart the processor, which starts the firmware when the program memory holds it.
-  if (!BootLoaderAnswers(connection)) {
+  if (!BootLoaderAnswers(connection, clock)) {
     SetPortSpeed(connection, kCommandSpeed, false);
     if (report && outcome == FrameOutcome::TimedOut) {
       LOG_TEXT(*connection.log, LogKind::Error, "Przekroczony limit czasu operacji odczytu z portu.",
