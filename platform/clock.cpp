@@ -20,6 +20,18 @@ LocalDateTime LocalNow() {
                        local.tm_sec};
 }
 
+LocalDate LocalDateOf(int64_t unixSeconds) {
+  std::tm local{};
+#if defined(_WIN32)
+  const __time64_t time = unixSeconds;
+  _localtime64_s(&local, &time);
+#else
+  const std::time_t time = static_cast<std::time_t>(unixSeconds);
+  localtime_r(&time, &local);
+#endif
+  return LocalDate{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
 LocalDate Clock::Today() { return LocalNow().date; }
 
 void Clock::Sleep(uint32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }

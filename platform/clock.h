@@ -20,6 +20,11 @@ struct LocalDateTime {
 };
 LocalDateTime LocalNow();
 
+// The machine's local date (in the time zone TZ names where it is set) at an instant given
+// as whole seconds since 1970-01-01 00:00:00 UTC, daylight-saving time as the zone had it
+// then.
+LocalDate LocalDateOf(int64_t unixSeconds);
+
 // Time as the operations see it: today's local date, sleeps that pace the logger, and a
 // high-resolution counter for transfer timing. Tests put in a clock that records sleeps.
 class Clock {

@@ -96,9 +96,14 @@ std::string TemporaryFolder();
 // 255 UTF-16 units, which 255 bytes never exceed.
 constexpr size_t kLongestFileName = 255;
 
+// The most files RemovedAtAbruptEnd holds at a time: enough for a track split into its
+// most days (each waiting under a temporary name until all are whole), with their text
+// spools and a raw copy. Their paths take no memory until they are held.
+constexpr int kMostFilesRemovedAtAbruptEnd = 1100;
+
 // While it lives, a program that a second stop request ends at once (platform/stop_signals.h,
 // the command line's console handler) removes this file on its way out: a temporary file
-// that would otherwise be left behind. A few at a time.
+// that would otherwise be left behind. Up to kMostFilesRemovedAtAbruptEnd at a time.
 class RemovedAtAbruptEnd {
  public:
   explicit RemovedAtAbruptEnd(const std::string& path);

@@ -24,7 +24,7 @@ using NativeChar = wchar_t;
 using NativeChar = char;
 #endif
 
-constexpr int kSlots = 4;
+constexpr int kSlots = kMostFilesRemovedAtAbruptEnd;
 constexpr size_t kLongestPath = 4096;
 enum SlotState : int { kFree = 0, kFilling = 1, kReady = 2 };
 
