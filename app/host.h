@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/event_log.h"
 #include "platform/clock.h"
@@ -47,6 +48,12 @@ class Host {
   virtual std::optional<std::string> ChooseSaveFile(const FileChoice& choice) = 0;
   // An open-file choice for an existing file; the full path, or nothing.
   virtual std::optional<std::string> ChooseOpenFile(const FileChoice& choice) = 0;
+  // The files a run writes in place of the one chosen (the day files of a track split by
+  // day), known only once its records have been read, before any of them is created: true
+  // when all may be written; false after telling the user why not. Here any that exists
+  // is refused ("The file %s already exists."); the command line replaces them with
+  // --force, and refuses one named for two of its files.
+  virtual bool ApproveOutputFiles(const std::vector<std::string>& paths);
 
   // Runs the logger configuration dialog modally; true when it ended with Save.
   virtual bool RunConfigurationDialog(ConfigurationDialog& dialog) = 0;

@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/file.h"
 #include "platform/utf8_path.h"
+#include "track/day_split.h"
 #include "track/track_file_replacement.h"
 #include "track/track_record.h"
 #include "track/track_writer.h"
@@ -118,7 +119,8 @@ bool ConvertRecords(Host& host, File& input, TrackWriter& writer) {
 
 }  // namespace
 
-bool ConvertBinaryTrackFile(Host& host, const std::string& path, const BinaryConversionOptions& conversion) {
+bool ConvertBinaryTrackFile(Host& host, const std::string& path, const BinaryConversionOptions& conversion,
+                            WrittenTrack* written) {
   EventLog& log = host.Log();
   const std::string defaultName = DefaultTrackName(host.GetClock().Today());
   const FileChoice choice{
@@ -131,10 +133,14 @@ bool ConvertBinaryTrackFile(Host& host, const std::string& path, const BinaryCon
   const std::optional<std::string> chosen = host.ChooseSaveFile(choice);
   if (!chosen) return false;
   const std::string& outputPath = *chosen;
+  const TrackFileFormat format = conversion.format ? *conversion.format : TrackFileFormatFor(outputPath);
+  // The records unchanged are one file whatever their days.
+  const bool split = conversion.splitByDay && format != TrackFileFormat::Raw;
 
   LOG_TEXT(log, LogKind::Info, "Konwersja pliku", "Converting file");
   log.LogLine(LogKind::Info, "%s", path.c_str());
-  log.LogLine(LogKind::Info, "--> %s", outputPath.c_str());
+  // A split names its day files once it knows them.
+  if (!split) log.LogLine(LogKind::Info, "--> %s", outputPath.c_str());
 
   File input;
   if (const uint32_t code = input.OpenForReading(path); code != 0) {
@@ -154,6 +160,19 @@ bool ConvertBinaryTrackFile(Host& host, const std::string& path, const BinaryCon
     return false;
   }
 
+  if (split) {
+    input.Close();
+    DaySplitOptions options;
+    options.format = format;
+    options.layout = conversion.layout;
+    options.skipInvalid = conversion.skipInvalid;
+    WrittenTrack days;
+    if (!SplitTrackByDay(host, path, outputPath, options, days)) return false;
+    LOG_TEXT(log, LogKind::Info, "OK, zapisano %u punktów.", "OK, %u points written.", days.summary.Points());
+    if (written != nullptr) *written = std::move(days);
+    return true;
+  }
+
   // Creating the output replaces it: when it is the input itself, the track would be
   // gone before a single record is read.
   if (SameFile(path, outputPath)) {
@@ -170,7 +189,7 @@ bool ConvertBinaryTrackFile(Host& host, const std::string& path, const BinaryCon
   }
 
   TrackWriterOptions options;
-  options.format = conversion.format ? *conversion.format : TrackFileFormatFor(outputPath);
+  options.format = format;
   options.layout = conversion.layout;
   // An empty binary file gives an empty PLT file: the writer never saw a record.
   options.emptyWithoutRecords = true;
@@ -185,6 +204,12 @@ bool ConvertBinaryTrackFile(Host& host, const std::string& path, const BinaryCon
     return false;
   }
   LOG_TEXT(log, LogKind::Info, "OK, zapisano %u punktów.", "OK, %u points written.", writer.PointsWritten());
+  if (written != nullptr) {
+    written->path = outputPath;
+    written->summary = writer.Summary();
+    written->withLeftOut = conversion.skipInvalid;
+    written->endingRecord = writer.EndingRecord();
+  }
   return true;
 }
 

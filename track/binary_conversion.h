@@ -5,6 +5,7 @@
 
 #include "app/host.h"
 #include "track/track_file_format.h"
+#include "track/written_track.h"
 
 namespace stravener {
 
@@ -18,6 +19,10 @@ struct BinaryConversionOptions {
   // A record that is not a valid point is left out and counted instead of ending the
   // conversion (TrackWriterOptions::skipInvalid).
   bool skipInvalid = false;
+  // One track file a local day, NAME-YYYY-MM-DD.EXT beside the chosen NAME.EXT, which
+  // itself is not written (SplitTrackByDay); for a track format only, not the records
+  // unchanged.
+  bool splitByDay = false;
 };
 
 // Converts a binary track file (the logger's track memory as saved, 16-byte records) into
@@ -30,7 +35,10 @@ struct BinaryConversionOptions {
 // file that was there is left as it was, and what was written before the failure (a GPX
 // or KML file with its closing tags) is kept as NAME.partial.EXT, never over the input or
 // any other file. A stop request (app/stop_request.h) ends the conversion as a failure:
-// "Conversion stopped.".
-bool ConvertBinaryTrackFile(Host& host, const std::string& path, const BinaryConversionOptions& options = {});
+// "Conversion stopped.". After a whole conversion, `written` (when given) holds the file
+// written, or the day files, and the summary of the track, for the lines that end it
+// (WrittenTrackLines).
+bool ConvertBinaryTrackFile(Host& host, const std::string& path, const BinaryConversionOptions& options = {},
+                            WrittenTrack* written = nullptr);
 
 }  // namespace stravener

@@ -78,6 +78,13 @@ void ReportFileNamedTwice(EventLog& log, const std::string& path, FileRole first
 
 std::string RawCopyPath(const std::string& path) { return path.substr(0, ExtensionStart(path)) + ".bin"; }
 
+std::string DayFilePath(const std::string& path, int year, int month, int day) {
+  const size_t nameStart = NameStart(path);
+  const size_t dot = ExtensionStart(path);
+  return NameWithin(path.substr(0, nameStart), path.substr(nameStart, dot - nameStart),
+                    FormatText("-%04d-%02d-%02d", year, month, day) + path.substr(dot));
+}
+
 uint32_t TrackFileReplacement::Create(const std::string& path) {
   Abandon();
   destination_ = path;
@@ -134,14 +141,20 @@ uint32_t TrackFileReplacement::Create(const std::string& path) {
   return 0;
 }
 
-bool TrackFileReplacement::Keep() {
-  if (finished_) return true;
+bool TrackFileReplacement::Complete() {
+  if (finished_) return false;
   // A write the system could only finish on closing fails here.
   if (const uint32_t code = file_.Close(); code != 0) {
     ReportTrackWriteFailure(log_, code);
     Abandon();
     return false;
   }
+  return true;
+}
+
+bool TrackFileReplacement::Keep() {
+  if (finished_) return true;
+  if (!Complete()) return false;
   if (temporary_.empty()) {
     finished_ = true;
     return true;
@@ -159,6 +172,14 @@ bool TrackFileReplacement::Keep() {
   finished_ = true;
   removal_.reset();
   return true;
+}
+
+void TrackFileReplacement::Discard() {
+  if (finished_) return;
+  finished_ = true;
+  file_.Close();
+  if (!temporary_.empty()) RemoveFile(temporary_);
+  removal_.reset();
 }
 
 void TrackFileReplacement::Abandon() {

@@ -35,10 +35,18 @@ class TrackFileReplacement {
   File& Output() { return file_; }
   bool IsOpen() const { return file_.IsOpen(); }
 
+  // The track is whole: closes the file, which then waits for Keep(), Abandon() or
+  // Discard() (a run of several files gives them their names only once all are whole).
+  // False after reporting a close that failed, a write that failed; what was written is
+  // then kept as Abandon() keeps it.
+  bool Complete();
   // The track is whole: closes the file and gives it the destination's name. False after
   // reporting why not (a close that failed is a write that failed; "Error 0x%x replacing
   // file %s."); what was written is then kept as Abandon() keeps it.
   bool Keep();
+  // What was written is not wanted: closes and removes it. A file that was there stays as
+  // it was.
+  void Discard();
   // The run failed: closes the file and keeps what was written as described above. Only a
   // failure to do so is reported; ReportAbandoned() says where the track went.
   void Abandon();
@@ -46,6 +54,12 @@ class TrackFileReplacement {
   // was: "The incomplete track is in %s." / "%s was left as it was; the incomplete track is
   // in %s.".
   void ReportAbandoned();
+
+  // Where the bytes go until the file takes its name (the destination itself when it is
+  // written directly), for reading them back once Complete() has closed them.
+  const std::string& WrittenPath() const { return temporary_.empty() ? destination_ : temporary_; }
+  // Where Abandon() kept what was written; empty when nothing was kept or it was reported.
+  const std::string& PartialPath() const { return partial_; }
 
  private:
   void ReportReplaceFailure(uint32_t code, const std::string& path);
@@ -73,5 +87,9 @@ void ReportFileNamedTwice(EventLog& log, const std::string& path, FileRole first
 std::string PartialTrackPath(const std::string& path, int number = 1);
 // "NAME.bin" beside "NAME.EXT": where the raw memory image goes beside a track file.
 std::string RawCopyPath(const std::string& path);
+// "NAME-YYYY-MM-DD.EXT" beside "NAME.EXT" ("NAME-YYYY-MM-DD" beside a name without an
+// extension): the track file of one day. NAME is shortened as far as needed for the
+// system's name limit.
+std::string DayFilePath(const std::string& path, int year, int month, int day);
 
 }  // namespace stravener

@@ -23,7 +23,8 @@ TrackWriter::TrackWriter(EventLog& log, File& file, const std::string& outputPat
       trackName_(MakeTrackName(outputPath)),
       output_(log, file, options.bufferSize),
       text_(MakeTrackTextFormat(options.format)),
-      loop_(options.layout, options.skipInvalid) {
+      loop_(options.layout, options.skipInvalid),
+      raw_(options.layout, options.skipInvalid) {
   if (text_) text_->ShowSummary(summary_, options.skipInvalid);
 }
 
@@ -39,17 +40,31 @@ bool TrackWriter::Write(const uint8_t* record) {
   if (!started_) Start();
   if (!text_) {
     output_.Append(reinterpret_cast<const char*>(record), kTrackRecordSize);
-  } else {
-    TrackPoint point;
-    bool segmentStart = false;
-    switch (loop_.Next(record, point, segmentStart)) {
-      case RecordVerdict::Refused: return Refuse();
-      case RecordVerdict::LeftOut: summary_.AddLeftOut(); return true;
-      case RecordVerdict::Point: break;
-    }
-    summary_.AddPoint(point, segmentStart);
-    text_->Point(output_, point, segmentStart);
+    raw_.Add(record);
+    return Counted();
   }
+  TrackPoint point;
+  bool segmentStart = false;
+  switch (loop_.Next(record, point, segmentStart)) {
+    case RecordVerdict::Refused: return Refuse();
+    case RecordVerdict::LeftOut: summary_.AddLeftOut(); return true;
+    case RecordVerdict::Point: break;
+  }
+  summary_.AddPoint(point, segmentStart);
+  text_->Point(output_, point, segmentStart);
+  return Counted();
+}
+
+bool TrackWriter::WritePoint(const TrackPoint& point, bool segmentStart) {
+  if (ended_ || !text_) return false;
+  if (!started_) Start();
+  segmentStart = segmentStart || points_ == 0;
+  summary_.AddPoint(point, segmentStart);
+  text_->Point(output_, point, segmentStart);
+  return Counted();
+}
+
+bool TrackWriter::Counted() {
   if (output_.Failed()) {
     ended_ = failed_ = true;
     return false;

@@ -8,6 +8,7 @@
 #include "app/event_log.h"
 #include "platform/file.h"
 #include "track/track_file_format.h"
+#include "track/record_summary.h"
 #include "track/track_output.h"
 #include "track/track_record.h"
 #include "track/track_record_loop.h"
@@ -53,19 +54,30 @@ class TrackWriter {
   // failed (either reported), or the run was ended before. After a refusal the file holds
   // everything before the record and the closing text.
   bool Write(const uint8_t* record);
+  // Adds one point that a record loop of the caller's has decoded and passed (a text
+  // format only; a track split by day routes each point to the file of its day).
+  // segmentStart as the caller's loop gives it; the first point of the file always starts
+  // a segment. False when the run has ended: a write failed (reported), or it ended before.
+  bool WritePoint(const TrackPoint& point, bool segmentStart);
   // Ends the run on every path: the header if none was written yet, the closing text (so
   // that a file cut short is still whole), the last buffer. False when a write failed
   // (reported) or the run had ended with a failure. Once ended, further calls do nothing.
   bool End();
 
   uint32_t PointsWritten() const { return points_; }
-  uint32_t RecordsLeftOut() const { return summary_.LeftOut(); }
+  uint32_t RecordsLeftOut() const { return text_ ? summary_.LeftOut() : 0; }
   // The figures of the points handed to a track format's file so far, and of the records
-  // left out (nothing for the raw format, which decodes no record).
-  const TrackSummary& Summary() const { return summary_; }
+  // left out; for the raw format, of the points a track file of its records would get
+  // (RecordSummary).
+  const TrackSummary& Summary() const { return text_ ? summary_ : raw_.Summary(); }
+  // For the raw format: the record that is not a valid point and would end a track file of
+  // them (counting from 1); 0 when none would.
+  uint32_t EndingRecord() const { return text_ ? 0 : raw_.EndingRecord(); }
 
  private:
   void Start();
+  // After a record or point went to the output: false, ending the run, when a write failed.
+  bool Counted();
   bool Refuse();
   bool Finish();
 
@@ -76,6 +88,7 @@ class TrackWriter {
   std::unique_ptr<TrackTextFormat> text_;
   TrackRecordLoop loop_;
   TrackSummary summary_;
+  RecordSummary raw_;
   uint32_t points_ = 0;
   bool started_ = false;
   bool ended_ = false;
