@@ -16,6 +16,8 @@
 #include "platform/file.h"
 #include "platform/system_error.h"
 #include "track/track_file_format.h"
+#include "track/day_split.h"
+#include "track/record_summary.h"
 #include "track/track_file_replacement.h"
 #include "track/track_record.h"
 #include "track/track_output.h"
@@ -43,12 +45,14 @@ class Transfer {
         path_(std::move(path)),
         format_(format),
         raw_(format == TrackFileFormat::Raw),
+        split_(options.splitByDay && !raw_),
         skipInvalid_(options.skipInvalid),
         keepRaw_(options.keepRaw && !raw_),
         layout_(info.FormatDigit()),
         total_(info.UsedBytes()),
         pointCount_(info.PointCount()),
-        pageSize_(info.PageSize()) {}
+        pageSize_(info.PageSize()),
+        rawSummary_(layout_, skipInvalid_) {}
 
   OperationResult Run(TrackReadSummary* summary);
 
@@ -56,7 +60,18 @@ class Transfer {
   bool SwitchSpeed();
   void Loop();
   bool WritePending();
+  // A whole record of the memory: to the writer of a track format, or for a raw download
+  // to its summary. False when the writer ended the run.
+  bool HandRecord(const uint8_t* record) {
+    if (!writer_) {
+      rawSummary_.Add(record);
+      return true;
+    }
+    return writer_->Write(record);
+  }
   bool FinishFile();
+  // A split by day: writes the day files from the memory as received.
+  bool WriteDays();
   // Applies the retry rule after a failed request or frame: true to go on.
   bool Retry();
   void Close();
@@ -72,6 +87,8 @@ class Transfer {
   const std::string path_;
   const TrackFileFormat format_;
   const bool raw_;
+  // The memory is received into the raw file, and the day files are written from it.
+  const bool split_;
   const bool skipInvalid_;
   const bool keepRaw_;
   const int layout_;
@@ -80,11 +97,17 @@ class Transfer {
   const uint32_t pageSize_;
 
   uint32_t speed_ = 0;
+  // The file the transfer writes: the track file, or the memory unchanged (a raw download,
+  // or NAME.bin for a split by day).
   TrackFileReplacement output_{log_};
   // The used memory unchanged beside a track file, with keepRaw.
   TrackFileReplacement rawCopy_{log_};
   // The record loop of a track format's output, from the file's creation on.
   std::unique_ptr<TrackWriter> writer_;
+  // The summary of a raw download's records, as a track file of them would have it.
+  RecordSummary rawSummary_;
+  // The day files of a split and the summary of the track.
+  WrittenTrack days_;
   std::unique_ptr<uint8_t[]> buffer_;
   uint32_t startPage_ = 0;
   uint32_t received_ = 0;
@@ -114,6 +137,7 @@ OperationResult Transfer::Run(TrackReadSummary* summary) {
   if (SwitchSpeed()) Loop();
   Close();
   if (!done_) return OperationResult::Failed;
+  if (split_ && !WriteDays()) return OperationResult::Failed;
   if (summary != nullptr) {
     summary->path = path_;
     summary->format = format_;
@@ -121,8 +145,19 @@ OperationResult Transfer::Run(TrackReadSummary* summary) {
     summary->bytes = total_;
     summary->elapsedMs = elapsedMs_;
     summary->averageBps = averageBps_;
-    summary->recordsLeftOut = writer_ ? writer_->RecordsLeftOut() : 0;
+    summary->recordsLeftOut = split_ ? days_.summary.LeftOut() : writer_ ? writer_->RecordsLeftOut() : 0;
     summary->rawCopy = keepRaw_;
+    summary->splitByDay = split_;
+    WrittenTrack& written = summary->written;
+    if (split_) {
+      written = std::move(days_);
+    } else {
+      written.path = path_;
+      written.summary = raw_ ? rawSummary_.Summary() : writer_->Summary();
+      written.withLeftOut = skipInvalid_;
+      written.endingRecord = raw_ ? rawSummary_.EndingRecord() : 0;
+    }
+    if (keepRaw_) written.rawCopy = RawCopyPath(path_);
   }
   return OperationResult::Done;
 }
@@ -135,15 +170,15 @@ bool Transfer::SwitchSpeed() {
     return false;
   }
   Pause(kSwitchPauseMs);
-  uint32_t code = output_.Create(path_);
-  if (code == 0 && keepRaw_) code = rawCopy_.Create(RawCopyPath(path_));
+  uint32_t code = output_.Create(split_ ? RawCopyPath(path_) : path_);
+  if (code == 0 && keepRaw_ && !split_) code = rawCopy_.Create(RawCopyPath(path_));
   if (code != 0) {
     LOG_TEXT(log_, LogKind::Error, "Błąd 0x%x tworzenia pliku śladu.", "Error 0x%x creating track file.", code);
     log_.LogSystemError(LogKind::Error, code);
     Pause(kFailurePauseMs);
     return false;
   }
-  if (!raw_) {
+  if (!raw_ && !split_) {
     TrackWriterOptions options;
     options.format = format_;
     options.layout = layout_;
@@ -209,20 +244,22 @@ void Transfer::Loop() {
 }
 
 bool Transfer::WritePending() {
-  if (raw_ || keepRaw_) {
+  const bool memoryOutput = raw_ || split_;
+  if (memoryOutput || keepRaw_) {
     size_t written = 0;
-    uint32_t code = (raw_ ? output_ : rawCopy_).Output().Write(buffer_.get(), pending_, written);
+    uint32_t code = (memoryOutput ? output_ : rawCopy_).Output().Write(buffer_.get(), pending_, written);
     if (code != 0 || written != pending_) {
       if (code == 0) code = LastSystemError();
       ReportTrackWriteFailure(log_, code);
       return false;
     }
   }
-  if (!raw_) {
-    // Only whole records go to the writer: when the used memory ends inside a record, its
-    // bytes that the logger never sent are not handed over as if they were part of it. A
-    // block of pages whose size is not a multiple of the record size ends inside a record;
-    // its first bytes wait here for the rest, which starts the next block.
+  if (!split_) {
+    // Only whole records go to the writer (or, raw, to the summary): when the used memory
+    // ends inside a record, its bytes that the logger never sent are not handed over as if
+    // they were part of it. A block of pages whose size is not a multiple of the record size
+    // ends inside a record; its first bytes wait here for the rest, which starts the next
+    // block.
     uint32_t p = 0;
     if (carried_ > 0) {
       const uint32_t take = std::min<uint32_t>(kTrackRecordSize - carried_, pending_);
@@ -231,11 +268,11 @@ bool Transfer::WritePending() {
       p = take;
       if (carried_ == kTrackRecordSize) {
         carried_ = 0;
-        if (!writer_->Write(carry_.data())) return false;
+        if (!HandRecord(carry_.data())) return false;
       }
     }
     for (; p + kTrackRecordSize <= pending_; p += kTrackRecordSize) {
-      if (!writer_->Write(buffer_.get() + p)) return false;
+      if (!HandRecord(buffer_.get() + p)) return false;
     }
     if (p < pending_) {
       carried_ = pending_ - p;
@@ -250,9 +287,49 @@ bool Transfer::FinishFile() {
   // The last lines go out; a used memory shorter than one record still gives a PLT file,
   // its header without points.
   if (writer_ && !writer_->End()) return false;
+  // The memory a split is written from waits, closed, for the day files.
+  if (split_) return output_.Complete();
   // Closed, the files take their names; a write the system could only finish on closing
   // fails here, before the download is reported as complete.
   return rawCopy_.Keep() && output_.Keep();
+}
+
+bool Transfer::WriteDays() {
+  // The memory came whole and the logger is back at 4800 bit/s. Read back from the disk,
+  // the memory must be all there (not, say, written into a device that keeps nothing).
+  bool whole = false;
+  {
+    File received;
+    uint64_t size = 0;
+    whole = received.OpenForReading(output_.WrittenPath()) == 0 && received.Size(size) == 0 && size == total_;
+  }
+  if (!whole) {
+    LOG_TEXT(log_, LogKind::Error, "Nie można odczytać z powrotem całej pamięci śladu zapisanej w %s.",
+             "The track memory saved in %s cannot be read back whole.", output_.WrittenPath().c_str());
+  } else {
+    DaySplitOptions options;
+    options.format = format_;
+    options.layout = layout_;
+    options.skipInvalid = skipInvalid_;
+    options.pointCountInHeaders = true;
+    whole = SplitTrackByDay(host_, output_.WrittenPath(), path_, options, days_);
+  }
+  // The memory as read is kept: under its own name with keepRaw, else, when the day files
+  // failed, beside them as the partial files of a failed run are.
+  std::string kept;
+  if (keepRaw_) {
+    if (output_.Keep()) kept = RawCopyPath(path_);
+  } else if (whole) {
+    output_.Discard();
+  } else {
+    output_.Abandon();
+    kept = output_.PartialPath();
+  }
+  if (!whole && !kept.empty()) {
+    LOG_TEXT(log_, LogKind::Info, "Pamięć śladu w odczytanej postaci jest w %s.", "The track memory as read is in %s.",
+             kept.c_str());
+  }
+  return whole && (!keepRaw_ || !kept.empty());
 }
 
 bool Transfer::Retry() {
@@ -268,8 +345,11 @@ void Transfer::Close() {
   // An aborted transfer keeps the lines converted so far as NAME.partial.EXT; one that
   // received nothing keeps nothing, not even a header.
   if (writer_ && received_ > 0) writer_->End();
-  output_.Abandon();
-  rawCopy_.Abandon();
+  // A whole transfer has its files named (or, for a split, waiting for the day files).
+  if (!done_) {
+    output_.Abandon();
+    rawCopy_.Abandon();
+  }
   if (!done_ && buffer_) Pause(kFailurePauseMs);  // failures before the loop have paused already
   WriteSentence(connection_, kBackTo4800Sentence, true);
   LOG_TEXT(log_, LogKind::Info, "Wysłano komendę zmiany prędkości.", "Speed change command sent.");
@@ -332,7 +412,9 @@ OperationResult ReadTrack(PortConnection& connection, Host& host, TrackReadSumma
   const std::optional<std::string> chosen = host.ChooseSaveFile(choice);
   if (!chosen) return OperationResult::Cancelled;
   const TrackFileFormat format = options.format ? *options.format : TrackFileFormatFor(*chosen);
-  if (options.keepRaw && format != TrackFileFormat::Raw && SameFile(*chosen, RawCopyPath(*chosen))) {
+  // A split writes no file of the chosen name itself.
+  if (options.keepRaw && format != TrackFileFormat::Raw && !options.splitByDay &&
+      SameFile(*chosen, RawCopyPath(*chosen))) {
     // The raw copy would take the track file's name (a name ending in .bin written as a
     // track format), and one of the two would be lost.
     ReportFileNamedTwice(*connection.log, *chosen, FileRole::Track, FileRole::RawCopy);

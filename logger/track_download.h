@@ -9,6 +9,7 @@
 #include "link/port_connection.h"
 #include "logger/operation_result.h"
 #include "track/track_file_format.h"
+#include "track/written_track.h"
 
 namespace stravener {
 
@@ -43,6 +44,12 @@ struct TrackReadOptions {
   // The used memory unchanged is also saved, as NAME.bin beside a track file NAME.EXT
   // (RawCopyPath); a raw download is that file already.
   bool keepRaw = false;
+  // One track file a local day, NAME-YYYY-MM-DD.EXT beside the chosen NAME.EXT, which itself
+  // is not written (SplitTrackByDay); for a track format only, not the memory unchanged.
+  // The days are known once the memory has come: it is received into NAME.bin's temporary
+  // file, and the day files are written from it after the logger is back at 4800 bit/s.
+  // With keepRaw that file takes its name, else it goes once the day files are whole.
+  bool splitByDay = false;
 };
 
 // What a finished download tells its caller.
@@ -55,6 +62,10 @@ struct TrackReadSummary {
   int64_t averageBps = 0;    // "Average transfer" (10 bits a byte)
   uint32_t recordsLeftOut = 0;  // invalid records left out of a track file (skipInvalid)
   bool rawCopy = false;         // the memory unchanged was also saved (keepRaw)
+  bool splitByDay = false;      // the track went to the day files of `written`
+  // The files written and the summary of the track, for the lines that end the download
+  // (WrittenTrackLines).
+  WrittenTrack written;
 };
 
 // The Read track button. Reads the logger's information record, asks for an output file
@@ -76,7 +87,9 @@ struct TrackReadSummary {
 // and what came is kept as NAME.partial.EXT, never over another file.
 // A stop request (app/stop_request.h) before the speed sentence ends it at once; after it,
 // at the next block at the latest, with the closing steps and "Transfer aborted.", every
-// block received in the partial file.
+// block received in the partial file. A split by day (options) that fails after a whole
+// transfer keeps the memory as read, in NAME.bin with keepRaw, else in NAME.partial.bin,
+// and says so ("The track memory as read is in %s.").
 OperationResult ReadTrack(PortConnection& connection, Host& host, TrackReadSummary* summary = nullptr,
                           const TrackReadOptions& options = {});
 
