@@ -162,9 +162,10 @@ bool CliHost::CheckTraceFile(const std::string& path) {
   tracePath_ = AbsolutePath(path);
   std::vector<std::pair<std::string, FileRole>> files{{*tracePath_, FileRole::Trace}};
   if (defaultOutputName_) {
-    // The output is chosen later, by the name it will get.
+    // The output is chosen later, by the name it will get (a split's day files are checked
+    // once they are known).
     const std::string output = OutputPathFor(*defaultOutputName_, defaultOutputExtension_);
-    files.emplace_back(output, FileRole::Track);
+    if (!splitByDay_) files.emplace_back(output, FileRole::Track);
     if (companions_) {
       for (const std::string& companion : companions_(output)) files.emplace_back(companion, FileRole::RawCopy);
     }
@@ -175,7 +176,9 @@ bool CliHost::CheckTraceFile(const std::string& path) {
 std::optional<std::string> CliHost::ChooseSaveFile(const FileChoice& choice) {
   const std::string path = OutputPathFor(choice.defaultName, choice.defaultExtension);
   if (path.empty()) return std::nullopt;
-  std::vector<std::pair<std::string, FileRole>> written{{path, FileRole::Track}};
+  std::vector<std::pair<std::string, FileRole>> written;
+  // A split writes its day files instead, checked once they are known.
+  if (!splitByDay_) written.emplace_back(path, FileRole::Track);
   if (companions_) {
     for (const std::string& companion : companions_(path)) written.emplace_back(companion, FileRole::RawCopy);
   }
@@ -185,7 +188,22 @@ std::optional<std::string> CliHost::ChooseSaveFile(const FileChoice& choice) {
   for (const auto& file : written) {
     if (RefuseExistingFile(file.first)) return std::nullopt;
   }
+  chosenOutput_ = path;
   return path;
+}
+
+bool CliHost::ApproveOutputFiles(const std::vector<std::string>& paths) {
+  std::vector<std::pair<std::string, FileRole>> named;
+  for (const std::string& path : paths) named.emplace_back(path, FileRole::Track);
+  if (companions_ && chosenOutput_) {
+    for (const std::string& companion : companions_(*chosenOutput_)) named.emplace_back(companion, FileRole::RawCopy);
+  }
+  if (tracePath_) named.emplace_back(*tracePath_, FileRole::Trace);
+  if (RefuseFilesNamedTwice(named)) return false;
+  for (const std::string& path : paths) {
+    if (RefuseExistingFile(path)) return false;
+  }
+  return true;
 }
 
 std::optional<std::string> CliHost::ChooseOpenFile(const FileChoice&) {

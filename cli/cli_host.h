@@ -29,6 +29,9 @@ class CliHost : public Host {
   void ShowWarning(const std::string& text) override;
   std::optional<std::string> ChooseSaveFile(const FileChoice& choice) override;
   std::optional<std::string> ChooseOpenFile(const FileChoice& choice) override;
+  // The day files of a split, refused as the output is: one that exists, without --force;
+  // one that is the input, the trace or the raw copy.
+  bool ApproveOutputFiles(const std::vector<std::string>& paths) override;
   bool RunConfigurationDialog(ConfigurationDialog& dialog) override;
   Clock& GetClock() override { return clock_ != nullptr ? *clock_ : Host::GetClock(); }
 
@@ -39,6 +42,9 @@ class CliHost : public Host {
   // current directory), replaced only with --force; the input named on the command line.
   void SetOutputPath(std::optional<std::string> path) { outputPath_ = std::move(path); }
   void SetForce(bool force) { force_ = force; }
+  // The output's name is the pattern of the day files of a split (--split day), which are
+  // checked once they are known (ApproveOutputFiles); the name itself is not written.
+  void SetSplitByDay(bool split) { splitByDay_ = split; }
   // The extension a chosen name without one gets, instead of the one the operation offers.
   void SetDefaultExtension(std::optional<std::string> extension) { defaultExtension_ = std::move(extension); }
   void SetInputPath(std::optional<std::string> path) { inputPath_ = std::move(path); }
@@ -94,6 +100,8 @@ class CliHost : public Host {
   std::optional<std::string> defaultExtension_;
   std::optional<std::string> inputPath_;
   bool force_ = false;
+  bool splitByDay_ = false;
+  std::optional<std::string> chosenOutput_;
   bool assumeYes_ = false;
   bool refused_ = false;
   size_t errorCount_ = 0;

@@ -36,9 +36,14 @@ int RunConvert(Invocation& invocation) {
     options.layout = *layout == "1" ? 1 : 2;
   }
   options.skipInvalid = invocation.Has(kSkipInvalidOption.name);
+  if (const int usage = ApplySplitOption(invocation, options.format, options.splitByDay); usage != 0) return usage;
   host.SetInputPath(input);
   HearStopRequests();
-  if (ConvertBinaryTrackFile(host, AbsolutePath(input), options)) return kExitOk;
+  WrittenTrack written;
+  if (ConvertBinaryTrackFile(host, AbsolutePath(input), options, &written)) {
+    PrintWrittenTrack(written);
+    return kExitOk;
+  }
   return StopRequested() ? kStoppedExitStatus : kExitFailure;
 }
 
@@ -69,7 +74,7 @@ const Command kConvertCommand{
      "KML file still closed) and an existing output stays as it was; with --force it is\n"
      "replaced, keeping its permissions. With --skip-invalid an invalid record is left out\n"
      "and counted instead. A PLT, GPX, KML or SVG file given as FILE.bin is refused."},
-    {kOutputOption, kFormatOption, kLayoutOption, kSkipInvalidOption, kForceOption},
+    {kOutputOption, kFormatOption, kLayoutOption, kSkipInvalidOption, kSplitOption, kForceOption},
     1,
     1,
     RunConvert};

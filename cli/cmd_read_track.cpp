@@ -3,6 +3,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/format.h"
 #include "app/language.h"
@@ -56,16 +58,22 @@ OperationResult EraseSavedTrack(PortConnection& connection, CliHost& host, const
              "Records were left out of the track file; the track memory was not erased (save it with --keep-raw).");
     return OperationResult::Failed;
   }
-  // The memory unchanged is what the erase must not outlive: the raw file, or else the raw
-  // copy when records were left out; a whole track file otherwise.
-  const bool memoryImage = saved.raw || saved.recordsLeftOut > 0;
-  const std::string kept = saved.raw || !memoryImage ? saved.path : RawCopyPath(saved.path);
-  const bool whole = SavedWhole(kept, memoryImage ? std::optional<uint32_t>(saved.bytes) : std::nullopt) &&
-                     (!saved.rawCopy || SavedWhole(RawCopyPath(saved.path), saved.bytes));
-  if (!whole) {
+  // What the erase must not outlive: the raw file, with the used bytes' length; else every
+  // track file (each day's of a split), and the raw copy when there is one.
+  std::vector<std::pair<std::string, std::optional<uint32_t>>> kept;
+  if (saved.raw) {
+    kept.emplace_back(saved.path, saved.bytes);
+  } else if (saved.splitByDay) {
+    for (const DayFile& day : saved.written.dayFiles) kept.emplace_back(day.path, std::nullopt);
+  } else {
+    kept.emplace_back(saved.path, std::nullopt);
+  }
+  if (saved.rawCopy) kept.emplace_back(RawCopyPath(saved.path), saved.bytes);
+  for (const auto& [path, bytes] : kept) {
+    if (SavedWhole(path, bytes)) continue;
     LOG_TEXT(host.Log(), LogKind::Error,
              "Plik %s nie zawiera całego śladu; pamięć śladu nie została wyczyszczona.",
-             "%s does not hold the whole track; the track memory was not erased.", kept.c_str());
+             "%s does not hold the whole track; the track memory was not erased.", path.c_str());
     return OperationResult::Failed;
   }
   LoggerInfo info;
@@ -85,6 +93,7 @@ int RunReadTrack(Invocation& invocation) {
   if (const int usage = ApplyTrackFileOptions(invocation, options.format); usage != 0) return usage;
   options.skipInvalid = invocation.Has(kSkipInvalidOption.name);
   options.keepRaw = invocation.Has(kKeepRawOption.name);
+  if (const int usage = ApplySplitOption(invocation, options.format, options.splitByDay); usage != 0) return usage;
   if (options.keepRaw) {
     // The raw copy is refused or replaced as the track file is.
     invocation.Host().SetCompanionFiles([format = options.format](const std::string& path) {
@@ -99,6 +108,7 @@ int RunReadTrack(Invocation& invocation) {
     TrackReadSummary summary;
     const OperationResult read = ReadTrack(connection, cliHost, &summary, options);
     if (read != OperationResult::Done) return ExitStatus(read);
+    PrintWrittenTrack(summary.written);
     if (!eraseAfter) return kExitOk;
     return ExitStatus(EraseSavedTrack(connection, cliHost, summary));
   });
@@ -145,7 +155,8 @@ const Command kReadTrackCommand{
      "Exit status 0 when the track was saved (and erased, with --erase-after); 1 when it\n"
      "was not, including when the track memory is empty (\"The track memory is clear.\"),\n"
      "when the logger's firmware is not known, and when the output file exists."},
-    {kOutputOption, kFormatOption, kSkipInvalidOption, kKeepRawOption, kForceOption, kEraseAfterOption, kPortOption,
+    {kOutputOption, kFormatOption, kSkipInvalidOption, kSplitOption, kKeepRawOption, kForceOption, kEraseAfterOption,
+     kPortOption,
      kMaxSpeedOption, kTraceOption},
     0,
     0,

@@ -1,6 +1,9 @@
 #include "cli/track_file_options.h"
 
+#include <cstdio>
+
 #include "cli/cli_host.h"
+#include "cli/console_text.h"
 
 namespace stravener::cli {
 
@@ -16,6 +19,12 @@ const OptionSpec kSkipInvalidOption{"--skip-invalid", nullptr, nullptr,
                                      "leave a record that is not a valid point out, count it and go on, the next "
                                      "point starting a new segment (default: the first one ends the file)"}};
 
+const OptionSpec kSplitOption{"--split", nullptr, "day",
+                              {"zapisz osobny plik śladu na każdy dzień punktów (wg lokalnej strefy czasowej, "
+                               "TZ): NAZWA-RRRR-MM-DD.ROZ obok NAZWA.ROZ; nie dla pamięci bez zmian (.bin)",
+                               "write a track file for each day of the points (in the local time zone, TZ): "
+                               "NAME-YYYY-MM-DD.EXT beside NAME.EXT; not for the memory unchanged (.bin)"}};
+
 int ApplyTrackFileOptions(const Invocation& invocation, std::optional<TrackFileFormat>& format) {
   CliHost& host = invocation.Host();
   if (auto output = invocation.Value("--output")) {
@@ -30,6 +39,31 @@ int ApplyTrackFileOptions(const Invocation& invocation, std::optional<TrackFileF
     host.SetDefaultExtension(TrackFileFormatExtension(*format));
   }
   return 0;
+}
+
+int ApplySplitOption(const Invocation& invocation, const std::optional<TrackFileFormat>& format, bool& splitByDay) {
+  splitByDay = false;
+  const std::optional<std::string> split = invocation.Value(kSplitOption.name);
+  if (!split) return 0;
+  if (*split != "day") return UsageError(invocation.Command(), "--split takes day");
+  // The output's format as the command will choose it: --format, else the extension of -o
+  // (a name without one gets ".plt"), else the default name's ".plt".
+  const std::optional<std::string> output = invocation.Value("--output");
+  const TrackFileFormat chosen =
+      format ? *format : output ? TrackFileFormatFor(WithDefaultExtension(*output, "plt")) : TrackFileFormat::Plt;
+  if (chosen == TrackFileFormat::Raw) {
+    return UsageError(invocation.Command(),
+                      "--split day writes track files (.plt, .gpx, .kml, .svg); the memory unchanged (.bin) stays "
+                      "one file");
+  }
+  splitByDay = true;
+  invocation.Host().SetSplitByDay(true);
+  return 0;
+}
+
+void PrintWrittenTrack(const WrittenTrack& written) {
+  for (const std::string& line : WrittenTrackLines(written)) PrintText(stdout, "%s\n", line.c_str());
+  std::fflush(stdout);
 }
 
 }  // namespace stravener::cli

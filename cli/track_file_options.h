@@ -4,17 +4,29 @@
 
 #include "cli/command.h"
 #include "track/track_file_format.h"
+#include "track/written_track.h"
 
 namespace stravener::cli {
 
 // The --format and --skip-invalid options of the commands that write a track file.
 extern const OptionSpec kFormatOption;
 extern const OptionSpec kSkipInvalidOption;
+// --split day, of read-track and convert.
+extern const OptionSpec kSplitOption;
 
 // Hands the track file options of a command (-o/--output, --force, --format) to its host:
 // the output path and whether it may be replaced, and with --format the extension a name
 // without one gets. `format` is what --format names (unset without it). Returns 0, or the
 // exit status of wrong usage after reporting it.
 int ApplyTrackFileOptions(const Invocation& invocation, std::optional<TrackFileFormat>& format);
+
+// Reads --split: `splitByDay` is set for "day", and the host then checks the day files in
+// place of the output's own name. Wrong usage, reported, gives its exit status: another
+// value, or an output of the memory unchanged (by --format or the output's extension),
+// which is one file whatever its days. `format` is what --format names. Else 0.
+int ApplySplitOption(const Invocation& invocation, const std::optional<TrackFileFormat>& format, bool& splitByDay);
+
+// The lines that end a download or a conversion (WrittenTrackLines), on stdout.
+void PrintWrittenTrack(const WrittenTrack& written);
 
 }  // namespace stravener::cli

@@ -89,9 +89,12 @@ TEST(ConvertCliTest, WorkedRecordGivesTheWorkedLine) {
   WriteWholeFile(r.File("w.bin"), kWorkedLayout2);
   const ProgramOutcome o = r.Run({"convert", "w.bin", "-o", "trip.plt"});
   EXPECT_EQ(o.status, 0) << o.err;
-  EXPECT_EQ(o.out, "");
   const std::string in = Canonical(r.File("w.bin")), out = Canonical(r.File("trip.plt"));
   EXPECT_EQ(o.err, "Converting file\n" + in + "\n--> " + out + "\nOK, 1 points written.\n");
+  // It ends with the summary of the track on stdout, naming the file written.
+  EXPECT_EQ(o.out, "File: " + out +
+                       "\nPoints: 1\nSegments: 1\nStart: 2006-05-17 10:20:30\nEnd: 2006-05-17 10:20:30\n"
+                       "Duration: 0:00:00\nDistance: 0.00 km\nAltitude: 112 to 112 m\nDays: 2006-05-17\n");
   const std::string plt = ReadTextFile(r.File("trip.plt"));
   EXPECT_EQ(plt.rfind("OziExplorer Track Point File Version 2.1\r\n", 0), 0u);
   EXPECT_NE(plt.find("\r\n0,2,16776960,trip,1,0,2,8421376\r\n0\r\n"), std::string::npos);

@@ -11,6 +11,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 
@@ -144,6 +145,15 @@ TEST(SimulatedLoggerWindowTest, EveryButtonServicesTheLogger) {
   setup.Click(kIdReadTrack);
   EXPECT_TRUE(read.Seen());
   EXPECT_EQ(ReadWholeFile(saved), setup.logger.UsedMemory());
+  // It ends with the summary of the track, naming the file, in Info lines after the log's
+  // last line of the download.
+  const std::vector<std::string> log = setup.Log();
+  const auto file = std::find(log.begin(), log.end(), "File: " + saved);
+  ASSERT_NE(file, log.end());
+  EXPECT_EQ(file[-1], "Changing port speed to 4800 bps.");
+  EXPECT_EQ(file[1], "Points: 300");
+  EXPECT_EQ(log.back().rfind("Days: 2026-06-20", 0), 0u) << log.back();
+  EXPECT_EQ(window.Log().Entries().back().kind, LogKind::Info);
 
   // Erase track, after the question.
   OnNextModal erase([](QWidget* modal) {
