@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
@@ -15,6 +16,7 @@
 
 #include "sim/synthetic_track.h"
 #include "support/run_program.h"
+#include "support/scoped_time_zone.h"
 #include "support/temp_dir.h"
 #include "support/track_read_back.h"
 
@@ -514,4 +516,75 @@ TEST(ConvertCliTest, AReplacedFileKeepsItsAccessWhateverItsNameOrFolder) {
             std::string::npos)
       << o.err;
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(r.File("ro")), std::filesystem::directory_iterator()), 1);
+}
+
+TEST(ConvertCliTest, SplitByDayChecksEveryNameFirstAndReplacesNothingWhenItFails) {
+  Runner r;
+  ScopedTimeZone warsaw("Europe/Warsaw");
+  // Two fixes on the evening of 20 June, one past local midnight (22:00 UTC in summer).
+  std::vector<unsigned char> track;
+  for (const int minute : {0, 30, 90}) {
+    const std::array<uint8_t, 16> record = stravener::sim::EncodeLayout2(stravener::sim::SyntheticPoint{
+        52.2, 21.0, 100, stravener::sim::GpsSecondsFromCivil({2026, 6, 20, 21, minute % 60, 0}) + minute / 60 * 3600, 7,
+        12});
+    track.insert(track.end(), record.begin(), record.end());
+  }
+  WriteWholeFile(r.File("t.bin"), track);
+  std::vector<unsigned char> garbage = track;
+  garbage.insert(garbage.end(), 16, 0x7F);
+  WriteWholeFile(r.File("garbage.bin"), garbage);
+  const std::string first = r.File("trip-2026-06-20.gpx"), second = r.File("trip-2026-06-21.gpx");
+  const auto files = [&r] {
+    size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(r.Path())) {
+      const std::string name = entry.path().filename().string();
+      count += name != "config" && name[0] != '.';  // the settings, the program's stdout and stderr
+    }
+    return count;
+  };
+
+  // One day's file exists: without --force the run is refused before a byte is written.
+  WriteWholeFile(second, {'o', 'l', 'd'});
+  ProgramOutcome o = r.Run({"convert", "t.bin", "-o", "trip.gpx", "--split", "day"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("The file " + second + " already exists; use --force to replace it.\n"), std::string::npos)
+      << o.err;
+  EXPECT_EQ(o.out, "");
+  EXPECT_EQ(files(), 3u) << "nothing written";
+
+  // With --force both are written, and the summary lists them with their local days.
+  o = r.Run({"convert", "t.bin", "-o", "trip.gpx", "--split", "day", "--force"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out.rfind("Day 2026-06-20 (local time): " + first + ", points: 2\nDay 2026-06-21 (local time): " +
+                            second + ", points: 1\nPoints: 3\n",
+                        0),
+            0u)
+      << o.out;
+  EXPECT_NE(o.out.find("\nDays: 2026-06-20\n"), std::string::npos) << "the summary's days are the files' UTC days";
+  const std::string firstGpx = ReadTextFile(first), secondGpx = ReadTextFile(second);
+  EXPECT_EQ(Occurrences(firstGpx, "<trkpt "), 2u);
+  EXPECT_EQ(Occurrences(secondGpx, "<trkpt "), 1u);
+  EXPECT_NE(secondGpx.find("<time>2026-06-20T22:30:00Z</time>"), std::string::npos) << "times stay UTC";
+
+  // A failed run replaces no day file: what each got is in its partial file, closed.
+  WriteWholeFile(first, {'o', 'n', 'e'});
+  WriteWholeFile(second, {'t', 'w', 'o'});
+  o = r.Run({"convert", "garbage.bin", "-o", "trip.gpx", "--split", "day", "--force"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("Error in track memory contents.\n" + first + " was left as it was; the incomplete track is in " +
+                       r.File("trip-2026-06-20.partial.gpx") + ".\n" + second +
+                       " was left as it was; the incomplete track is in " + r.File("trip-2026-06-21.partial.gpx") +
+                       ".\n"),
+            std::string::npos)
+      << o.err;
+  EXPECT_EQ(o.out, "");
+  EXPECT_EQ(ReadTextFile(first), "one");
+  EXPECT_EQ(ReadTextFile(second), "two");
+  EXPECT_TRUE(ReadTextFile(r.File("trip-2026-06-20.partial.gpx")) == firstGpx);
+  EXPECT_TRUE(ReadTextFile(r.File("trip-2026-06-21.partial.gpx")) == secondGpx);
+  EXPECT_EQ(files(), 6u) << "no temporary file left";
+
+  // The memory unchanged is one file whatever its days.
+  EXPECT_EQ(r.Run({"convert", "t.bin", "-o", "copy.bin", "--split", "day"}).status, 2);
+  EXPECT_EQ(r.Run({"convert", "t.bin", "-o", "x.plt", "--split", "week"}).status, 2);
 }

@@ -19,6 +19,7 @@
 #include "sim/simulated_logger.h"
 #include "sim/synthetic_track.h"
 #include "support/run_program.h"
+#include "support/scoped_time_zone.h"
 #include "support/temp_dir.h"
 #include "support/track_read_back.h"
 
@@ -187,10 +188,15 @@ TEST(LoggerCliTest, ReadTrackSavesPltOrRawAndKeepsExistingFiles) {
   EXPECT_EQ(plt.rfind("OziExplorer Track Point File Version 2.1\r\n", 0), 0u);
   EXPECT_TRUE(Has(plt, "\r\n0,2,16776960,trip,1,0,2,8421376\r\n700\r\n"));
   EXPECT_EQ(std::count(plt.begin(), plt.end(), '\n'), 6 + 700);
+  // The download ends with the summary of the track on stdout, naming the file.
+  EXPECT_EQ(o.out.rfind("File: " + cli.File("trip.plt") + "\nPoints: 700\nSegments: ", 0), 0u) << o.out;
+  EXPECT_TRUE(Has(o.out, "\nDays: 2026-06-20\n")) << o.out;
 
   o = cli.Run({"read-track", "-o", "trip.bin", "--max-speed", "38400"});
   EXPECT_EQ(o.status, 0) << o.err;
   EXPECT_EQ(ReadWholeFile(cli.File("trip.bin")), std::vector<unsigned char>(used.begin(), used.end()));
+  // The memory unchanged is summed up as a track file of it would be.
+  EXPECT_EQ(o.out.rfind("File: " + cli.File("trip.bin") + "\nPoints: 700\nSegments: ", 0), 0u) << o.out;
   EXPECT_EQ(cli.Sim().Trace().SentencesOf(SentenceKind::SpeedSwitch)[2].text, "$PQRVS,3\r\n");
 
   // An existing file stays as it is without --force, and the logger is not asked for the track.
@@ -537,4 +543,40 @@ TEST(LoggerCliTest, TheNextCommandRecoversALoggerLeftAtTheTransferSpeed) {
     // A restart leaves the logger deaf for a moment.
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
   }
+}
+
+TEST(LoggerCliTest, ReadTrackSplitByLocalDayKeepsTheRawCopyAndErasesOnceAllIsSaved) {
+  ScopedTimeZone warsaw("Europe/Warsaw");
+  // 700 fixes from 23:50 local time (UTC+2) on 20 June, a fix every 2 s: past midnight.
+  stravener::sim::SyntheticTrackOptions track;
+  track.points = 700;
+  track.startGpsSeconds = stravener::sim::GpsSecondsFromCivil({2026, 6, 20, 21, 50, 0});
+  const std::vector<uint8_t> memory = stravener::sim::MakeSyntheticTrack(track);
+  SimulatedLoggerOptions options = Quick();
+  options.track = memory;
+  LoggerCli cli(options);
+
+  const ProgramOutcome o = cli.Run({"read-track", "-o", "trip.plt", "--split", "day", "--keep-raw", "--erase-after"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(o.out, m,
+                                std::regex("^Day 2026-06-20 \\(local time\\): (.+), points: (\\d+)\n"
+                                           "Day 2026-06-21 \\(local time\\): (.+), points: (\\d+)\n"
+                                           "Raw copy: (.+)\nPoints: 700\n")))
+      << o.out;
+  EXPECT_EQ(m[1], cli.File("trip-2026-06-20.plt"));
+  EXPECT_EQ(m[3], cli.File("trip-2026-06-21.plt"));
+  EXPECT_EQ(m[5], cli.File("trip.bin"));
+  const int first = std::stoi(m[2]), second = std::stoi(m[4]);
+  EXPECT_EQ(first + second, 700);
+  // Each a whole PLT file whose header counts its own points; the memory unchanged beside.
+  for (const auto& [name, points] : {std::pair{"trip-2026-06-20", first}, std::pair{"trip-2026-06-21", second}}) {
+    const std::string plt = ReadTextFile(cli.File(std::string(name) + ".plt"));
+    EXPECT_TRUE(Has(plt, std::string(",") + name + ",1,0,2,8421376\r\n" + std::to_string(points) + "\r\n")) << name;
+    EXPECT_EQ(std::count(plt.begin(), plt.end(), '\n'), 6 + points) << name;
+  }
+  EXPECT_EQ(ReadWholeFile(cli.File("trip.bin")), std::vector<unsigned char>(memory.begin(), memory.end()));
+  EXPECT_FALSE(std::filesystem::exists(cli.File("trip.plt")));
+  EXPECT_EQ(cli.TemporaryFiles(), 0u);
+  EXPECT_EQ(cli.Sim().UsedBytes(), 0u) << "erased once every file was saved";
 }

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "sim/synthetic_track.h"
 #include "support/language_guard.h"
 #include "support/scoped_locale.h"
+#include "support/scoped_time_zone.h"
 #include "support/stop_request_guard.h"
 #include "support/temp_dir.h"
 #include "track/binary_conversion.h"
@@ -388,4 +390,53 @@ TEST(BinaryConversionTest, AStopRequestEndsTheConversionAndLeavesAnExistingFileA
   const std::vector<std::string> lines = host.Lines();
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[lines.size() - 2], "Conversion stopped.");
+}
+
+TEST(BinaryConversionTest, SplitByDayCountsLocalDaysAcrossMidnightAndDaylightSavingChanges) {
+  ScopedTimeZone warsaw("Europe/Warsaw");
+  // Records a second before and at local midnight: in summer (UTC+2), and around the day
+  // summer time begins (23 hours long) and ends (25 hours long). UTC or a fixed offset
+  // would put some of them on the wrong day.
+  const struct {
+    sim::CivilTime utc;
+    const char* localDay;
+  } fixes[] = {{{2026, 3, 28, 22, 59, 59}, "2026-03-28"}, {{2026, 3, 28, 23, 0, 0}, "2026-03-29"},
+               {{2026, 3, 29, 21, 59, 59}, "2026-03-29"}, {{2026, 3, 29, 22, 0, 0}, "2026-03-30"},
+               {{2026, 6, 20, 21, 59, 59}, "2026-06-20"}, {{2026, 6, 20, 22, 0, 0}, "2026-06-21"},
+               {{2026, 10, 24, 21, 59, 59}, "2026-10-24"}, {{2026, 10, 24, 22, 0, 0}, "2026-10-25"},
+               {{2026, 10, 25, 22, 59, 59}, "2026-10-25"}, {{2026, 10, 25, 23, 0, 0}, "2026-10-26"}};
+  Conversion c;
+  std::vector<unsigned char> records;
+  std::map<std::string, uint32_t> expected;
+  for (const auto& fix : fixes) {
+    const std::array<uint8_t, 16> record =
+        sim::EncodeLayout2(sim::SyntheticPoint{52.2, 21.0, 100, sim::GpsSecondsFromCivil(fix.utc), 7, 12});
+    records.insert(records.end(), record.begin(), record.end());
+    ++expected[fix.localDay];
+  }
+  WriteWholeFile(c.input, records);
+  BinaryConversionOptions options;
+  options.splitByDay = true;
+  WrittenTrack written;
+  ASSERT_TRUE(ConvertBinaryTrackFile(c.host, c.input, options, &written)) << ::testing::PrintToString(c.host.Lines());
+
+  std::map<std::string, uint32_t> days;
+  std::vector<std::string> log{"Converting file", c.input};
+  for (const DayFile& file : written.dayFiles) {
+    char day[16];
+    std::snprintf(day, sizeof day, "%04d-%02d-%02d", file.day.year, file.day.month, file.day.day);
+    days[day] = file.points;
+    EXPECT_EQ(file.path, c.dir.File("out-" + std::string(day) + ".plt"));
+    log.push_back("--> " + file.path);
+  }
+  EXPECT_EQ(days, expected);
+  log.push_back("OK, 10 points written.");
+  EXPECT_EQ(c.host.Lines(), log);
+  EXPECT_EQ(written.summary.Points(), 10u);
+  EXPECT_FALSE(std::filesystem::exists(c.output)) << "the chosen name itself is not written";
+  // Each file is a whole PLT file named after its day, its first point starting a segment;
+  // the times are the records' own.
+  EXPECT_EQ(ReadTextFile(c.dir.File("out-2026-03-29.plt")),
+            Header("out-2026-03-29") + "52.200000,21.000000,1,328,46109.9583333,28-Mar-26,23:00:00,7,1.2,3D\r\n" +
+                "52.200000,21.000000,0,328,46110.9166551,29-Mar-26,21:59:59,7,1.2,3D\r\n");
 }

@@ -381,6 +381,14 @@ TEST_F(WindowTest, ReadTrackIntoPltConfigurationAndDroppedFiles) {
     const HWND progress = window.Item(1015);
     EXPECT_EQ(SendMessageW(progress, PBM_GETRANGE, FALSE, 0), 12800);
     EXPECT_EQ(SendMessageW(progress, PBM_GETPOS, 0, 0), 0);
+    // The download ends with the summary of the track, naming the file, after its own
+    // last line.
+    ASSERT_TRUE(window.AwaitLogLine("Days: ")) << ::testing::PrintToString(window.LogLines());
+    std::vector<std::string> lines = window.LogLines();
+    auto file = std::find(lines.begin(), lines.end(), "File: " + downloaded);
+    ASSERT_NE(file, lines.end()) << ::testing::PrintToString(lines);
+    EXPECT_EQ(file[-1], "Changing port speed to 4800 bps.");
+    EXPECT_EQ(file[1], "Points: 800");
 
     // The logger's memory saved as .bin and dropped: converted into the same PLT file.
     const std::vector<uint8_t> memory = logger.UsedMemory();
@@ -396,6 +404,17 @@ TEST_F(WindowTest, ReadTrackIntoPltConfigurationAndDroppedFiles) {
     const std::vector<std::string> conversion = {"Converting file", WindowsPath(dir.File("trip.bin")),
                                                  "--> " + converted};
     EXPECT_THAT(window.LogLines(), ::testing::IsSupersetOf(conversion));
+    // And so does the conversion: once its summary's last line is in too.
+    const auto summaries = [&window] {
+      const std::vector<std::string> now = window.LogLines();
+      return std::count_if(now.begin(), now.end(), [](const std::string& l) { return l.rfind("Days: ", 0) == 0; });
+    };
+    for (int i = 0; i < 500 && summaries() < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    lines = window.LogLines();
+    file = std::find(lines.begin(), lines.end(), "File: " + converted);
+    ASSERT_NE(file, lines.end()) << ::testing::PrintToString(lines);
+    EXPECT_EQ(file[-1], "OK, 800 points written.");
+    EXPECT_EQ(file[1], "Points: 800");
     // The same points (the headers differ in the point count only the download knows).
     const std::vector<std::string> downloadedPoints = PointLines(ReadFile(dir.File("trip.plt")));
     EXPECT_EQ(downloadedPoints.size(), 800u);
@@ -451,7 +470,7 @@ TEST_F(WindowTest, ReadTrackIntoPltConfigurationAndDroppedFiles) {
     for (int i = 0; i < 100 && IsWindow(again); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_FALSE(IsWindow(again)) << "Enter on Cancel left the dialog open";
     EXPECT_EQ(logger.SkipSetting(), 5);
-    const std::vector<std::string> lines = window.LogLines();
+    lines = window.LogLines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "The configuration was saved."), 1);
 
     window.ClickAndWait(1007);
