@@ -63,7 +63,10 @@ const Command kConvertCommand{
      "domknięty), a istniejący plik wyjściowy zostaje taki, jaki był; z --force jest\n"
      "zastępowany, z zachowaniem jego uprawnień. Z --skip-invalid nieprawidłowy rekord jest\n"
      "zamiast tego pomijany i liczony. Plik PLT, GPX, KML lub SVG podany jako FILE.bin\n"
-     "jest odrzucany.",
+     "jest odrzucany. Z --split day każdy dzień punktów (wg lokalnej strefy czasowej\n"
+     "komputera, TZ) dostaje własny plik NAZWA-RRRR-MM-DD.ROZ, z tymi samymi zasadami: każda\n"
+     "nazwa sprawdzona przed zapisem, nazwy dopiero dla całych plików. Na koniec na stdout\n"
+     "idzie podsumowanie: zapisane pliki, a potem wiersze stravener summary.",
      "Reads every 16-byte record of FILE.bin as the logger stores it (layout 2 unless\n"
      "--layout 1) and writes one point for each: an OziExplorer PLT line, a GPX 1.1 track\n"
      "point or a KML 2.2 gx:Track point, by the output's extension or --format; .svg draws\n"
@@ -73,7 +76,11 @@ const Command kConvertCommand{
      "before it are kept as NAME.partial.EXT (NAME.partial-2.EXT, ... when taken; a GPX or\n"
      "KML file still closed) and an existing output stays as it was; with --force it is\n"
      "replaced, keeping its permissions. With --skip-invalid an invalid record is left out\n"
-     "and counted instead. A PLT, GPX, KML or SVG file given as FILE.bin is refused."},
+     "and counted instead. A PLT, GPX, KML or SVG file given as FILE.bin is refused. With\n"
+     "--split day each day of the points (in the computer's local time zone, TZ) gets a\n"
+     "file of its own, NAME-YYYY-MM-DD.EXT, by the same rules: every name checked before\n"
+     "anything is written, names only for whole files. At the end the summary goes to\n"
+     "stdout: the files written, then the lines of stravener summary."},
     {kOutputOption, kFormatOption, kLayoutOption, kSkipInvalidOption, kSplitOption, kForceOption},
     1,
     1,

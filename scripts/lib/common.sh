@@ -43,7 +43,7 @@ BUILD_PACKAGES=(cmake g++ ninja-build make libgtest-dev libgmock-dev googletest 
 GUI_PACKAGES=(qt6-base-dev qt6-svg-dev qt6-translations-l10n fonts-dejavu-core fontconfig)
 # Only for scripts/screenshots: a virtual display and the tools to run it.
 SCREENSHOT_PACKAGES=(xvfb xauth imagemagick)
-TEST_PACKAGES=(gpsbabel libxml2-utils librsvg2-bin locales)
+TEST_PACKAGES=(gpsbabel libxml2-utils librsvg2-bin locales tzdata)
 # What the Windows build and its tests under Wine need (googletest brings the sources that
 # are built with the cross compiler; the desktop program's window tests need a display, a
 # virtual one).
