@@ -10,7 +10,10 @@
 // that begins as a PLT, GPX, KML or SVG file may instead be refused as such, before anything
 // is created. The summary of the file counts exactly the points the PLT file got, and
 // is whole exactly when the conversion succeeded with at least one record. The same file
-// drawn as an SVG picture is always a whole document, text without a zero byte.
+// drawn as an SVG picture is always a whole document, text without a zero byte. Split by
+// local day, it succeeds exactly when the conversion does (but for more days than a split
+// writes), its day files together hold the PLT file's points, each file whole, and
+// nothing is written under the chosen name.
 
 #include <algorithm>
 
@@ -86,6 +89,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const BinaryTrackSummaryResult summed = SummarizeBinaryTrackFile(summaryLog, input, {}, summary);
   FUZZ_CHECK(summary.Points() == validBefore, "the summary's points differ from the PLT file's");
   FUZZ_CHECK((summed == BinaryTrackSummaryResult::Whole) == (converted && records > 0), "the summary's outcome");
+
+  // Split by day: the same points in whole day files, and no file of the chosen name.
+  for (const auto& entry : std::filesystem::directory_iterator(FuzzFolder())) {
+    if (entry.path().filename().string().rfind("days", 0) == 0) std::filesystem::remove(entry.path(), ignored);
+  }
+  FuzzHost dayHost;
+  dayHost.saveAnswer = FuzzFile("days.plt");
+  BinaryConversionOptions split;
+  split.splitByDay = true;
+  WrittenTrack days;
+  const bool splitDone = ConvertBinaryTrackFile(dayHost, input, split, &days);
+  const bool tooManyDays = dayHost.LastLine().find(PickTextOrEmpty("podział zapisuje najwyżej",
+                                                                    "a split writes at most")) != std::string::npos;
+  FUZZ_CHECK(splitDone == converted || (!splitDone && converted && tooManyDays), "the split's outcome differs");
+  FUZZ_CHECK(!std::filesystem::exists(FuzzFile("days.plt")), "a file of the chosen name in a split");
+  if (splitDone) {
+    size_t points = 0;
+    for (const DayFile& day : days.dayFiles) {
+      points += day.points;
+      FUZZ_CHECK(day.points > 0 && CountLines(ReadFileBytes(day.path)) == 6 + day.points, "a day file not whole");
+    }
+    FUZZ_CHECK(points == records && days.summary.Points() == records, "the day files' points differ");
+  }
 
   FuzzHost svgHost;
   const std::string picture = FuzzFile("track.svg");

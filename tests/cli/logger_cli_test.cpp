@@ -556,7 +556,20 @@ TEST(LoggerCliTest, ReadTrackSplitByLocalDayKeepsTheRawCopyAndErasesOnceAllIsSav
   options.track = memory;
   LoggerCli cli(options);
 
-  const ProgramOutcome o = cli.Run({"read-track", "-o", "trip.plt", "--split", "day", "--keep-raw", "--erase-after"});
+  // A day's file exists: known only once the memory has come, it is refused before a day
+  // file is written, the memory kept as read and not erased.
+  WriteWholeFile(cli.File("trip-2026-06-21.plt"), {'o', 'l', 'd'});
+  ProgramOutcome o = cli.Run({"read-track", "-o", "trip.plt", "--split", "day", "--erase-after"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_TRUE(Has(o.err, "The file " + cli.File("trip-2026-06-21.plt") + " already exists; use --force to replace it.\n" +
+                             "The track memory as read is in " + cli.File("trip.partial.bin") + ".\n"))
+      << o.err;
+  EXPECT_EQ(ReadWholeFile(cli.File("trip.partial.bin")), std::vector<unsigned char>(memory.begin(), memory.end()));
+  EXPECT_FALSE(std::filesystem::exists(cli.File("trip-2026-06-20.plt")));
+  EXPECT_EQ(ReadTextFile(cli.File("trip-2026-06-21.plt")), "old");
+  EXPECT_EQ(cli.Sentences(SentenceKind::Erase), 0u);
+
+  o = cli.Run({"read-track", "-o", "trip.plt", "--split", "day", "--keep-raw", "--erase-after", "--force"});
   EXPECT_EQ(o.status, 0) << o.err;
   std::smatch m;
   ASSERT_TRUE(std::regex_search(o.out, m,

@@ -19,6 +19,7 @@
 #include "support/stop_request_guard.h"
 #include "support/temp_dir.h"
 #include "track/binary_conversion.h"
+#include "track/day_split.h"
 #include "worked_records.h"
 
 using namespace stravener;
@@ -439,4 +440,18 @@ TEST(BinaryConversionTest, SplitByDayCountsLocalDaysAcrossMidnightAndDaylightSav
   EXPECT_EQ(ReadTextFile(c.dir.File("out-2026-03-29.plt")),
             Header("out-2026-03-29") + "52.200000,21.000000,1,328,46109.9583333,28-Mar-26,23:00:00,7,1.2,3D\r\n" +
                 "52.200000,21.000000,0,328,46110.9166551,29-Mar-26,21:59:59,7,1.2,3D\r\n");
+
+  // More days than a split writes: refused before anything is written.
+  Conversion many;
+  records.clear();
+  for (uint32_t day = 0; day <= kMostDayFiles; ++day) {
+    const std::array<uint8_t, 16> record = sim::EncodeLayout2(
+        sim::SyntheticPoint{52.2, 21.0, 100, sim::GpsSecondsFromCivil({2020, 1, 1, 12, 0, 0}) + day * 86400, 7, 12});
+    records.insert(records.end(), record.begin(), record.end());
+  }
+  WriteWholeFile(many.input, records);
+  EXPECT_FALSE(ConvertBinaryTrackFile(many.host, many.input, options, &written));
+  EXPECT_EQ(many.host.Lines().back(), "The track's points fall on 1001 days; a split writes at most 1000 files.");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(many.dir.Path()), std::filesystem::directory_iterator()),
+            1);
 }
