@@ -1,6 +1,6 @@
 #!/bin/sh
 # stravener.exe convert under Wine writes the same PLT bytes as the Linux build from the same
-# binary track file, also with a Polish system locale.
+# binary track file, also with a Polish system locale, and ends with the same summary.
 #
 #   same_plt_check.sh WINE STRAVENER_EXE NATIVE_STRAVENER SAMPLE_TRACK WORK_DIR
 set -eu
@@ -31,14 +31,15 @@ tail -c 1600 "$work/track.bin" >>"$work/bad.bin"
 status=0
 for input in track old bad; do
   native_status=0
-  "$native" convert "$work/$input.bin" -o "$work/linux/$input.plt" --lang en 2>"$work/linux/$input.log" ||
-    native_status=$?
+  "$native" convert "$work/$input.bin" -o "$work/linux/$input.plt" --lang en >"$work/linux/$input.out" \
+    2>"$work/linux/$input.log" || native_status=$?
   windows_status=0
   "$wine" "$exe" convert "$(windows_path "$work/$input.bin")" -o "$(windows_path "$work/windows/$input.plt")" \
-    --lang en 2>"$work/windows/$input.log" || windows_status=$?
+    --lang en >"$work/windows/$input.out" 2>"$work/windows/$input.log" || windows_status=$?
   polish_status=0
   LANG=pl_PL.UTF-8 LC_ALL=pl_PL.UTF-8 "$wine" "$exe" convert "$(windows_path "$work/$input.bin")" \
-    -o "$(windows_path "$work/windows-pl/$input.plt")" --lang en 2>"$work/windows-pl/$input.log" || polish_status=$?
+    -o "$(windows_path "$work/windows-pl/$input.plt")" --lang en >"$work/windows-pl/$input.out" \
+    2>"$work/windows-pl/$input.log" || polish_status=$?
   if [ "$native_status" != "$windows_status" ] || [ "$native_status" != "$polish_status" ]; then
     echo "$input: exit status $native_status on Linux, $windows_status and $polish_status under Wine" >&2
     status=1
@@ -52,6 +53,12 @@ for input in track old bad; do
     if [ "$(last_line "$work/linux/$input.log")" != "$(last_line "$work/$variant/$input.log")" ]; then
       echo "$input: the last log lines differ:" >&2
       tail -n 2 "$work/linux/$input.log" "$work/$variant/$input.log" >&2
+      status=1
+    fi
+    # So is the summary that ends a conversion, after the line naming the file.
+    if [ "$(tail -n +2 "$work/linux/$input.out")" != "$(tail -n +2 "$work/$variant/$input.out" | tr -d '\r')" ]; then
+      echo "$input: the summaries differ:" >&2
+      cat "$work/linux/$input.out" "$work/$variant/$input.out" >&2
       status=1
     fi
   done
