@@ -12,6 +12,8 @@ namespace {
 // report; a read that a stop request cut short ends without a line.
 FrameOutcome ShortRead(PortConnection& connection, int got, ReportFlag report, bool reportTimeout) {
   ClearLineErrors(connection);
+  // A device that went away has said so; it did not time out.
+  if (connection.deviceGone) return FrameOutcome::Failed;
   const bool timedOut = got >= 0;
   if (timedOut && StopRequested()) return FrameOutcome::Failed;
   if (report && (reportTimeout || !timedOut)) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/format.h"
+#include "link/port_trouble.h"
 
 namespace stravener {
 
@@ -17,6 +18,24 @@ namespace {
       (connection).log->LogSystemError(LogKind::Error, (code));                                           \
     }                                                                                                     \
   } while (0)
+
+// Once the device has gone: the plain line, once, when the failure may be reported.
+int PortGone(PortConnection& connection, ReportFlag report) {
+  if (report && !connection.goneReported) {
+    LOG_TEXT(*connection.log, LogKind::Error, "Port zniknął: czy kabel loggera został odłączony?",
+             "The port went away: was the logger's cable pulled?");
+    connection.goneReported = true;
+  }
+  return -1;
+}
+
+// After a failed call on the open port, reported as usual: a code that says the device went
+// away makes the connection deviceGone, and says so.
+void NoteDeviceGone(PortConnection& connection, uint32_t code, ReportFlag report) {
+  if (connection.openFlag == 0 || !IsDeviceRemovedCode(code)) return;
+  connection.deviceGone = true;
+  PortGone(connection, report);
+}
 
 // The handle the calls go to; a connection that holds none behaves like an invalid handle.
 SerialDevice& Device(PortConnection& connection) {
@@ -47,10 +66,20 @@ std::string PortDeviceName(const PortConnection& connection) {
   return FormatText("COM%u", connection.portNumber);
 }
 
-void ClearLineErrors(PortConnection& connection) { Device(connection).ClearLineErrors(); }
+bool PortWentAway(PortConnection& connection, ReportFlag report) {
+  if (!connection.deviceGone) return false;
+  PortGone(connection, report);
+  return true;
+}
+
+void ClearLineErrors(PortConnection& connection) {
+  if (!connection.deviceGone) Device(connection).ClearLineErrors();
+}
 
 int OpenPort(PortConnection& connection, ReportFlag report) {
   if (connection.openFlag != 0) return 0;
+  connection.deviceGone = false;
+  connection.goneReported = false;
   const std::string name = PortDeviceName(connection);
   std::unique_ptr<SerialDevice> device;
   uint32_t code = connection.opener ? connection.opener(name, device) : kInvalidHandleCode;
@@ -59,6 +88,7 @@ int OpenPort(PortConnection& connection, ReportFlag report) {
     connection.handle = std::make_unique<InvalidSerialDevice>();
     REPORT_SYSTEM_ERROR(connection, report, code, "Błąd 0x%x otwarcia portu %s.", "Error 0x%x opening port %s.",
                         name.c_str());
+    if (report) ExplainOpenFailure(*connection.log, name, code);
     return -1;
   }
   connection.handle = std::move(device);
@@ -73,6 +103,7 @@ int OpenPort(PortConnection& connection, ReportFlag report) {
   if (code != 0) {
     REPORT_SYSTEM_ERROR(connection, report, code, "Błąd 0x%x ustawiania buforów portu.",
                         "Error 0x%x setting port buffers.");
+    NoteDeviceGone(connection, code, report);
     ClearLineErrors(connection);
     ClosePort(connection, report);
     return -1;
@@ -89,6 +120,8 @@ int ClosePort(PortConnection& connection, ReportFlag) {
   if (connection.handle) connection.handle->Close();
   connection.handle.reset();
   connection.openFlag = 0;
+  connection.deviceGone = false;
+  connection.goneReported = false;
   NotifyOpenFlag(connection);
   LOG_TEXT(*connection.log, LogKind::Info, "Port zamknięty.", "Port closed.");
   LOG_TEXT(*connection.log, LogKind::Separator, "-----", "-----");
@@ -101,23 +134,29 @@ void CloseHandleSilently(PortConnection& connection) {
   connection.handle.reset();
   connection.openFlag = 0;
   connection.currentSpeed = 0;
+  connection.deviceGone = false;
+  connection.goneReported = false;
 }
 
 int PurgePort(PortConnection& connection, ReportFlag report) {
+  if (connection.deviceGone) return PortGone(connection, report);
   const uint32_t code = Device(connection).Purge();
   if (code == 0) return 0;
   REPORT_SYSTEM_ERROR(connection, report, code, "Błąd 0x%x czyszczenia buforów portu.",
                       "Error 0x%x purging port buffers.");
+  NoteDeviceGone(connection, code, report);
   ClearLineErrors(connection);
   return -1;
 }
 
 int SetPortSpeed(PortConnection& connection, uint32_t speed, ReportFlag report) {
+  if (connection.deviceGone) return PortGone(connection, report);
   SerialDevice& device = Device(connection);
   uint32_t code = device.ClearLineErrors();
   if (code != 0) {
     REPORT_SYSTEM_ERROR(connection, report, code, "Błąd 0x%x pobierania stanu portu.",
                         "Error 0x%x reading port state.");
+    NoteDeviceGone(connection, code, report);
     return -1;
   }
   if (PurgePort(connection, report) != 0) return -1;
@@ -132,6 +171,7 @@ int SetPortSpeed(PortConnection& connection, uint32_t speed, ReportFlag report) 
   if (code != 0) {
     REPORT_SYSTEM_ERROR(connection, report, code, "Błąd 0x%x pobierania stanu portu.",
                         "Error 0x%x reading port state.");
+    NoteDeviceGone(connection, code, report);
     ClearLineErrors(connection);
     return -1;
   }
@@ -140,6 +180,7 @@ int SetPortSpeed(PortConnection& connection, uint32_t speed, ReportFlag report) 
   if (code != 0) {
     REPORT_SYSTEM_ERROR(connection, report, code, "Błąd 0x%x ustawiania stanu portu.",
                         "Error 0x%x setting port state.");
+    NoteDeviceGone(connection, code, report);
     ClearLineErrors(connection);
     return -1;
   }
@@ -147,6 +188,7 @@ int SetPortSpeed(PortConnection& connection, uint32_t speed, ReportFlag report) 
   if (code != 0) {
     REPORT_SYSTEM_ERROR(connection, report, code, "Błąd 0x%x ustawiania parametrów czasowych portu.",
                         "Error 0x%x setting port timeouts.");
+    NoteDeviceGone(connection, code, report);
     ClearLineErrors(connection);
     // The line already runs at the new speed: its speed is no longer known, so the next
     // SetPortSpeed sets the line again rather than trusting the old value.
@@ -158,11 +200,13 @@ int SetPortSpeed(PortConnection& connection, uint32_t speed, ReportFlag report) 
 }
 
 int WritePort(PortConnection& connection, const uint8_t* data, size_t count, ReportFlag report) {
+  if (connection.deviceGone) return PortGone(connection, report);
   SerialDevice& device = Device(connection);
   size_t written = 0;
   const uint32_t code = device.Write(data, count, written);
   if (code != 0) {
     REPORT_SYSTEM_ERROR(connection, report, code, "Błąd 0x%x zapisu do portu.", "Error 0x%x writing port.");
+    NoteDeviceGone(connection, code, report);
     ClearLineErrors(connection);
     return -1;
   }
@@ -184,11 +228,13 @@ int WritePortByte(PortConnection& connection, uint32_t value, ReportFlag report)
 }
 
 int ReadPort(PortConnection& connection, uint8_t* buffer, size_t count, ReportFlag report) {
+  if (connection.deviceGone) return PortGone(connection, report);
   if (count > static_cast<size_t>(INT_MAX)) count = static_cast<size_t>(INT_MAX);
   size_t received = 0;
   const uint32_t code = Device(connection).Read(buffer, count, received);
   if (code != 0) {
     REPORT_SYSTEM_ERROR(connection, report, code, "Błąd 0x%x odczytu portu.", "Error 0x%x reading port.");
+    NoteDeviceGone(connection, code, report);
     ClearLineErrors(connection);
     return -1;
   }

@@ -54,17 +54,36 @@ struct PortConnection {
   std::string devicePath;
   // Called each time the open flag has changed (the main window's UpdateButtonStates).
   std::function<void()> updateButtonStates;
+  // The port's device went away while it was open (a USB adapter pulled out): a call
+  // failed with a removal code (IsDeviceRemovedCode). From then on every operation fails
+  // at once without touching the handle, and the owner closes the port. Cleared by the
+  // next open and by every close.
+  bool deviceGone = false;
+  // Whether "The port went away: was the logger's cable pulled?" was written for it.
+  bool goneReported = false;
 };
 
 // The device name the connection opens: devicePath, else "COM%d" of the port number.
 std::string PortDeviceName(const PortConnection& connection);
 
 // Opens the port (nothing happens when it is open already), lowers the speed limit to the
-// fastest probe speed the port accepts and sets the line to 4800 bit/s. 0 or -1.
+// fastest probe speed the port accepts and sets the line to 4800 bit/s. 0 or -1. A port
+// that does not open is explained in plain words after the system's text where the user
+// can mend it (ExplainOpenFailure: the group to join, another program holding it).
+//
+// On an open port, the first call that fails because the device went away is reported as
+// any failure (the operation's line with the code, the system's text), then followed by
+// "The port went away: was the logger's cable pulled?"; the connection is then deviceGone,
+// and PurgePort, SetPortSpeed, WritePort and ReadPort fail at once with -1, writing
+// nothing more (the plain line once, when the failure itself was not reported).
 int OpenPort(PortConnection& connection, ReportFlag report);
 
+// True when the port's device went away (deviceGone); with the flag set it also says so,
+// once, if that was not said yet.
+bool PortWentAway(PortConnection& connection, ReportFlag report);
+
 // Closes the port and writes "Port closed." and "-----" whatever the flag; nothing when it
-// is closed already. Always 0.
+// is closed already. Always 0. A port whose device went away is closed all the same.
 int ClosePort(PortConnection& connection, ReportFlag report);
 
 // Closes the port without a log line and without calling updateButtonStates: for the

@@ -13,6 +13,19 @@ namespace stravener {
 // (EBADF on POSIX, ERROR_INVALID_HANDLE on Windows).
 extern const uint32_t kInvalidHandleCode;
 
+// The code every call on a port whose device has gone (a USB adapter pulled out) gives
+// first: EIO on POSIX, ERROR_ACCESS_DENIED on Windows (what usbser.sys gives on a handle
+// that worked). The adapter model (link/adapter_model.h) fails with it.
+extern const uint32_t kDeviceRemovedCode;
+
+// Whether a call on a port that was open fails with this code because the device went
+// away: EIO, ENXIO and ENODEV on POSIX; on Windows ERROR_ACCESS_DENIED, ERROR_BAD_COMMAND,
+// ERROR_GEN_FAILURE, ERROR_DEVICE_REMOVED, ERROR_DEVICE_NOT_CONNECTED and
+// ERROR_DEV_NOT_EXIST. Not ERROR_OPERATION_ABORTED: with fAbortOnError a line error (a
+// garbled byte at a speed the adapter does not hold) gives it too, and clearing the line
+// errors mends that.
+bool IsDeviceRemovedCode(uint32_t code);
+
 // The line settings of a port as the connection sees them: its speed, and the port's whole
 // native state as it was read (a DCB on Windows, a termios on POSIX), so that writing it
 // back changes only what the connection owns and keeps everything else the port had.

@@ -22,6 +22,9 @@
 namespace stravener {
 
 const uint32_t kInvalidHandleCode = EBADF;
+const uint32_t kDeviceRemovedCode = EIO;
+
+bool IsDeviceRemovedCode(uint32_t code) { return code == EIO || code == ENXIO || code == ENODEV; }
 
 namespace {
 

@@ -10,6 +10,21 @@
 namespace stravener {
 
 const uint32_t kInvalidHandleCode = ERROR_INVALID_HANDLE;
+const uint32_t kDeviceRemovedCode = ERROR_ACCESS_DENIED;
+
+bool IsDeviceRemovedCode(uint32_t code) {
+  switch (code) {
+    case ERROR_ACCESS_DENIED:         // usbser.sys and others, on a handle that worked
+    case ERROR_BAD_COMMAND:           // FTDI
+    case ERROR_GEN_FAILURE:           // Prolific, Silicon Labs
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEV_NOT_EXIST:
+      return true;
+    default:
+      return false;
+  }
+}
 
 namespace {
 

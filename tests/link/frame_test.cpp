@@ -130,10 +130,10 @@ TEST(ReadFrameTest, AReadErrorIsReportedThenTheTimeout) {
   for (int failingRead = 0; failingRead < 3; ++failingRead) {
     Fixture f;
     f.line.Feed({0x03, 0x00, 'a', 'b', 'c', 0x95});
-    f.line.Fail(FakeCall::Read, 5, failingRead);
+    f.line.Fail(FakeCall::Read, 13, failingRead);
     EXPECT_EQ(ReadFrame(f.connection, f.payload, 3, kCrc, true), -1);
     EXPECT_THAT(LogLines(f.log),
-                ElementsAre("E Error 0x5 reading port.", SystemTextLine(5), "E Port read timeout exceeded."));
+                ElementsAre("E Error 0xd reading port.", SystemTextLine(13), "E Port read timeout exceeded."));
   }
 }
 
@@ -165,7 +165,7 @@ TEST(ReadFrameTest, EveryFailureIsSilentWithTheFlagClear) {
   for (const Case& c : cases) {
     Fixture f;
     f.line.Feed(c.bytes);
-    if (c.readError) f.line.Fail(FakeCall::Read, 5);
+    if (c.readError) f.line.Fail(FakeCall::Read, 13);
     EXPECT_EQ(ReadFrame(f.connection, f.payload, 3, kCrc, false), -1);
     EXPECT_THAT(LogLines(f.log), IsEmpty());
     EXPECT_EQ(f.line.Count(FakeCall::ClearLineErrors), c.clears);

@@ -7,10 +7,18 @@
 #include <string>
 #include <vector>
 
+#if !defined(_WIN32)
+#include <grp.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#endif
+
 #include "link/port_connection.h"
 #include "support/fake_serial_device.h"
 #include "support/language_guard.h"
 #include "support/log_lines.h"
+#include "support/temp_dir.h"
 
 using namespace stravener;
 using ::testing::ElementsAre;
@@ -18,7 +26,9 @@ using ::testing::IsEmpty;
 
 namespace {
 
-constexpr uint32_t kCode = 5;  // any system error code with a text
+// Any system error code with a text that does not say the device went away (13: EACCES on
+// POSIX, ERROR_INVALID_DATA on Windows).
+constexpr uint32_t kCode = 13;
 
 struct Fixture {
   FakeSerialLine line;
@@ -162,6 +172,88 @@ TEST(PortConnectionTest, FailedOpenLeavesAnInvalidHandle) {
   EXPECT_THAT(LogLines(f.log), IsEmpty());
 }
 
+#if !defined(_WIN32)
+TEST(PortConnectionTest, APortTheUserMayNotOpenNamesTheGroupToJoin) {
+  LanguageGuard english(kEnglish);
+  TempDir dir;
+  const std::string device = dir.File("ttyUSB0");
+  WriteWholeFile(device, {});
+  struct stat st {};
+  ASSERT_EQ(::stat(device.c_str(), &st), 0);
+  const group* owner = ::getgrgid(st.st_gid);
+  ASSERT_NE(owner, nullptr);
+  const std::string groupName = owner->gr_name;
+  for (const mode_t mode : {mode_t{0660}, mode_t{0600}}) {
+    ASSERT_EQ(::chmod(device.c_str(), mode), 0);
+    Fixture f;
+    f.connection.devicePath = device;
+    f.line.Fail(FakeCall::Open, EACCES);
+    EXPECT_EQ(OpenPort(f.connection, true), -1);
+    const std::vector<std::string> lines = LogLines(f.log);
+    ASSERT_EQ(lines.size(), 3u) << mode;
+    EXPECT_EQ(lines[0], "E Error 0xd opening port " + device + ".");
+    if (mode == 0660) {
+      EXPECT_EQ(lines[2], "E Your user may not open " + device + ": add it to the group " + groupName +
+                              " (sudo usermod -aG " + groupName + " $USER) and log in again.");
+    } else {  // the group may not use it either: only its owner may
+      EXPECT_THAT(lines[2], ::testing::StartsWith("E Your user may not open " + device + ", which only its owner "));
+    }
+  }
+  // Busy: another program; for a ttyACM device ModemManager's probing too.
+  for (const char* name : {"ttyS4", "ttyACM0"}) {
+    const std::string path = dir.File(name);
+    WriteWholeFile(path, {});
+    Fixture f;
+    f.connection.devicePath = path;
+    f.line.Fail(FakeCall::Open, EBUSY);
+    EXPECT_EQ(OpenPort(f.connection, true), -1);
+    const std::string plain = LogLines(f.log).back();
+    EXPECT_THAT(plain, ::testing::StartsWith("E Another program holds " + path)) << name;
+    EXPECT_EQ(plain.find("ModemManager") != std::string::npos, std::string(name) == "ttyACM0") << plain;
+  }
+}
+#endif
+
+TEST(PortConnectionTest, APulledDeviceIsReportedOnceAndNothingMoreReachesIt) {
+  LanguageGuard english(kEnglish);
+  Fixture f;
+  f.OpenQuietly();
+  f.line.Fail(FakeCall::Read, kDeviceRemovedCode);
+  uint8_t buffer[4] = {};
+  EXPECT_EQ(ReadPort(f.connection, buffer, 4, true), -1);
+  const std::string pulled = "E The port went away: was the logger's cable pulled?";
+  EXPECT_THAT(LogLines(f.log), ElementsAre(FormatText("E Error 0x%x reading port.", kDeviceRemovedCode),
+                                           SystemTextLine(kDeviceRemovedCode), pulled));
+  EXPECT_TRUE(f.connection.deviceGone);
+  // Nothing more goes to the dead handle, and nothing more is said.
+  EXPECT_EQ(WritePortByte(f.connection, 's', true), -1);
+  EXPECT_EQ(PurgePort(f.connection, true), -1);
+  EXPECT_EQ(SetPortSpeed(f.connection, 115200, true), -1);
+  EXPECT_EQ(ReadPort(f.connection, buffer, 4, true), -1);
+  ClearLineErrors(f.connection);
+  EXPECT_THAT(f.line.calls, ElementsAre("Read"));
+  EXPECT_EQ(f.log.Entries().size(), 3u);
+  // Closing releases the handle; the next open starts afresh.
+  EXPECT_EQ(ClosePort(f.connection, true), 0);
+  EXPECT_EQ(f.line.Count(FakeCall::Close), 1u);
+  EXPECT_EQ(f.buttonUpdates, 1);
+  EXPECT_FALSE(f.connection.deviceGone);
+  EXPECT_EQ(OpenPort(f.connection, false), 0);
+  EXPECT_EQ(WritePortByte(f.connection, 's', true), 0);
+
+  // Found by a silent call, it is said at the next call that reports, once, in the
+  // user's language.
+  LanguageGuard polish(kPolish);
+  Fixture g;
+  g.OpenQuietly();
+  g.line.Fail(FakeCall::Write, kDeviceRemovedCode);
+  EXPECT_EQ(WritePortByte(g.connection, 's', false), -1);
+  EXPECT_THAT(LogLines(g.log), IsEmpty());
+  EXPECT_EQ(PurgePort(g.connection, true), -1);
+  EXPECT_EQ(PurgePort(g.connection, true), -1);
+  EXPECT_THAT(LogLines(g.log), ElementsAre("E Port zniknął: czy kabel loggera został odłączony?"));
+}
+
 TEST(PortConnectionTest, ADevicePathReplacesTheComName) {
   LanguageGuard english(kEnglish);
   Fixture f;
@@ -203,7 +295,7 @@ TEST(PortConnectionTest, FailedQueueSetupClosesThePortAgain) {
     f.line.Fail(FakeCall::SetupQueues, kCode);
     EXPECT_EQ(OpenPort(f.connection, report), -1);
     if (report) {
-      EXPECT_THAT(LogLines(f.log), ElementsAre("I Port opened.", "E Error 0x5 setting port buffers.",
+      EXPECT_THAT(LogLines(f.log), ElementsAre("I Port opened.", "E Error 0xd setting port buffers.",
                                                SystemTextLine(kCode), "I Port closed.", "S -----"));
     } else {
       EXPECT_THAT(LogLines(f.log), ElementsAre("I Port closed.", "S -----"));
@@ -217,7 +309,7 @@ TEST(PortConnectionTest, FailedQueueSetupClosesThePortAgain) {
   Fixture f;
   f.line.Fail(FakeCall::SetupQueues, kCode);
   OpenPort(f.connection, true);
-  EXPECT_EQ(LogLines(f.log).at(1), "E Błąd 0x5 ustawiania buforów portu.");
+  EXPECT_EQ(LogLines(f.log).at(1), "E Błąd 0xd ustawiania buforów portu.");
 }
 
 TEST(PortConnectionTest, FailedSpeedChangeAtOpenClosesThePortAgain) {
@@ -226,7 +318,7 @@ TEST(PortConnectionTest, FailedSpeedChangeAtOpenClosesThePortAgain) {
   f.line.Fail(FakeCall::GetLineState, kCode, 1);  // the probe's read succeeds, the speed change's fails
   EXPECT_EQ(OpenPort(f.connection, true), -1);
   EXPECT_THAT(LogLines(f.log),
-              ElementsAre("I Port opened.", "I Changing port speed to 4800 bps.", "E Error 0x5 reading port state.",
+              ElementsAre("I Port opened.", "I Changing port speed to 4800 bps.", "E Error 0xd reading port state.",
                           SystemTextLine(kCode), "I Port closed.", "S -----"));
   EXPECT_EQ(f.connection.openFlag, 0);
   EXPECT_EQ(f.connection.currentSpeed, 0u);
@@ -244,13 +336,13 @@ TEST(PortConnectionTest, SetPortSpeedFailures) {
     bool cleared;
   };
   const Case cases[] = {
-      {FakeCall::ClearLineErrors, "E Error 0x5 reading port state.", "E Błąd 0x5 pobierania stanu portu.", false,
+      {FakeCall::ClearLineErrors, "E Error 0xd reading port state.", "E Błąd 0xd pobierania stanu portu.", false,
        false},
-      {FakeCall::Purge, "E Error 0x5 purging port buffers.", "E Błąd 0x5 czyszczenia buforów portu.", false, true},
-      {FakeCall::GetLineState, "E Error 0x5 reading port state.", "E Błąd 0x5 pobierania stanu portu.", true, true},
-      {FakeCall::SetLineState, "E Error 0x5 setting port state.", "E Błąd 0x5 ustawiania stanu portu.", true, true},
-      {FakeCall::SetTimeouts, "E Error 0x5 setting port timeouts.",
-       "E Błąd 0x5 ustawiania parametrów czasowych portu.", true, true},
+      {FakeCall::Purge, "E Error 0xd purging port buffers.", "E Błąd 0xd czyszczenia buforów portu.", false, true},
+      {FakeCall::GetLineState, "E Error 0xd reading port state.", "E Błąd 0xd pobierania stanu portu.", true, true},
+      {FakeCall::SetLineState, "E Error 0xd setting port state.", "E Błąd 0xd ustawiania stanu portu.", true, true},
+      {FakeCall::SetTimeouts, "E Error 0xd setting port timeouts.",
+       "E Błąd 0xd ustawiania parametrów czasowych portu.", true, true},
   };
   for (const Case& c : cases) {
     for (int language : {kEnglish, kPolish}) {
@@ -332,7 +424,7 @@ TEST(PortConnectionTest, PurgeFailureOnItsOwn) {
   f.OpenQuietly();
   f.line.Fail(FakeCall::Purge, kCode);
   EXPECT_EQ(PurgePort(f.connection, true), -1);
-  EXPECT_THAT(LogLines(f.log), ElementsAre("E Error 0x5 purging port buffers.", SystemTextLine(kCode)));
+  EXPECT_THAT(LogLines(f.log), ElementsAre("E Error 0xd purging port buffers.", SystemTextLine(kCode)));
   EXPECT_THAT(f.line.CallsAfterLast(FakeCall::Purge), ElementsAre("ClearLineErrors"));
   EXPECT_EQ(PurgePort(f.connection, true), 0);
 }
@@ -359,7 +451,7 @@ TEST(PortConnectionTest, WritePortSendsFlushesAndReportsFailures) {
   f.line.calls.clear();
   f.line.Fail(FakeCall::Write, kCode);
   EXPECT_EQ(WritePort(f.connection, sentence, sizeof sentence, true), -1);
-  EXPECT_THAT(LogLines(f.log), ElementsAre("E Error 0x5 writing port.", SystemTextLine(kCode)));
+  EXPECT_THAT(LogLines(f.log), ElementsAre("E Error 0xd writing port.", SystemTextLine(kCode)));
   EXPECT_THAT(f.line.calls, ElementsAre("Write", "ClearLineErrors"));
 
   // A write the time-out cut short: one line without a code.
@@ -380,7 +472,7 @@ TEST(PortConnectionTest, WritePortFailuresInPolishAndSilent) {
     WritePortByte(f.connection, 1, true);
     f.line.writeCapacity = 0;
     WritePortByte(f.connection, 1, true);
-    EXPECT_THAT(LogLines(f.log), ElementsAre("E Błąd 0x5 zapisu do portu.", SystemTextLine(kCode),
+    EXPECT_THAT(LogLines(f.log), ElementsAre("E Błąd 0xd zapisu do portu.", SystemTextLine(kCode),
                                              "E Przekroczony limit czasu operacji zapisu do portu."));
   }
   Fixture f;
@@ -411,13 +503,13 @@ TEST(PortConnectionTest, ReadPortReturnsWhatCame) {
   f.line.calls.clear();
   f.line.Fail(FakeCall::Read, kCode);
   EXPECT_EQ(ReadPort(f.connection, buffer, 8, true), -1);
-  EXPECT_THAT(LogLines(f.log), ElementsAre("E Error 0x5 reading port.", SystemTextLine(kCode)));
+  EXPECT_THAT(LogLines(f.log), ElementsAre("E Error 0xd reading port.", SystemTextLine(kCode)));
   EXPECT_THAT(f.line.calls, ElementsAre("Read", "ClearLineErrors"));
 
   LanguageGuard polish(kPolish);
   f.line.Fail(FakeCall::Read, kCode);
   EXPECT_EQ(ReadPort(f.connection, buffer, 8, true), -1);
-  EXPECT_EQ(LogLines(f.log).at(2), "E Błąd 0x5 odczytu portu.");
+  EXPECT_EQ(LogLines(f.log).at(2), "E Błąd 0xd odczytu portu.");
   f.line.Fail(FakeCall::Read, kCode);
   EXPECT_EQ(ReadPort(f.connection, buffer, 8, false), -1);
   EXPECT_EQ(f.log.Entries().size(), 4u);

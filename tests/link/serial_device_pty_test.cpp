@@ -256,7 +256,8 @@ TEST(SerialDevicePtyTest, AHeldPortCannotBeOpenedAgain) {
   PortConnection second(log);
   second.devicePath = pty.SlavePath();
   EXPECT_EQ(OpenPort(second, true), -1);
-  EXPECT_THAT(LogLines(log), ElementsAre("E Error 0x10 opening port " + pty.SlavePath() + ".", SystemTextLine(16)));
+  EXPECT_THAT(LogLines(log), ElementsAre("E Error 0x10 opening port " + pty.SlavePath() + ".", SystemTextLine(16),
+                                         "E Another program holds " + pty.SlavePath() + ": close it, then try again."));
   EXPECT_EQ(second.openFlag, 0);
 
   // The probe cannot open it either.
@@ -291,7 +292,7 @@ TEST(SerialDevicePtyTest, MissingPortsAndNonTerminals) {
   EXPECT_EQ(ProbeMaxSpeed(0, 200, nullptr), 115200u);
 }
 
-TEST(SerialDevicePtyTest, AHangUpIsAReadError) {
+TEST(SerialDevicePtyTest, AHangUpIsAReadErrorAndThePortIsGone) {
   PtyConnection p;
   ASSERT_TRUE(p.Open());
   p.pty.CloseMaster();
@@ -299,5 +300,8 @@ TEST(SerialDevicePtyTest, AHangUpIsAReadError) {
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(ReadPort(p.connection, buffer, sizeof buffer, true), -1);
   EXPECT_LT(ElapsedSince(start), 1.0);  // at once, not after the time-out
-  EXPECT_THAT(LogLines(p.log), ElementsAre("E Error 0x5 reading port.", SystemTextLine(5)));
+  EXPECT_THAT(LogLines(p.log), ElementsAre("E Error 0x5 reading port.", SystemTextLine(5),
+                                           "E The port went away: was the logger's cable pulled?"));
+  EXPECT_EQ(WritePortByte(p.connection, 's', true), -1);
+  EXPECT_EQ(p.log.Entries().size(), 3u);
 }
