@@ -2,6 +2,7 @@
 
 #include "app/language.h"
 #include "link/frame.h"
+#include "link/port_trouble.h"
 #include "logger/boot_loader_protocol.h"
 #include "logger/logger_commands.h"
 
@@ -60,10 +61,12 @@ LoggerFound FindLogger(PortConnection& connection, Clock& clock, LoggerInfo& inf
   // to restart the processor, which starts the firmware when the program memory holds it.
   if (!BootLoaderAnswers(connection, clock)) {
     SetPortSpeed(connection, kCommandSpeed, false);
+    if (PortWentAway(connection, report)) return LoggerFound::Failed;
     if (report && outcome == FrameOutcome::TimedOut) {
       LOG_TEXT(*connection.log, LogKind::Error, "Przekroczony limit czasu operacji odczytu z portu.",
                "Port read timeout exceeded.");
     }
+    if (report) ReportNoLoggerAnswered(connection);
     return LoggerFound::NoLogger;
   }
   if (report) {
@@ -75,6 +78,7 @@ LoggerFound FindLogger(PortConnection& connection, Clock& clock, LoggerInfo& inf
   SetPortSpeed(connection, kCommandSpeed, false);
   if (SendCommand(connection, clock, kInfoSentence, report) != 0) return LoggerFound::Failed;
   if (ReadInfoFrame(connection, info, false) == FrameOutcome::Read) return LoggerFound::Firmware;
+  if (PortWentAway(connection, report)) return LoggerFound::Failed;
   if (report) {
     LOG_TEXT(*connection.log, LogKind::Error,
              "Logger jest w swoim programie ładującym: jego oprogramowanie trzeba załadować ponownie poleceniem "
@@ -82,6 +86,14 @@ LoggerFound FindLogger(PortConnection& connection, Clock& clock, LoggerInfo& inf
              "The logger is in its boot loader: its firmware must be loaded again with Upgrade.");
   }
   return LoggerFound::BootLoader;
+}
+
+void ReportNoLoggerAnswered(PortConnection& connection) {
+  const std::string port = PortWithDevice(PortDeviceName(connection));
+  LOG_TEXT(*connection.log, LogKind::Error,
+           "Na porcie %s nie odpowiedział żaden logger. Sprawdź kabel albo wybierz port w Ustawieniach (Znajdź "
+           "logger).",
+           "No logger answered on %s. Check the cable, or choose the port in Setup (Find logger).", port.c_str());
 }
 
 void AskLoggerBackTo4800(PortConnection& connection, Clock& clock, bool garbled, ReportFlag report) {

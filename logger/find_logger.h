@@ -34,10 +34,14 @@ enum class BootLoaderSearch {
 //   is blank or incomplete), the log says that the firmware must be loaded again with
 //   Upgrade, and the result is BootLoader.
 // Every result but Firmware has been reported when `report` is set (NoLogger with the
-// link's message for the last request), except NoLogger with LeaveToCaller and a stop
-// request. The port is left at 4800 bit/s.
+// link's message for the last request and ReportNoLoggerAnswered), except NoLogger with
+// LeaveToCaller and a stop request. The port is left at 4800 bit/s.
 LoggerFound FindLogger(PortConnection& connection, Clock& clock, LoggerInfo& info, ReportFlag report,
                        BootLoaderSearch search = BootLoaderSearch::RestartIt);
+
+// "No logger answered on COM1 (/dev/ttyS0). Check the cable, or choose the port in Setup
+// (Find logger).": the port and its device, and what to do.
+void ReportNoLoggerAnswered(PortConnection& connection);
 
 // For a logger that a run stopped abruptly left in transfer mode (the program killed, the
 // power gone, the adapter pulled out and back): writes "$PQRVS,0\r\n" once at each transfer

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <numeric>
 
+#include "link/port_trouble.h"
 #include "logger/configure_logger.h"
 #include "logger/erase_track_memory.h"
 #include "logger/firmware_upgrade.h"
@@ -87,18 +88,23 @@ struct WrongDeviceBench {
 // command sent." where the sentence went out). When nothing answers, or only noise, the
 // logger may be one left at a transfer speed: it is asked back to 4800 bit/s and asked
 // once more.
+// An adapter that fails with EIO has been pulled out: the first failure is reported with a
+// plain line, and nothing more is tried on the port. Where nothing answers as the logger,
+// the last line names the port and says what to do.
 std::vector<std::string> InformationFailure(Device device) {
+  const std::string pulled = "E The port went away: was the logger's cable pulled?";
+  const std::string noLogger = "E No logger answered on " + PortWithDevice("COM1") +
+                               ". Check the cable, or choose the port in Setup (Find logger).";
   switch (device) {
     case Device::Nothing:
       return {"I Read info command sent.", "I The logger did not answer; asking it to return to 4800 bit/s.",
-              "E Port read timeout exceeded."};
-    case Device::WritesFail: return {"E Error 0x5 writing port.", SystemTextLine(EIO)};
+              "E Port read timeout exceeded.", noLogger};
+    case Device::WritesFail: return {"E Error 0x5 writing port.", SystemTextLine(EIO), pulled};
     case Device::ReadsFail:
-      return {"I Read info command sent.", "E Error 0x5 reading port.", SystemTextLine(EIO),
-              "E Port read timeout exceeded."};
+      return {"I Read info command sent.", "E Error 0x5 reading port.", SystemTextLine(EIO), pulled};
     default:
       return {"I Read info command sent.", "E Protocol error.",
-              "I The logger's answer was garbled; asking it to return to 4800 bit/s.", "E Protocol error."};
+              "I The logger's answer was garbled; asking it to return to 4800 bit/s.", "E Protocol error.", noLogger};
   }
 }
 
@@ -186,7 +192,9 @@ TEST_P(WrongDeviceTest, UpgradeFindsNoBootLoaderAndErasesNothing) {
   EXPECT_FALSE(Sent(bench.line, "$PQRVU,\r\n"));
   if (GetParam() != Device::WritesFail && GetParam() != Device::ReadsFail) {
     EXPECT_THAT(lines, Contains("I The logger's firmware did not answer; looking for its boot loader."));
-    EXPECT_EQ(lines.back(), "E Connect stravener and begin upgrade again.");
+    // Where nothing at all answered, the port is named.
+    EXPECT_EQ(lines.back(), GetParam() == Device::Nothing ? InformationFailure(Device::Nothing).back()
+                                                          : "E Connect stravener and begin upgrade again.");
     // The information request without the signature requests of its own, then ten
     // requests for the signature, each waiting its time-out at most.
     EXPECT_LE(bench.WorstCaseMs(), InformationWorstCaseMs(GetParam()) - 2 * kPortTimeoutMs + 10 * kPortTimeoutMs);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_logger_bench.h"
+#include "link/port_trouble.h"
 #include "logger/configure_logger.h"
 #include "logger/erase_track_memory.h"
 #include "logger/logger_commands.h"
@@ -100,9 +101,13 @@ TEST(LoggerInfoTest, AFailedAnswerShowsNothing) {
   bench.logger.alterFrame = [](int, std::vector<uint8_t>& frame) { frame.back() ^= 0x55; };
   EXPECT_EQ(ShowLoggerInfo(bench.connection, bench.host), OperationResult::Failed);
   // A wrong answer may be a logger heard at another speed: asked back, it is asked again.
+  // The last line names the port with its device and says what to do.
+  const std::string noLogger = "E No logger answered on " + PortWithDevice("COM1") +
+                               ". Check the cable, or choose the port in Setup (Find logger).";
   EXPECT_THAT(LogLines(bench.host.log),
               ElementsAre("I Read info command sent.", "E Checksum error.",
-                          "I The logger's answer was garbled; asking it to return to 4800 bit/s.", "E Checksum error."));
+                          "I The logger's answer was garbled; asking it to return to 4800 bit/s.", "E Checksum error.",
+                          noLogger));
   EXPECT_THAT(bench.host.notices, IsEmpty());
 
   // A logger that never answers: asked back from the transfer speeds and asked once more,
@@ -112,7 +117,16 @@ TEST(LoggerInfoTest, AFailedAnswerShowsNothing) {
   EXPECT_EQ(ShowLoggerInfo(silent.connection, silent.host), OperationResult::Failed);
   EXPECT_THAT(LogLines(silent.host.log),
               ElementsAre("I Read info command sent.", "I The logger did not answer; asking it to return to 4800 bit/s.",
-                          "E Port read timeout exceeded."));
+                          "E Port read timeout exceeded.", noLogger));
+  // In Polish, for a port named by its device.
+  LanguageGuard polish(kPolish);
+  FakeLoggerBench elsewhere;
+  elsewhere.connection.devicePath = "/dev/ttyUSB3";
+  elsewhere.logger.alterFrame = [](int, std::vector<uint8_t>& frame) { frame.clear(); };
+  EXPECT_EQ(ShowLoggerInfo(elsewhere.connection, elsewhere.host), OperationResult::Failed);
+  EXPECT_EQ(LogLines(elsewhere.host.log).back(),
+            "E Na porcie /dev/ttyUSB3 nie odpowiedział żaden logger. Sprawdź kabel albo wybierz port w Ustawieniach "
+            "(Znajdź logger).");
   EXPECT_EQ(silent.connection.currentSpeed, 4800u);
 }
 
@@ -190,11 +204,11 @@ TEST(LoggerInfoTest, ALoggerLeftInItsBootLoaderIsRestartedIntoItsFirmwareOrSaysS
 TEST(LoggerInfoTest, AFailedAttentionEndsBeforeTheCommand) {
   LanguageGuard english(kEnglish);
   FakeLoggerBench bench;
-  bench.line.Fail(FakeCall::Write, 5);
+  bench.line.Fail(FakeCall::Write, 13);
   EXPECT_EQ(ShowLoggerInfo(bench.connection, bench.host), OperationResult::Failed);
   EXPECT_EQ(bench.Wire(), "");
   EXPECT_THAT(bench.host.clock.sleeps, IsEmpty()) << "no pause after an attention that did not go out";
-  EXPECT_THAT(LogLines(bench.host.log), ElementsAre("E Error 0x5 writing port.", SystemTextLine(5)));
+  EXPECT_THAT(LogLines(bench.host.log), ElementsAre("E Error 0xd writing port.", SystemTextLine(13)));
 }
 
 TEST(LoggerInfoTest, AStopRequestDuringTheAttentionsPauseSendsNoCommand) {
