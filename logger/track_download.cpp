@@ -74,6 +74,9 @@ class Transfer {
   bool WriteDays();
   // Applies the retry rule after a failed request or frame: true to go on.
   bool Retry();
+  // After the fifth failure of a block above the slowest transfer speed: true when both
+  // sides now run at the next lower speed, to ask for the same block again.
+  bool StepDown();
   void Close();
   void Pause(uint32_t milliseconds) {
     host_.Repaint();
@@ -166,7 +169,7 @@ bool Transfer::SwitchSpeed() {
   LOG_TEXT(log_, LogKind::Info, "Wysłano komendę zmiany prędkości.", "Speed change command sent.");
   Pause(kSwitchPauseMs);
   if (SetPortSpeed(connection_, speed_, true) != 0) {
-    Pause(kFailurePauseMs);
+    if (!connection_.deviceGone) Pause(kFailurePauseMs);
     return false;
   }
   Pause(kSwitchPauseMs);
@@ -235,6 +238,8 @@ void Transfer::Loop() {
       pending_ = block_;
       received_ += block_;
       retryCount_ = 0;
+      // The speed that carried a block is the limit from now on (lower after a step down).
+      connection_.speedLimit = speed_;
       startPage_ += block_ / pageSize_;
       host_.SetProgressPosition(received_);
       host_.Repaint();
@@ -334,10 +339,43 @@ bool Transfer::WriteDays() {
 
 bool Transfer::Retry() {
   if (StopRequested()) return false;  // the read was cut short, or the request is moot
-  if (++retryCount_ == kBlockAttempts) return false;
+  // Nothing more goes to a device that went away: no repeat, no purge.
+  if (PortWentAway(connection_, true)) return false;
+  if (++retryCount_ == kBlockAttempts) return StepDown();
   Pause(kRepeatPauseMs);
   if (PurgePort(connection_, true) != 0) return false;
   LOG_TEXT(log_, LogKind::Info, "Ponowienie komendy.", "Repeating command.");
+  return true;
+}
+
+bool Transfer::StepDown() {
+  // A line that holds 4800 bit/s but not the transfer speed (a USB adapter that garbles at
+  // 460800 or 230400 bit/s while its driver accepts them) fails every block at that speed.
+  uint32_t lower = 0;
+  for (const uint32_t speed : kTransferSpeeds) {
+    if (speed < speed_) {
+      lower = speed;
+      break;
+    }
+  }
+  if (lower == 0) return false;  // at the slowest speed the fifth failure ends the transfer
+  LOG_TEXT(log_, LogKind::Info, "Transfer przy %u bps nieudany; kontynuacja przy %u bps.",
+           "Transfer at %u bps failed; continuing at %u bps.", speed_, lower);
+  // Back to 4800 bit/s as the closing steps go, then on as the speed switch goes.
+  Pause(kRepeatPauseMs);
+  if (WriteSentence(connection_, kBackTo4800Sentence, true) != 0) return false;
+  LOG_TEXT(log_, LogKind::Info, "Wysłano komendę zmiany prędkości.", "Speed change command sent.");
+  Pause(kSwitchPauseMs);
+  if (SetPortSpeed(connection_, kCommandSpeed, true) != 0) return false;
+  if (StopRequested()) return false;
+  if (SendAttention(connection_, clock_, true) != 0) return false;
+  if (WriteSentence(connection_, TransferSpeedFor(lower).sentence, true) != 0) return false;
+  speed_ = lower;
+  LOG_TEXT(log_, LogKind::Info, "Wysłano komendę zmiany prędkości.", "Speed change command sent.");
+  Pause(kSwitchPauseMs);
+  if (SetPortSpeed(connection_, speed_, true) != 0) return false;
+  Pause(kSwitchPauseMs);
+  retryCount_ = 0;
   return true;
 }
 
@@ -350,11 +388,16 @@ void Transfer::Close() {
     output_.Abandon();
     rawCopy_.Abandon();
   }
-  if (!done_ && buffer_) Pause(kFailurePauseMs);  // failures before the loop have paused already
-  WriteSentence(connection_, kBackTo4800Sentence, true);
-  LOG_TEXT(log_, LogKind::Info, "Wysłano komendę zmiany prędkości.", "Speed change command sent.");
-  Pause(kSwitchPauseMs);
-  SetPortSpeed(connection_, kCommandSpeed, true);
+  // A device that went away ends the download at once: nothing is written to it.
+  if (!PortWentAway(connection_, true)) {
+    if (!done_ && buffer_) Pause(kFailurePauseMs);  // failures before the loop have paused already
+    WriteSentence(connection_, kBackTo4800Sentence, true);
+    if (!connection_.deviceGone) {
+      LOG_TEXT(log_, LogKind::Info, "Wysłano komendę zmiany prędkości.", "Speed change command sent.");
+      Pause(kSwitchPauseMs);
+      SetPortSpeed(connection_, kCommandSpeed, true);
+    }
+  }
   if (!done_) LOG_TEXT(log_, LogKind::Error, "Transfer przerwany.", "Transfer aborted.");
   output_.ReportAbandoned();
   rawCopy_.ReportAbandoned();

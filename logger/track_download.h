@@ -75,8 +75,13 @@ struct TrackReadSummary {
 // switches both sides to the speed limit, requests the memory in blocks with the next
 // request on the wire before the previous block is written, repeats a failed block up to
 // four times, and ends by sending "$PQRVS,0\r\n" and switching the port back to 4800 bit/s.
-// It may lower the connection's speed limit to 115200 (see TransferSpeedFor). Progress
-// goes to the host's progress bar, one repaint per block.
+// It may lower the connection's speed limit to 115200 (see TransferSpeedFor). A block that
+// fails a fifth time above 38400 bit/s does not end the transfer: "Transfer at 460800 bps
+// failed; continuing at 230400 bps.", both sides go back to 4800 bit/s and on to the next
+// lower speed of kTransferSpeeds, and the same block is asked for again; the speed that
+// carried the last block becomes the connection's speed limit. At 38400 bit/s the fifth
+// failure ends it. A port whose device went away ends it at once, with nothing more sent.
+// Progress goes to the host's progress bar, one repaint per block.
 //
 // Done when the whole track was saved (the summary, when given, is then filled); Cancelled
 // when the user chose no file; Stopped when a notice ended it before the transfer (a

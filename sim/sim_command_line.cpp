@@ -80,6 +80,8 @@ std::string SimHelpText() {
          "  --link PATH          also make a link to the line at PATH (for instance in a\n"
          "                       Wine prefix's dosdevices folder; removed on exit)\n"
          "  --no-pace            send answers at once instead of at the line speed\n"
+         "  --adapter-limit N    a USB adapter that cannot hold more than N bit/s: every\n"
+         "                       track block sent faster arrives with a bad checksum\n"
          "  -v, --verbose        trace every sentence, byte and answer with times on stderr\n"
          "\n"
          "The logger:\n"
@@ -166,6 +168,13 @@ ParseOutcome ParseSimCommandLine(const std::vector<std::string>& args, SimProgra
     } else if (name == "--no-pace") {
       if (!flag()) return ParseOutcome::UsageError;
       logger.pace = false;
+    } else if (name == "--adapter-limit") {
+      if (!value(text)) return ParseOutcome::UsageError;
+      if (!ParseUnsigned(text, 4800, 460800, number)) {
+        error = "--adapter-limit takes a speed from 4800 to 460800 bit/s";
+        return ParseOutcome::UsageError;
+      }
+      logger.adapterCeiling = static_cast<uint32_t>(number);
     } else if (name == "--com") {
       if (!value(text)) return ParseOutcome::UsageError;
       if (text.rfind("COM", 0) == 0 || text.rfind("com", 0) == 0) text.erase(0, 3);

@@ -467,6 +467,12 @@ void SimulatedLogger::QueueFrame(const uint8_t* payload, size_t count, FrameChec
   item.text = FormatText("frame %u, ", ordinal) + text;
   item.notBefore = time + delay;
   bool silent = false;
+  const uint32_t ceiling = options_.adapterCeiling;
+  if (check == FrameCheck::Xor && ceiling != 0 && loggerSpeed_.load() > ceiling) {
+    item.bytes.back() = static_cast<uint8_t>(item.bytes.back() ^ 0x5A);
+    RecordFault(time, FormatText("adapter: frame %u garbled at %u bit/s by an adapter that holds %u bit/s", ordinal,
+                                 loggerSpeed_.load(), ceiling));
+  }
   for (const FaultKind fault : faults_.TakeFrameFaults(ordinal)) {
     switch (fault) {
       case FaultKind::Checksum: {

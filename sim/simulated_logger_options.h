@@ -42,6 +42,11 @@ struct SimulatedLoggerOptions {
 
   std::vector<Fault> faults;
 
+  // A USB adapter between the logger and the tool that cannot hold more than this many
+  // bit/s (0: it holds every speed). Every track block the logger sends while the line
+  // runs faster arrives with a bad checksum; the tool's short sentences still get through.
+  uint32_t adapterCeiling = 0;
+
   // Answers take their real line time (10 bits a byte) unless this is false.
   bool pace = true;
   // Whether the trace keeps its events; the listener sees them either way.

@@ -356,6 +356,8 @@ TEST(TrackDownloadTest, FourFailuresOfABlockAreRepeatedTheFifthAborts) {
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "E Transfer aborted."), 0);
   EXPECT_EQ(std::count(repeated.host.clock.sleeps.begin(), repeated.host.clock.sleeps.end(), 500u), 4);
 
+  // A block that fails at every speed: a fifth failure above 38400 bit/s steps both sides
+  // down to the next speed of the table, and at 38400 the fifth failure ends the transfer.
   Download aborted(40, 0);
   aborted.logger.alterFrame = [](int ordinal, std::vector<uint8_t>& frame) {
     if (ordinal >= 3) frame.back() ^= 0xFF;
@@ -365,14 +367,21 @@ TEST(TrackDownloadTest, FourFailuresOfABlockAreRepeatedTheFifthAborts) {
   EXPECT_FALSE(std::filesystem::exists(aborted.dir.File("track.bin")));
   const std::string partial = aborted.dir.File("track.partial.bin");
   EXPECT_EQ(ReadWholeFile(partial), Used(aborted.logger, 3072)) << "the first block stays";
-  EXPECT_EQ(Requests(aborted.logger).size(), 6u) << "one request and five attempts of the second block";
+  std::vector<std::string> requests{"$PQRVT,0,3072,\r\n"};
+  for (const char* block : {"$PQRVT,12,3072,\r\n", "$PQRVT,12,1536,\r\n", "$PQRVT,12,1024,\r\n"}) {
+    requests.insert(requests.end(), 5, block);
+  }
+  EXPECT_THAT(Requests(aborted.logger), ElementsAreArray(requests));
   const std::vector<std::string> end = LogLines(aborted.host.log);
   ASSERT_GE(end.size(), 5u);
   EXPECT_THAT(std::vector<std::string>(end.end() - 5, end.end()),
               ElementsAre("E Checksum error.", "I Speed change command sent.", "I Changing port speed to 4800 bps.",
                           "E Transfer aborted.", "I The incomplete track is in " + partial + "."));
-  EXPECT_EQ(std::count(end.begin(), end.end(), "I Repeating command."), 4);
+  EXPECT_EQ(std::count(end.begin(), end.end(), "I Repeating command."), 3 * 4);
+  EXPECT_THAT(end, ::testing::IsSupersetOf({"I Transfer at 115200 bps failed; continuing at 57600 bps.",
+                                            "I Transfer at 57600 bps failed; continuing at 38400 bps."}));
   EXPECT_EQ(aborted.logger.sentences.back(), "$PQRVS,0\r\n");
+  EXPECT_EQ(aborted.line.speed, 4800u);
   // Four repeats of 500 ms, then 1000 ms after the failure, then 100 ms after the way back.
   const std::vector<uint32_t>& sleeps = aborted.host.clock.sleeps;
   EXPECT_THAT(std::vector<uint32_t>(sleeps.end() - 6, sleeps.end()), ElementsAre(500u, 500u, 500u, 500u, 1000u, 100u));
@@ -380,11 +389,40 @@ TEST(TrackDownloadTest, FourFailuresOfABlockAreRepeatedTheFifthAborts) {
   EXPECT_FALSE(aborted.summary.bytes);
 }
 
+TEST(TrackDownloadTest, ABlockThatFailsFiveTimesStepsTheSpeedDownAndGoesOn) {
+  LanguageGuard english(kEnglish);
+  // The second block fails five times at 460800 bit/s, then comes at 230400 bit/s.
+  Download d(200, 0, 460800);
+  d.logger.alterFrame = [](int ordinal, std::vector<uint8_t>& frame) {
+    if (ordinal >= 3 && ordinal <= 7) frame.back() ^= 0xFF;
+  };
+  EXPECT_EQ(d.Run(), OperationResult::Done);
+  EXPECT_EQ(ReadWholeFile(d.dir.File("track.bin")), Used(d.logger, 200 * 256));
+  // Back to 4800 bit/s, the attention sentence and the next lower speed, then the same
+  // block again, sized for the new speed.
+  const std::vector<std::string>& sentences = d.logger.sentences;
+  const auto back = std::find(sentences.begin(), sentences.end(), "$PQRVS,0\r\n");
+  ASSERT_NE(back, sentences.end());
+  EXPECT_THAT(std::vector<std::string>(back - 1, back + 5),
+              ElementsAre("$PQRVT,46,11776,\r\n", "$PQRVS,0\r\n", kAttention, "$PQRVS,2\r\n",
+                          "$PQRVT,46,5632,\r\n", "$PQRVT,68,5632,\r\n"));
+  const std::vector<std::string> lines = LogLines(d.host.log);
+  const auto stepped = std::find(lines.begin(), lines.end(), "I Transfer at 460800 bps failed; continuing at 230400 bps.");
+  ASSERT_NE(stepped, lines.end());
+  EXPECT_THAT(std::vector<std::string>(stepped, stepped + 5),
+              ElementsAre(*stepped, "I Speed change command sent.", "I Changing port speed to 4800 bps.",
+                          "I Speed change command sent.", "I Changing port speed to 230400 bps."));
+  // The speed that carried the blocks is the limit from now on.
+  EXPECT_EQ(d.connection.speedLimit, 230400u);
+  EXPECT_EQ(d.summary.bytes, 200u * 256);
+  EXPECT_THAT(lines, ::testing::Contains("I Average transfer: " + std::to_string(d.summary.averageBps) + " bps."));
+}
+
 TEST(TrackDownloadTest, ABlockPendingWhenTheNextRequestFailsIsWrittenAfterTheRepeat) {
   LanguageGuard english(kEnglish);
   Download d(40, 0);
   // The writes: attention, info, attention, speed, request 0, request 12 (fails).
-  d.line.Fail(FakeCall::Write, 5, 5);
+  d.line.Fail(FakeCall::Write, 13, 5);
   std::vector<uintmax_t> fileSizeAtRequest;
   d.logger.onBlockRequest = [&](uint32_t, uint32_t) {
     fileSizeAtRequest.push_back(d.BytesWritten());
@@ -395,7 +433,7 @@ TEST(TrackDownloadTest, ABlockPendingWhenTheNextRequestFailsIsWrittenAfterTheRep
                                               "$PQRVT,36,1024,\r\n"));
   // The block of page 0 was still pending when the repeat of page 12 went out.
   EXPECT_THAT(fileSizeAtRequest, ElementsAre(0u, 0u, 3072u, 6144u));
-  EXPECT_THAT(LogLines(d.host.log), ::testing::IsSupersetOf({"E Error 0x5 writing port.", "I Repeating command."}));
+  EXPECT_THAT(LogLines(d.host.log), ::testing::IsSupersetOf({"E Error 0xd writing port.", "I Repeating command."}));
 }
 
 TEST(TrackDownloadTest, FailuresAfterTheSpeedSentenceStillTakeTheLoggerBack) {

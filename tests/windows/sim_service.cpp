@@ -12,7 +12,8 @@
 //   track N  + N bytes       the track memory content of the next start
 //   start [KEY=VALUE ...]    starts the logger: "ok COMn" once the link exists
 //       pages, page-size, layout, points, seed, firmware, skip, signature (6 hex digits),
-//       pace (0 or 1), fault (KIND@N, repeatable, as stravener-sim takes it)
+//       pace (0 or 1), adapter-limit (bit/s), fault (KIND@N, repeatable, as stravener-sim
+//       takes it)
 //   used | info | image      the used track memory, the information record, the programmed
 //                            image: "ok bytes N"
 //   skip | mode | tool-speed | frames    the skip setting, the logger's mode, the speed the
@@ -176,6 +177,9 @@ bool ApplyOption(const std::string& word, SimulatedLoggerOptions& options, std::
       options.signature[i] = static_cast<uint8_t>(std::strtoul(pair.c_str(), &end, 16));
       if (*end != '\0') return fail("signature takes 6 hex digits");
     }
+  } else if (key == "adapter-limit") {
+    if (!ParseNumber(value, 460800, number)) return fail("adapter-limit takes a speed in bit/s");
+    options.adapterCeiling = static_cast<uint32_t>(number);
   } else if (key == "pace") {
     if (value != "0" && value != "1") return fail("pace takes 0 or 1");
     options.pace = value == "1";
