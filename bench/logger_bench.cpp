@@ -9,7 +9,9 @@
 // The download's figure is its own "Average transfer" (10 bits a byte, from the first
 // request to the last block written) as a share of the line speed. The upgrade's is its
 // wall time, from the upgrade sentence to the restart, beside the line time of the bytes
-// the tool sends at 115200 bit/s and of the acknowledgements the boot loader sends back.
+// the tool sends at 115200 bit/s and of the acknowledgements the boot loader sends back;
+// it runs three times, through a model of a USB adapter whose drain is free, costs 1 ms
+// and costs 5 ms (real adapters take 1 to 25 ms), each set beside the free one.
 
 #include <chrono>
 #include <cstdio>
@@ -22,6 +24,7 @@
 
 #include "app/host.h"
 #include "app/language.h"
+#include "link/adapter_model.h"
 #include "link/port_connection.h"
 #include "logger/firmware_upgrade.h"
 #include "logger/track_download.h"
@@ -55,12 +58,14 @@ class BenchHost : public Host {
 };
 
 struct Session {
-  explicit Session(sim::SimulatedLoggerOptions options) : logger(std::move(options)), connection(host.log) {
+  explicit Session(sim::SimulatedLoggerOptions options, AdapterModelOptions adapterOptions = {})
+      : logger(std::move(options)), adapter(adapterOptions), connection(host.log) {
     std::string error;
     if (logger.Start(&error) != 0) {
       std::fprintf(stderr, "logger_bench: the simulated logger does not start: %s\n", error.c_str());
       std::exit(1);
     }
+    connection.opener = adapter.Opener(SystemSerialOpener());
     connection.devicePath = logger.SlavePath();
     connection.speedLimit = 460800;
     if (OpenPort(connection, true) != 0) {
@@ -71,6 +76,7 @@ struct Session {
   ~Session() { CloseHandleSilently(connection); }
 
   sim::SimulatedLogger logger;
+  AdapterModel adapter;
   BenchHost host;
   PortConnection connection;
 };
@@ -106,13 +112,17 @@ bool Download(uint32_t speed, const std::filesystem::path& folder, bool plt) {
   return true;
 }
 
-bool Upgrade(const std::filesystem::path& folder) {
+// One upgrade of the largest image through an adapter whose drain costs `drain`; its wall
+// time in seconds, or a negative number when it failed.
+double Upgrade(const std::filesystem::path& folder, std::chrono::microseconds drain) {
   const ProcessorProfile& profile = kProcessorProfiles[2];
   sim::SimulatedLoggerOptions options;
   options.points = 10;
   options.signature = profile.signature;
   options.keepTrace = false;
-  Session session(options);
+  AdapterModelOptions adapter;
+  adapter.drainCost = drain;
+  Session session(options, adapter);
   const std::string path = (folder / "image.upg").string();
   {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -124,7 +134,7 @@ bool Upgrade(const std::filesystem::path& folder) {
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (result != 0) {
     session.host.PrintLogOnFailure();
-    return false;
+    return -1.0;
   }
   const uint32_t pages = profile.largestImage / profile.BytesPerPage();
   // Per page: 'A' and the address twice, 'c' low 'C' high for every word, 'm'.
@@ -132,12 +142,30 @@ bool Upgrade(const std::filesystem::path& folder) {
   const uint64_t acknowledged = uint64_t{pages} * (2 * profile.wordsPerPage + 3) + 3 + 1;
   const double sendLine = sent * 10.0 / 115200;
   const double ackLine = acknowledged * 10.0 / 115200;
-  std::printf("upgrade  %u bytes, %u pages  %.2f s  (line time of its %llu bytes sent %.2f s, of the %llu "
-              "acknowledgements %.2f s; wall time / sent line time %.2f)\n",
-              profile.largestImage, pages, seconds, static_cast<unsigned long long>(sent), sendLine,
-              static_cast<unsigned long long>(acknowledged), ackLine, seconds / sendLine);
+  std::printf("upgrade  %u bytes, %u pages, drains of %4.1f ms (%zu of them)  %.2f s  (line time of its %llu bytes "
+              "sent %.2f s, of the %llu acknowledgements %.2f s; wall time / sent line time %.2f)\n",
+              profile.largestImage, pages, static_cast<double>(drain.count()) / 1000.0, session.adapter.Flushes(),
+              seconds, static_cast<unsigned long long>(sent), sendLine, static_cast<unsigned long long>(acknowledged),
+              ackLine, seconds / sendLine);
   std::fflush(stdout);
-  return true;
+  return seconds;
+}
+
+// The upgrade with free, 1 ms and 5 ms drains; each costly one as a multiple of the free.
+bool Upgrades(const std::filesystem::path& folder) {
+  const double free = Upgrade(folder, std::chrono::microseconds(0));
+  if (free <= 0) return false;
+  bool ok = true;
+  for (const int ms : {1, 5}) {
+    const double costly = Upgrade(folder, std::chrono::milliseconds(ms));
+    if (costly <= 0) return false;
+    const double ratio = costly / free;
+    std::printf("upgrade  drains of %d ms: %.2f times the time with free drains  %s\n", ms, ratio,
+                ms != 1 || ratio <= 1.2 ? "ok" : "above 1.2");
+    std::fflush(stdout);
+    ok = ok && (ms != 1 || ratio <= 1.2);
+  }
+  return ok;
 }
 
 }  // namespace
@@ -174,7 +202,7 @@ int main(int argc, char** argv) {
       ok = Download(speed, folder, false) && ok;
       ok = Download(speed, folder, true) && ok;
     }
-    if (upgrade) ok = Upgrade(folder) && ok;
+    if (upgrade) ok = Upgrades(folder) && ok;
   }
   std::filesystem::remove_all(folder);
   return ok ? 0 : 1;

@@ -15,6 +15,13 @@
 namespace stravener::cli {
 namespace {
 
+const OptionSpec kByteByByteOption{
+    "--byte-by-byte", nullptr, nullptr,
+    {"wysyłaj programowi rozruchowemu każdy bajt osobno, czekając na jego wysłanie (wolniej; dla programu "
+     "rozruchowego, który nie przyjmuje bajtów strony jednym ciągiem)",
+     "send the boot loader every byte by itself, waiting until it has left (slower; for a boot loader that cannot "
+     "take a page's bytes back to back)"}};
+
 int RunUpgrade(Invocation& invocation) {
   CliHost& host = invocation.Host();
   const std::string file = invocation.Operands().front();
@@ -29,8 +36,11 @@ int RunUpgrade(Invocation& invocation) {
     return kExitFailure;
   }
   host.SetInputPath(file);
-  return RunOnPort(invocation, [](PortConnection& connection, CliHost& cliHost) {
-    return ExitStatus(StartFirmwareUpgrade(connection, cliHost));
+  UpgradeOptions options;
+  options.byteByByte = invocation.Has(kByteByByteOption.name);
+  return RunOnPort(invocation, [&file, options](PortConnection& connection, CliHost& cliHost) {
+    const int result = UpgradeFirmware(connection, cliHost, AbsolutePath(file), true, options);
+    return ExitStatus(result == 0 ? OperationResult::Done : OperationResult::Failed);
   });
 }
 
@@ -43,13 +53,17 @@ const Command kUpgradeCommand{
      "gdzie zostawił go przerwany apgrejd), rozpoznaje procesor, czyści jego pamięć programu\n"
      "i zapisuje FILE.upg strona po stronie, po czym go restartuje. Port jest potem\n"
      "zamykany. Nie odłączaj rejestratora w trakcie. Pasek postępu idzie na stderr. Kod\n"
-     "wyjścia 0, gdy obraz zapisano i procesor zrestartowano.",
+     "wyjścia 0, gdy obraz zapisano i procesor zrestartowano. Każda strona idzie jednym\n"
+     "zapisem; gdy program rozruchowy jej nie przyjmie, apgrejd biegnie jeszcze raz, każdy\n"
+     "bajt wysyłany osobno, jak od początku z --byte-by-byte.",
      "Hands the logger over to its processor's boot loader (or finds it there, where a stopped\n"
      "upgrade left it), identifies the processor, erases its program memory and writes\n"
      "FILE.upg page by page, then restarts it. The port is closed afterwards. Do not\n"
      "disconnect the logger while this runs. A progress bar goes to stderr. Exit status 0\n"
-     "when the image was written and the processor restarted."},
-    {kPortOption, kMaxSpeedOption, kTraceOption, kForceTraceOption},
+     "when the image was written and the processor restarted. Each page goes out in one\n"
+     "write; when the boot loader does not take it, the upgrade runs once more with every\n"
+     "byte sent by itself, as --byte-by-byte does from the start."},
+    {kPortOption, kMaxSpeedOption, kTraceOption, kForceTraceOption, kByteByByteOption},
     1,
     1,
     RunUpgrade};

@@ -78,8 +78,67 @@ TEST(FirmwareUpgradeTest, SixtyFiveBytesAreTwoPagesPaddedWithFF) {
   EXPECT_THAT(bench.host.progressRanges, ElementsAre(2u));
   EXPECT_THAT(bench.host.progressPositions, ElementsAre(0u, 1u, 2u, 0u));
   EXPECT_EQ(bench.connection.openFlag, 0);
-  // Each byte is its own write.
-  EXPECT_EQ(bench.line.Count(FakeCall::Write), 4u + expected.size());
+  // One write and one drain for each page; the signature, erase and restart bytes alone.
+  EXPECT_EQ(bench.line.Count(FakeCall::Write), 4u + 2u + 2u + 1u);
+  EXPECT_EQ(bench.line.Count(FakeCall::Flush), 4u + 2u + 2u + 1u);
+
+  // Byte by byte when asked: the same bytes, each written and drained by itself.
+  UpgradeBench single;
+  UpgradeOptions byteByByte;
+  byteByByte.byteByByte = true;
+  EXPECT_EQ(UpgradeFirmware(single.connection, single.host, single.WriteImage(65), true, byteByByte), 0);
+  EXPECT_EQ(single.logger.bootBytes, expected);
+  EXPECT_EQ(single.line.Count(FakeCall::Write), 4u + expected.size());
+  EXPECT_EQ(single.line.Count(FakeCall::Flush), 4u + expected.size());
+}
+
+TEST(FirmwareUpgradeTest, ABootLoaderThatCannotTakeAPageAtOnceGetsItByteByByte) {
+  LanguageGuard english(kEnglish);
+  UpgradeBench bench;
+  bench.logger.takesOneByteAtATime = true;
+  const std::vector<unsigned char> image = Image(100);
+  EXPECT_EQ(bench.Run(bench.WriteImage(100)), 0);
+  // Of the first page only its 'A' came through, which then took two signature requests
+  // for the address; the third was answered, and the upgrade ran again from the erase.
+  const std::vector<uint8_t>& bytes = bench.logger.bootBytes;
+  ASSERT_GE(bytes.size(), 6u);
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 6),
+            (std::vector<uint8_t>{'s', 'e', 'A', 's', 's', 's'}));
+  std::vector<uint8_t> rerun{'e'};
+  std::vector<uint8_t> second(64, 0xFF);
+  std::copy(image.begin() + 64, image.end(), second.begin());
+  for (const std::vector<uint8_t>& page : {PageBytes(0, std::vector<uint8_t>(image.begin(), image.begin() + 64)),
+                                           PageBytes(32, second)}) {
+    rerun.insert(rerun.end(), page.begin(), page.end());
+  }
+  rerun.push_back('r');
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 6, bytes.end()), rerun);
+  EXPECT_FALSE(bench.logger.inBootLoader) << "the restart found whole firmware";
+  const std::vector<std::string> lines = LogLines(bench.host.log);
+  EXPECT_THAT(lines, ::testing::IsSupersetOf(
+                         {"E Protocol error.",
+                          "I The boot loader did not take page 0 sent whole; loading the firmware again, byte by byte."}));
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "I Erasing program memory."), 2);
+  EXPECT_EQ(lines.back(), "S -----");
+  // The answers of the page it did not take are let pass before the signature is asked.
+  EXPECT_THAT(bench.host.clock.sleeps, ::testing::Contains(200u));
+
+  // A page that fails byte by byte too ends the upgrade, the port left open.
+  UpgradeBench hopeless;
+  hopeless.logger.takesOneByteAtATime = true;
+  hopeless.line.respond = [&, bootLoader = hopeless.line.respond](FakeSerialLine& line, const std::vector<uint8_t>& b) {
+    bootLoader(line, b);
+    // After the second erase, every page is acknowledged wrongly.
+    if (std::count(hopeless.logger.bootBytes.begin(), hopeless.logger.bootBytes.end(), 'e') == 2) {
+      hopeless.logger.acknowledgement = 0x0A;
+    }
+  };
+  EXPECT_EQ(hopeless.Run(hopeless.WriteImage(100)), -1);
+  const std::vector<std::string> ended = LogLines(hopeless.host.log);
+  EXPECT_EQ(ended.back(), "E Protocol error.");
+  EXPECT_EQ(std::count(ended.begin(), ended.end(), "E Protocol error."), 2) << "no third way";
+  EXPECT_EQ(hopeless.connection.openFlag, 1);
+  EXPECT_EQ(hopeless.logger.bootBytes.back(), 'm') << "nothing after the failed page";
 }
 
 TEST(FirmwareUpgradeTest, InPolishWithTheFlagClear) {

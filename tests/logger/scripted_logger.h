@@ -5,6 +5,7 @@
 // loader after the upgrade sentence (or from the start, with inBootLoader). Timing and line
 // speeds play no part here; the simulated logger on a pseudo-terminal covers them.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -72,6 +73,9 @@ class ScriptedLogger {
   // right after a page write ends a programming run.
   bool firmwareWhole = true;
   uint8_t acknowledgement = 0x0D;
+  // A boot loader that cannot take bytes back to back: of a write of several bytes only
+  // the first reaches it.
+  bool takesOneByteAtATime = false;
 
  private:
   void Send(FakeSerialLine& line, const std::vector<uint8_t>& payload, bool xorChecksum) {
@@ -107,7 +111,8 @@ inline void ScriptedLogger::SetUsedMemory(uint32_t bytes, int layoutDigit) {
 
 inline void ScriptedLogger::Respond(FakeSerialLine& line, const std::vector<uint8_t>& written) {
   if (inBootLoader) {
-    for (uint8_t byte : written) BootByte(line, byte);
+    const size_t taken = takesOneByteAtATime ? std::min<size_t>(1, written.size()) : written.size();
+    for (size_t i = 0; i < taken; ++i) BootByte(line, written[i]);
     return;
   }
   const std::string text(written.begin(), written.end());

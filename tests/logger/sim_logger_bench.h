@@ -3,23 +3,31 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "link/adapter_model.h"
 #include "link/port_connection.h"
 #include "logger_test_host.h"
 #include "sim/simulated_logger.h"
 
 // The simulated logger on a pseudo-terminal and the tool's connection to it, opened through
-// the machine's own serial code. Sleeps really pass: the logger needs its pauses.
+// the machine's own serial code, seen through a USB adapter when one is given. Sleeps
+// really pass: the logger needs its pauses.
 class SimLoggerBench {
  public:
-  explicit SimLoggerBench(stravener::sim::SimulatedLoggerOptions options, uint32_t speedLimit = 115200)
+  explicit SimLoggerBench(stravener::sim::SimulatedLoggerOptions options, uint32_t speedLimit = 115200,
+                          std::optional<stravener::AdapterModelOptions> adapterOptions = std::nullopt)
       : sim_(std::move(options)) {
     std::string error;
     started_ = sim_.Start(&error) == 0;
     EXPECT_TRUE(started_) << error;
     host.clock.realSleeps = true;
+    if (adapterOptions) {
+      adapter = std::make_unique<stravener::AdapterModel>(*adapterOptions);
+      connection.opener = adapter->Opener(std::move(connection.opener));
+    }
     connection.devicePath = sim_.SlavePath();
     connection.speedLimit = 460800;
     if (started_) {
@@ -68,6 +76,8 @@ class SimLoggerBench {
   size_t traceStart_ = 0;
 
  public:
+  // Declared before the connection, whose devices it wraps.
+  std::unique_ptr<stravener::AdapterModel> adapter;
   TestHost host;
   stravener::PortConnection connection{host.log};
 };
