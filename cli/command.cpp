@@ -15,10 +15,11 @@ const OptionSpec kLanguageOption{"--lang", nullptr, "en|pl",
                                   "niego język systemu)",
                                   "language of the messages for this run (default: the stored setting, else the "
                                   "system's language)"}};
-const OptionSpec kPortOption{"--port", "-p", "COMn|PATH",
-                             {"port szeregowy: nazwa COM (COM3 lub 3) albo ścieżka urządzenia (domyślnie zapisany "
-                              "port)",
-                              "serial port: a COM name (COM3, or 3) or a device path (default: the stored port)"}};
+const OptionSpec kPortOption{"--port", "-p", "COMn|PATH|auto",
+                             {"port szeregowy: nazwa COM (COM3 lub 3), ścieżka urządzenia albo auto (port, na którym "
+                              "odpowiada rejestrator) (domyślnie zapisany port)",
+                              "serial port: a COM name (COM3, or 3), a device path, or auto (the port where a logger "
+                              "answers) (default: the stored port)"}};
 const OptionSpec kMaxSpeedOption{
     "--max-speed", nullptr, "BPS",
     {"ograniczenie prędkości odczytu śladu (domyślnie zapisane ograniczenie)",

@@ -3,8 +3,12 @@
 #include <cctype>
 
 #include "app/settings_store.h"
+#include "cli/cli_host.h"
 #include "cli/command.h"
 #include "link/port_connection.h"
+#include "link/port_names.h"
+#include "link/port_trouble.h"
+#include "logger/port_search.h"
 
 namespace stravener::cli {
 
@@ -62,10 +66,50 @@ std::optional<PortArgument> ParsePortArgument(const std::string& text) {
   return PortArgument{0, text};
 }
 
+bool IsAutoPort(const std::string& text) {
+  if (text.size() != 4) return false;
+  for (size_t i = 0; i < 4; ++i) {
+    if (std::tolower(static_cast<unsigned char>(text[i])) != "auto"[i]) return false;
+  }
+  return true;
+}
+
+// --port auto: the first port where a logger answers, named in the log; false after saying
+// that none did (and why the ports that did not open did not).
+bool FindLoggerPort(CliHost& host, PortConnection& connection) {
+  EventLog& log = host.Log();
+  const std::vector<PortSearchResult> results =
+      SearchPortsForLogger(EnumeratePorts(), connection.opener, host.GetClock(), [](const PortSearchResult& result) {
+        return result.outcome != PortSearchResult::Outcome::Answered;
+      });
+  for (const PortSearchResult& result : results) {
+    if (result.outcome != PortSearchResult::Outcome::Answered) continue;
+    const std::string found = DescribeLoggerFound(result.info);
+    LOG_TEXT(log, LogKind::Info, "Logger znaleziony na porcie %s: %s.", "Logger found on %s: %s.",
+             PortWithDevice(PortSearchName(result.port)).c_str(), found.c_str());
+    if (const auto number = ComNumberOf(result.port.comName)) {
+      connection.portNumber = *number;
+    } else {
+      connection.devicePath = result.port.device;
+    }
+    return true;
+  }
+  for (const PortSearchResult& result : results) {
+    if (result.outcome != PortSearchResult::Outcome::CannotOpen) continue;
+    const std::string why = DescribeOpenFailure(result.code);
+    LOG_TEXT(log, LogKind::Info, "Port %s nie otwiera się: %s.", "Port %s does not open: %s.",
+             PortWithDevice(PortSearchName(result.port)).c_str(), why.c_str());
+  }
+  LOG_TEXT(log, LogKind::Error, "Na żadnym porcie nie odpowiedział logger.", "No logger answered on any port.");
+  return false;
+}
+
 int ConfigurePortConnection(const Invocation& invocation, PortConnection& connection) {
   LoadPortSettings(connection.portNumber, connection.speedLimit);
   connection.devicePath.clear();
-  if (auto text = invocation.Value(kPortOption.name)) {
+  if (auto text = invocation.Value(kPortOption.name); text && IsAutoPort(*text)) {
+    if (!FindLoggerPort(invocation.Host(), connection)) return kExitFailure;
+  } else if (text) {
     const auto port = ParsePortArgument(*text);
     if (!port) {
       return UsageError(invocation.Command(), "--port takes a COM name (COM3, or 3) or a device path");

@@ -29,8 +29,10 @@ struct PortArgument {
 std::optional<PortArgument> ParsePortArgument(const std::string& text);
 
 // Sets up the connection of a command that talks to the logger: the stored Port and
-// MaxSpeed, then --port (a COM name or a device path) and --max-speed where given.
-// kExitOk, or the exit status of the usage error it has reported.
+// MaxSpeed, then --port (a COM name or a device path) and --max-speed where given. --port
+// auto looks for the logger on every port (SearchPortsForLogger) and takes the first where
+// it answered, naming it in the log. kExitOk, or the exit status of the usage error it has
+// reported, or kExitFailure when no logger answered on any port.
 int ConfigurePortConnection(const Invocation& invocation, PortConnection& connection);
 
 }  // namespace stravener::cli

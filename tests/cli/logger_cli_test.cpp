@@ -177,6 +177,43 @@ TEST(LoggerCliTest, WrongPortsAndSpeeds) {
   EXPECT_EQ(cli.Sentences(SentenceKind::Information), 0u);
 }
 
+TEST(LoggerCliTest, PortsFindAndPortAutoFindTheLoggerLinkedAsAComPort) {
+  LoggerCli cli(Quick());
+  const std::filesystem::path ports = std::filesystem::path(cli.File("config")) / "Quillet" / "ports";
+  std::filesystem::create_directories(ports);
+  std::filesystem::create_symlink(cli.Port(), ports / "COM9");
+  std::filesystem::create_symlink("/dev/null", ports / "COM10");  // not a serial port: does not open
+
+  ProgramOutcome o = cli.Run({"ports", "--find"}, false);
+  EXPECT_EQ(o.status, 0) << o.err;
+  const std::regex found("(^|\n)COM9 +" + cli.Port() + " +logger 01-001234, firmware 2\\.10\n");
+  EXPECT_TRUE(std::regex_search(o.out, found)) << o.out;
+  EXPECT_FALSE(Has(o.out, "COM10")) << "only where a logger answered";
+  EXPECT_TRUE(std::regex_search(o.err, std::regex("COM10 +/dev/null +does not open: .*\\(0x19\\)"))) << o.err;
+  // Nothing but the attention and information sentences reached the logger.
+  EXPECT_EQ(cli.Sentences(SentenceKind::Information), 1u);
+  EXPECT_EQ(cli.Sim().Trace().Events().size() > 0, true);
+  for (const auto& e : cli.Sim().Trace().Events()) {
+    if (e.kind == stravener::sim::TraceKind::Sentence) {
+      EXPECT_TRUE(e.sentence == SentenceKind::Attention || e.sentence == SentenceKind::Information) << e.text;
+    }
+  }
+
+  o = cli.Run({"info", "--port", "auto"}, false);
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_TRUE(Has(o.out, "Serial number: 01-001234")) << o.out;
+  EXPECT_TRUE(Has(o.err, "Logger found on COM9 (" + cli.Port() + "): logger 01-001234, firmware 2.10.\nPort opened.\n"))
+      << o.err;
+
+  // With no logger on any port, --port auto is an error.
+  std::filesystem::remove(ports / "COM9");
+  o = cli.Run({"info", "--port", "AUTO", "--lang", "pl"}, false);
+  EXPECT_EQ(o.status, 1);
+  EXPECT_TRUE(Has(o.err, "Port COM10 (/dev/null) nie otwiera się: ")) << o.err;
+  EXPECT_TRUE(Has(o.err, "Na żadnym porcie nie odpowiedział logger.\n")) << o.err;
+  EXPECT_FALSE(Has(o.err, "Port otwarty.")) << o.err;
+}
+
 TEST(LoggerCliTest, ReadTrackSavesPltOrRawAndKeepsExistingFiles) {
   LoggerCli cli(Quick());
   const std::vector<uint8_t> used = cli.Sim().UsedMemory();
@@ -269,27 +306,29 @@ TEST(LoggerCliTest, ReadTrackWithEraseAfterAndOnAnEmptyLogger) {
 TEST(LoggerCliTest, ReadTrackStopsWhenTheTransferFails) {
   SimulatedLoggerOptions options = Quick();
   // The second block of two downloads spoiled five times: frames 3-7, then 10-14 (frame 8
-  // is the second download's information record).
+  // is the second download's information record). At 38400 bit/s there is no slower speed
+  // to go on at.
   for (uint32_t frame : {3, 4, 5, 6, 7, 10, 11, 12, 13, 14}) options.faults.push_back({stravener::sim::FaultKind::Checksum, frame});
   LoggerCli cli(options);
-  const ProgramOutcome o = cli.Run({"read-track", "-o", "part.bin", "--erase-after"});
+  const ProgramOutcome o = cli.Run({"read-track", "-o", "part.bin", "--erase-after", "--max-speed", "38400"});
   EXPECT_EQ(o.status, 1);
   EXPECT_TRUE(Has(o.err, "Transfer aborted.\nThe incomplete track is in " + cli.File("part.partial.bin") +
                              ".\nPort closed.\n-----\n"))
       << o.err;
   EXPECT_FALSE(std::filesystem::exists(cli.File("part.bin"))) << "the chosen name holds only a whole track";
-  EXPECT_EQ(ReadWholeFile(cli.File("part.partial.bin")).size(), 3072u) << "what came is kept";
+  EXPECT_EQ(ReadWholeFile(cli.File("part.partial.bin")).size(), 1024u) << "what came is kept";
   EXPECT_EQ(cli.Sentences(SentenceKind::Erase), 0u) << "an incomplete track is never erased";
   EXPECT_EQ(cli.Sim().UsedBytes(), 11200u);
 
   // Over a file that was there: it stays byte for byte, what came is kept beside it.
   const std::vector<unsigned char> old{'o', 'l', 'd', 0, 0xFF};
   WriteWholeFile(cli.File("keep.bin"), old);
-  const ProgramOutcome over = cli.Run({"read-track", "-o", "keep.bin", "--force"});
+  const ProgramOutcome over = cli.Run({"read-track", "-o", "keep.bin", "--force", "--max-speed", "38400"});
   EXPECT_EQ(over.status, 1);
   EXPECT_EQ(ReadWholeFile(cli.File("keep.bin")), old);
   const std::vector<uint8_t> used = cli.Sim().UsedMemory();
-  EXPECT_EQ(ReadWholeFile(cli.File("keep.partial.bin")), std::vector<unsigned char>(used.begin(), used.begin() + 3072));
+  ASSERT_EQ(used.size(), 11200u);
+  EXPECT_EQ(ReadWholeFile(cli.File("keep.partial.bin")), std::vector<unsigned char>(used.begin(), used.begin() + 1024));
   EXPECT_TRUE(Has(over.err, "Transfer aborted.\n" + cli.File("keep.bin") +
                                 " was left as it was; the incomplete track is in " + cli.File("keep.partial.bin") +
                                 ".\nPort closed.\n"))

@@ -33,7 +33,7 @@ TEST(CommandLineTest, WrongUsageSaysWhatAndEndsWithStatus2) {
       {{"help", "bogus"}, "stravener: unknown command 'bogus'"},
       {{"info", "--bogus"}, "stravener info: unknown option '--bogus'"},
       {{"info", "extra"}, "stravener info: unexpected operand 'extra'"},
-      {{"info", "--port"}, "stravener info: option --port needs COMn|PATH"},
+      {{"info", "--port"}, "stravener info: option --port needs COMn|PATH|auto"},
       {{"info", "--port", "COM"}, "--port takes a COM name (COM3, or 3) or a device path"},
       {{"info", "--port", "COM0"}, "--port takes a COM name (COM3, or 3) or a device path"},
       {{"info", "--port", "COMx"}, "--port takes a COM name (COM3, or 3) or a device path"},
