@@ -20,6 +20,8 @@ void RunOrReport(const Operation& operation, Host& host, PortConnection& connect
   } else {
     ReportUnavailable(host);
   }
+  // A port whose device went away during the operation is closed: the buttons follow.
+  if (connection.deviceGone) ClosePort(connection, true);
 }
 
 }  // namespace

@@ -15,7 +15,8 @@ namespace stravener::gui {
 const Operation* CommandOperation(const Operations& operations, int id);
 
 // Runs the operation of a logger command to its end, reporting through host. An empty
-// operation writes that the command is not available. False, doing nothing, when the id is
+// operation writes that the command is not available. When the port's device went away
+// meanwhile (a pulled cable), the port is closed afterwards. False, doing nothing, when the id is
 // not a logger command.
 bool RunCommandOperation(const Operations& operations, int id, Host& host, PortConnection& connection);
 

@@ -26,6 +26,7 @@
 // Setup dialog.
 #define STRAVENER_IDC_PORT_LIST 1005
 #define STRAVENER_IDC_SPEED_LIST 1023
+#define STRAVENER_IDC_FIND_LOGGER 1024
 
 // About dialog.
 #define STRAVENER_IDC_VERSION_TEXT 1001
@@ -62,6 +63,7 @@ constexpr int kIdSetup = STRAVENER_IDC_SETUP;
 // Setup dialog.
 constexpr int kIdPortList = STRAVENER_IDC_PORT_LIST;
 constexpr int kIdSpeedList = STRAVENER_IDC_SPEED_LIST;
+constexpr int kIdFindLogger = STRAVENER_IDC_FIND_LOGGER;
 
 // About dialog.
 constexpr int kIdVersionText = STRAVENER_IDC_VERSION_TEXT;

@@ -4,8 +4,12 @@
 #include <cctype>
 
 #include "app/format.h"
+#include "app/language.h"
 #include "link/port_connection.h"
 #include "link/port_names.h"
+#include "link/port_trouble.h"
+#include "logger/port_search.h"
+#include "platform/clock.h"
 
 namespace stravener::gui {
 
@@ -98,6 +102,23 @@ void SetupLists::SelectPort(int index) {
 
 void SetupLists::SelectSpeed(int index) { selectedSpeed_ = IndexIn(index, speeds_.size()); }
 
+bool SetupLists::FindLogger() {
+  searchReport_.clear();
+  const LoggerSearch search = services_.findLogger ? services_.findLogger() : LoggerSearch{};
+  if (search.portNumber != 0) {
+    for (size_t i = 0; i < ports_.size(); ++i) {
+      // The number itself, not a prefix: COM1 is not COM10.
+      if (PortNumberOfEntry(ports_[i]) != search.portNumber) continue;
+      SelectPort(static_cast<int>(i));
+      return true;
+    }
+  }
+  searchReport_ = search.report.empty()
+                      ? PickTextOrEmpty("Na żadnym porcie nie odpowiedział logger.", "No logger answered on any port.")
+                      : search.report;
+  return false;
+}
+
 void SetupLists::Save() {
   portNumber_ = SelectedPortNumber();
   speed_ = selectedSpeed_ >= 0 ? SpeedOfEntry(speeds_[static_cast<size_t>(selectedSpeed_)]) : 0;
@@ -123,6 +144,30 @@ SetupServices DefaultSetupServices() {
   // The Setup dialog is reachable only while the connection is closed: the probe opens
   // the port by its name itself.
   services.probeMaxSpeed = [](uint32_t portNumber) { return ProbeMaxSpeed(0, portNumber, nullptr); };
+  services.findLogger = [] {
+    LoggerSearch search;
+    std::string notOpened;
+    // The first port of the list where a logger answers; the others are not tried.
+    const auto goOn = [](const PortSearchResult& result) {
+      return result.outcome != PortSearchResult::Outcome::Answered || !ComNumberOf(result.port.comName);
+    };
+    for (const PortSearchResult& result :
+         SearchPortsForLogger(EnumeratePorts(), SystemSerialOpener(), SystemClock(), goOn)) {
+      const auto number = ComNumberOf(result.port.comName);
+      if (result.outcome == PortSearchResult::Outcome::Answered && number) {
+        search.portNumber = *number;
+        return search;
+      }
+      if (result.outcome == PortSearchResult::Outcome::CannotOpen) {
+        notOpened += "\n" + FORMAT_PAIR("Port %s nie otwiera się: %s.", "Port %s does not open: %s.",
+                                        PortWithDevice(PortSearchName(result.port)).c_str(),
+                                        DescribeOpenFailure(result.code).c_str());
+      }
+    }
+    search.report =
+        PickTextOrEmpty("Na żadnym porcie nie odpowiedział logger.", "No logger answered on any port.") + notOpened;
+    return search;
+  };
   return services;
 }
 

@@ -7,6 +7,14 @@
 
 namespace stravener::gui {
 
+// What the Find logger button found.
+struct LoggerSearch {
+  // The COM number of the first port where a logger answered; 0 when none did.
+  uint32_t portNumber = 0;
+  // When none did: what to tell the user, the ports that did not open with their reasons.
+  std::string report;
+};
+
 // What the Setup dialog asks of the system; tests give fakes.
 struct SetupServices {
   // The serial port names the system reports, for example "COM1", "COM3:" or, where the
@@ -15,6 +23,8 @@ struct SetupServices {
   // The fastest speed the port with this number accepts, opened by its name for the probe
   // (115200 when it cannot be opened).
   std::function<uint32_t(uint32_t portNumber)> probeMaxSpeed;
+  // Looks for the logger on the machine's ports, one at a time (SearchPortsForLogger).
+  std::function<LoggerSearch()> findLogger = {};
 };
 
 // The speeds the speed list can offer, fastest first.
@@ -60,6 +70,12 @@ class SetupLists {
   void SelectPort(int index);
   void SelectSpeed(int index);
 
+  // The Find logger button: looks for the logger and selects the entry of the port where
+  // it answered, as choosing it would (its speeds probed again). False when no logger
+  // answered on a port of the list; SearchReport() then says so, and the lists stay.
+  bool FindLogger();
+  const std::string& SearchReport() const { return searchReport_; }
+
   // Save: the port number and speed from the selected entries (0 for a list without a
   // selection).
   void Save();
@@ -79,9 +95,10 @@ class SetupLists {
   int selectedSpeed_ = -1;
   uint32_t portNumber_;
   uint32_t speed_;
+  std::string searchReport_;
 };
 
-// The machine's serial ports and the core's speed probe.
+// The machine's serial ports, the core's speed probe and its search for the logger.
 SetupServices DefaultSetupServices();
 
 }  // namespace stravener::gui

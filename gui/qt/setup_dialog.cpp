@@ -1,5 +1,6 @@
 #include "gui/qt/setup_dialog.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <algorithm>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include "gui/common/control_ids.h"
 #include "gui/qt/dialog_button.h"
 #include "gui/qt/dialog_units.h"
+#include "gui/qt/message_box.h"
 
 namespace stravener::gui {
 
@@ -59,10 +61,15 @@ SetupDialog::SetupDialog(SetupServices services, uint32_t portNumber, uint32_t s
   portLabel->setBuddy(portList_);
   speedLabel->setBuddy(speedList_);
 
+  // Left of Save: sends the information request to each port in turn and selects the one
+  // where the logger answered.
+  QPushButton* find = AddDialogButton(*this, kIdFindLogger, Text("Znajdź logger", "Find logger"),
+                                      du.Rect(7, 59, 57, 14), ButtonRole::Plain);
   QPushButton* save =
       AddDialogButton(*this, kIdOk, Text("Zapisz", "Save"), du.Rect(70, 59, 50, 14), ButtonRole::Default);
   QPushButton* cancel =
       AddDialogButton(*this, kIdCancel, Text("Anuluj", "Cancel"), du.Rect(126, 59, 50, 14), ButtonRole::Plain);
+  connect(find, &QPushButton::clicked, this, &SetupDialog::FindLogger);
   connect(save, &QPushButton::clicked, this, &SetupDialog::Save);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -96,6 +103,20 @@ void SetupDialog::ShowSpeedList() {
   speedList_->clear();
   for (const std::string& entry : lists_.SpeedEntries()) speedList_->addItem(QString::fromStdString(entry));
   speedList_->setCurrentIndex(lists_.SelectedSpeed());
+}
+
+void SetupDialog::FindLogger() {
+  // Each silent port takes two seconds.
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const bool found = lists_.FindLogger();
+  QApplication::restoreOverrideCursor();
+  if (!found) {
+    ShowMessageBox(this, lists_.SearchReport(), QMessageBox::NoIcon, QMessageBox::Ok);
+    return;
+  }
+  const QSignalBlocker quiet(portList_);
+  portList_->setCurrentIndex(lists_.SelectedPort());
+  ShowSpeedList();
 }
 
 void SetupDialog::Save() {

@@ -23,6 +23,8 @@ class SetupDialog : public QDialog {
  private:
   // Shows the speed list as the lists hold it.
   void ShowSpeedList();
+  // The Find logger button: selects the port where the logger answered, or says why not.
+  void FindLogger();
   void Save();
 
   SetupLists lists_;

@@ -5,6 +5,7 @@
 
 #include "app/language.h"
 #include "gui/common/control_ids.h"
+#include "gui/win32/message_box.h"
 #include "gui/win32/resource_ids.h"
 #include "gui/win32/wide_text.h"
 
@@ -49,6 +50,20 @@ void ShowSpeeds(HWND window, const gui::SetupLists& lists) {
   ShowEntries(GetDlgItem(window, gui::kIdSpeedList), lists.SpeedEntries(), lists.SelectedSpeed());
 }
 
+// Selects the port where the logger answered, or says why none is selected.
+void FindLogger(HWND window, gui::SetupLists& lists) {
+  // Each silent port takes two seconds.
+  const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  const bool found = lists.FindLogger();
+  SetCursor(previous);
+  if (!found) {
+    ShowMessageBox(window, lists.SearchReport(), MB_OK);
+    return;
+  }
+  ShowEntries(GetDlgItem(window, gui::kIdPortList), lists.PortEntries(), lists.SelectedPort());
+  ShowSpeeds(window, lists);
+}
+
 INT_PTR CALLBACK SetupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* lists = reinterpret_cast<gui::SetupLists*>(GetWindowLongPtrW(window, DWLP_USER));
   switch (message) {
@@ -72,6 +87,9 @@ INT_PTR CALLBACK SetupProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
           if (HIWORD(wParam) == CBN_SELCHANGE) {
             lists->SelectSpeed(static_cast<int>(SendDlgItemMessageW(window, gui::kIdSpeedList, CB_GETCURSEL, 0, 0)));
           }
+          return TRUE;
+        case gui::kIdFindLogger:
+          if (HIWORD(wParam) == BN_CLICKED) FindLogger(window, *lists);
           return TRUE;
         case IDOK:
           lists->Save();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <map>
@@ -24,6 +25,9 @@ struct FakeSystem {
   std::vector<std::string> ports;
   std::map<uint32_t, uint32_t> maxSpeeds;
   std::vector<uint32_t> probed;
+  // What Find logger finds, and how often it was asked.
+  LoggerSearch found = {};
+  int searches = 0;
 
   SetupServices Services() {
     return SetupServices{[this] { return ports; },
@@ -31,6 +35,10 @@ struct FakeSystem {
                            probed.push_back(port);
                            auto it = maxSpeeds.find(port);
                            return it != maxSpeeds.end() ? it->second : 115200u;
+                         },
+                         [this] {
+                           ++searches;
+                           return found;
                          }};
   }
 };
@@ -115,6 +123,39 @@ TEST(SetupDialogTest, ChoosingAnotherPortProbesItAndSelectsItsFastestSpeed) {
   EXPECT_EQ(dialog.Speed(), 230400u);
 }
 
+TEST(SetupDialogTest, FindLoggerSelectsThePortWhereItAnsweredOrSaysWhyNot) {
+  LanguageGuard english(kEnglish);
+  // The logger answers on COM1, whose entry is not the first that begins with "COM1".
+  FakeSystem system{{"COM10", "COM1", "COM2"}, {{1, 230400}}, {}};
+  system.found.portNumber = 1;
+  SetupDialog dialog(system.Services(), 2, 460800);
+  Control<QPushButton>(dialog, kIdFindLogger)->click();
+  EXPECT_EQ(system.searches, 1);
+  EXPECT_EQ(Ports(dialog)->currentText().toStdString(), "COM1");
+  EXPECT_EQ(system.probed.back(), 1u);
+  EXPECT_EQ(Speeds(dialog)->currentText().toStdString(), "230400 bps");
+  ClickSave(dialog);
+  EXPECT_EQ(dialog.PortNumber(), 1u);
+  EXPECT_EQ(dialog.Speed(), 230400u);
+
+  // None answered: a notice with the report, and the lists stay as they were.
+  FakeSystem none{{"COM1", "COM2"}, {}, {}};
+  none.found.report = "No logger answered on any port.\nPort COM1 does not open: Access denied (0x5).";
+  SetupDialog silent(none.Services(), 2, 115200);
+  std::string notice;
+  OnNextModal read([&notice](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    notice = box->text().toStdString();
+    box->accept();
+  });
+  Control<QPushButton>(silent, kIdFindLogger)->click();
+  EXPECT_TRUE(read.Seen());
+  EXPECT_EQ(notice, none.found.report);
+  EXPECT_EQ(Ports(silent)->currentText().toStdString(), "COM2");
+  EXPECT_EQ(none.probed.size(), 1u) << "nothing probed again";
+}
+
 TEST(SetupDialogTest, NoPortsLeaveTheListEmptyAndTheProbeGetsPortZero) {
   FakeSystem system{{"LPT1:"}, {}, {}};
   SetupDialog dialog(system.Services(), 4, 460800);
@@ -134,6 +175,7 @@ TEST(SetupDialogTest, TextsAndCaptionInBothLanguages) {
     SetupDialog dialog(system.Services(), 1, 115200);
     EXPECT_EQ(dialog.windowTitle().toStdString(), "Ustawienia programu");
     EXPECT_EQ(Control<QPushButton>(dialog, kIdOk)->text().toStdString(), "Zapisz");
+    EXPECT_EQ(Control<QPushButton>(dialog, kIdFindLogger)->text().toStdString(), "Znajdź logger");
     EXPECT_EQ(Control<QPushButton>(dialog, kIdCancel)->text().toStdString(), "Anuluj");
   }
   {
@@ -141,6 +183,7 @@ TEST(SetupDialogTest, TextsAndCaptionInBothLanguages) {
     SetupDialog dialog(system.Services(), 1, 115200);
     EXPECT_EQ(dialog.windowTitle().toStdString(), "Program setup");
     EXPECT_EQ(Control<QPushButton>(dialog, kIdOk)->text().toStdString(), "Save");
+    EXPECT_EQ(Control<QPushButton>(dialog, kIdFindLogger)->text().toStdString(), "Find logger");
     EXPECT_EQ(Control<QPushButton>(dialog, kIdCancel)->text().toStdString(), "Cancel");
   }
 }
