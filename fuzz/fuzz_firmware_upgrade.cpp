@@ -13,7 +13,8 @@
 //
 // Promises checked: an upgrade reported as done wrote exactly the image, padded with 0xFF
 // to whole pages, into a processor that really has the signature it identified, sent the
-// restart last and closed the port; the logger is handed over only after its firmware
+// restart last and closed the port; the boot loader gets a command byte alone or a whole
+// page in one write; the logger is handed over only after its firmware
 // answered the information request; an image of the wrong length is refused before
 // anything is erased, and one that no processor takes before anything is sent; a failed
 // upgrade leaves an Error line (when reporting) and the port open; no page is written
@@ -145,6 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool infoAnswered = false;
   bootLoader.commandMode = (flags & 0x20) != 0;
   const std::array<uint8_t, LoggerInfo::kSize> record{};
+  std::function<void(uint8_t)> answerByte;
   line.respond = [&](const uint8_t* bytes, size_t count) {
     sentAnything = true;
     const std::string text(reinterpret_cast<const char*>(bytes), count);
@@ -164,8 +166,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // What the tool sends at other speeds is noise to the boot loader, and so, here, is the
     // way back from the transfer speeds at its own.
     if (line.speed != kBootLoaderSpeed || text == "$PQRVS,0\r\n") return;
-    FUZZ_CHECK(count == 1, "the boot loader gets one byte a write");
-    const BootLoaderDouble::Answer reply = bootLoader.Feed(bytes[0]);
+    // A command byte alone, or a page's bytes in one write: a page begins with 'A' and
+    // ends with 'm'.
+    FUZZ_CHECK(count == 1 || (bytes[0] == kAddressCommand && bytes[count - 1] == kWritePageCommand),
+               "a write of " + std::to_string(count) + " bytes that is not a page");
+    for (size_t i = 0; i < count; ++i) answerByte(bytes[i]);
+  };
+  answerByte = [&](uint8_t byte) {
+    const BootLoaderDouble::Answer reply = bootLoader.Feed(byte);
     if (reply.empty()) return;
     const uint8_t action = nextAction < actions.size() ? actions[nextAction++] & 7 : 0;
     if (action < 4 && heldBack.empty()) {

@@ -247,7 +247,8 @@ DownloadPlan DrawDownload(std::mt19937& random) {
     received += TrackBlockSize(speed, plan.pageSize, used - received);
 
   if (Uniform(random, 0, 9) == 0) {
-    // A block spoiled five times in a row: the transfer has to give up.
+    // A block spoiled five times in a row: the transfer goes on at the next lower speed, or
+    // at 38400 bit/s has to give up.
     const uint32_t first = Uniform(random, 2, frames);
     for (uint32_t k = 0; k < 5; ++k) {
       FaultKind kind = FaultKind::Vanish;
