@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+
+#include <cerrno>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -16,6 +18,7 @@
 #include "gui_test_support.h"
 #include "support/fake_serial_device.h"
 #include "support/language_guard.h"
+#include "support/log_lines.h"
 
 using namespace stravener;
 using namespace stravener::gui;
@@ -53,12 +56,15 @@ class Pty {
       if (name != nullptr) slave_ = name;
     }
   }
-  ~Pty() {
-    if (master_ >= 0) ::close(master_);
-  }
+  ~Pty() { CloseMaster(); }
   Pty(const Pty&) = delete;
   Pty& operator=(const Pty&) = delete;
   const std::string& SlavePath() const { return slave_; }
+  // As when the adapter is pulled out: the port's device is gone.
+  void CloseMaster() {
+    if (master_ >= 0) ::close(master_);
+    master_ = -1;
+  }
 
  private:
   int master_ = -1;
@@ -95,6 +101,30 @@ TEST(MainWindowPortTest, OpenAndClosePortOnAPseudoTerminalSwitchTheButtonsAndThe
     EXPECT_EQ(window.Log().Entries().back().kind, LogKind::Separator);
   }
   EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=1\nPort=7\nMaxSpeed=460800\n");
+}
+
+TEST(MainWindowPortTest, APulledCableEndsTheCommandInPlainWordsAndTheButtonsFollow) {
+  ScopedConfigHome home;
+  LanguageGuard english(kEnglish);
+  Pty pty;
+  ASSERT_FALSE(pty.SlavePath().empty());
+  const std::filesystem::path ports = std::filesystem::path(home.SettingsFile()).parent_path() / "ports";
+  std::filesystem::create_directories(ports);
+  std::filesystem::create_symlink(pty.SlavePath(), ports / "COM7");
+  home.WriteSettings("Language=1\nPort=7\nMaxSpeed=115200\n");
+  MainWindow window;
+  window.show();
+  QApplication::setActiveWindow(&window);
+  window.RunCommand(kIdOpenPort);
+  ASSERT_TRUE(window.PortOpen());
+  pty.CloseMaster();
+  QTest::mouseClick(ButtonOf(window, kIdInformation), Qt::LeftButton);
+  ExpectPortState(window, false);
+  const std::vector<std::string> log = LogTexts(window);
+  ASSERT_GE(log.size(), 5u);
+  EXPECT_EQ(std::vector<std::string>(log.end() - 5, log.end()),
+            (std::vector<std::string>{"Error 0x5 purging port buffers.", SystemTextLine(EIO).substr(2),
+                                      "The port went away: was the logger's cable pulled?", "Port closed.", "-----"}));
 }
 
 TEST(MainWindowPortTest, AFailedOpenLeavesTheButtonsAsTheyWere) {
