@@ -12,12 +12,15 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "../logger/logger_test_host.h"
 #include "app/language.h"
+#include "link/adapter_model.h"
 #include "logger/configure_logger.h"
 #include "logger/erase_track_memory.h"
 #include "logger/firmware_upgrade.h"
@@ -43,9 +46,15 @@ namespace {
 class RemoteLoggerBench {
  public:
   explicit RemoteLoggerBench(std::vector<std::string> options, uint32_t speedLimit = 115200,
-                             const std::vector<uint8_t>& track = {}) {
+                             const std::vector<uint8_t>& track = {},
+                             std::optional<AdapterModelOptions> adapterOptions = std::nullopt) {
     error_ = session.StartLogger(options, track);
     host.clock.realSleeps = true;
+    // Seen through a model of a USB adapter: the Win32 serial device inside it.
+    if (adapterOptions) {
+      adapter = std::make_unique<AdapterModel>(*adapterOptions);
+      connection.opener = adapter->Opener(std::move(connection.opener));
+    }
     connection.portNumber = session.ComNumber();
     connection.speedLimit = 460800;
     if (error_.empty() && OpenPort(connection, false) != 0) error_ = "COM" + std::to_string(session.ComNumber()) +
@@ -71,6 +80,7 @@ class RemoteLoggerBench {
   }
 
   SimServiceSession session;
+  std::unique_ptr<AdapterModel> adapter;
   TestHost host;
   PortConnection connection{host.log};
 
@@ -182,6 +192,29 @@ TEST(WineLoggerTest, AFailedBlockIsRepeated) {
   EXPECT_EQ(bench.session.FramesAnswered(), 1u + blocks + 1u);
 }
 
+TEST(WineLoggerTest, AnAdapterPulledOutEndsTheDownloadAtOnceInPlainWords) {
+  LanguageGuard english(kEnglish);
+  // Gone halfway through the second block: the information frame, then the first block.
+  AdapterModelOptions pulled;
+  pulled.pullOutAfterBytesRead = (2 + 22 + 1) + (2 + 3072 + 1) + 1000;
+  RemoteLoggerBench bench({"points=1000", "pace=0"}, 115200, {}, pulled);
+  ASSERT_EQ(bench.Error(), "");
+  TempDir dir;
+  bench.host.saveAnswer = dir.File("track.bin");
+  EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Failed);
+  const std::vector<unsigned char> used = Unsigned(bench.session.UsedMemory());
+  ASSERT_EQ(used.size(), 16000u);
+  EXPECT_EQ(ReadWholeFile(dir.File("track.partial.bin")), std::vector<unsigned char>(used.begin(), used.begin() + 3072));
+  const std::vector<std::string> lines = LogLines(bench.host.log);
+  ASSERT_GE(lines.size(), 5u);
+  EXPECT_THAT(std::vector<std::string>(lines.end() - 5, lines.end()),
+              ElementsAre("E Error 0x5 reading port.", SystemTextLine(ERROR_ACCESS_DENIED),
+                          "E The port went away: was the logger's cable pulled?", "E Transfer aborted.",
+                          "I The incomplete track is in " + dir.File("track.partial.bin") + "."));
+  EXPECT_EQ(Count(lines, "I Speed change command sent."), 1u) << "nothing more written to the port";
+  EXPECT_TRUE(bench.connection.deviceGone);
+}
+
 TEST(WineLoggerTest, ConfigurationEraseAndRestart) {
   LanguageGuard english(kEnglish);
   RemoteLoggerBench bench({"points=100", "pace=0", "skip=5"});
@@ -216,9 +249,9 @@ TEST(WineLoggerTest, ConfigurationEraseAndRestart) {
                           "I Read info command sent.", "I Processor restart command sent.", "I Port closed.", "S -----"));
 }
 
-TEST(WineLoggerTest, FirmwareUpgradeLandsByteExact) {
+TEST(WineLoggerTest, FirmwareUpgradeLandsByteExactOneWriteAPage) {
   LanguageGuard english(kEnglish);
-  RemoteLoggerBench bench({"points=10", "pace=0", "signature=02951E"});
+  RemoteLoggerBench bench({"points=10", "pace=0", "signature=02951E"}, 115200, {}, AdapterModelOptions{});
   ASSERT_EQ(bench.Error(), "");
   TempDir dir;
   std::vector<unsigned char> image(300);
@@ -233,6 +266,10 @@ TEST(WineLoggerTest, FirmwareUpgradeLandsByteExact) {
   image.resize(384, 0xFF);
   EXPECT_EQ(Unsigned(bench.session.ProgrammedImage()), image);
   EXPECT_TRUE(bench.AwaitMode("command mode"));
+  // One WriteFile and one FlushFileBuffers for each page: besides the four sentences, 's',
+  // 'e' and 'r' alone, and three pages.
+  EXPECT_EQ(bench.adapter->Writes(), 4u + 3u + 3u);
+  EXPECT_EQ(bench.adapter->Flushes(), 4u + 3u + 3u);
 }
 
 namespace {

@@ -1,7 +1,7 @@
-// The COM ports the printing subsystem reports (EnumPortsA, level 1): only names that
-// begin with "COM" (capitals), a trailing colon removed. The test adds its own ports to
-// the machine's port list in the registry, which the spooler reads on every call, and
-// removes them again.
+// The COM ports the printing subsystem reports (EnumPortsA, level 1), and those the serial
+// drivers enter in HARDWARE\DEVICEMAP\SERIALCOMM: only names that begin with "COM"
+// (capitals), a trailing colon removed, each once. The test adds its own ports to the
+// machine's lists in the registry, which are read on every call, and removes them again.
 
 #include <windows.h>
 
@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/port_names.h"
@@ -78,6 +79,34 @@ TEST(PortEnumerationTest, OnlyComPortsWithoutTheirColons) {
   const auto at = [&names](const char* name) { return std::find(names.begin(), names.end(), name) - names.begin(); };
   EXPECT_LT(at("COM12"), at("COM210"));
   EXPECT_LT(at("COM210"), at("COMX"));
+}
+
+TEST(PortEnumerationTest, TheSerialDriversPortsAreMergedIn) {
+  // A USB adapter's port that the spooler does not know, and one that it knows too.
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, nullptr, REG_OPTION_VOLATILE,
+                      KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    GTEST_SKIP() << "the serial drivers' list cannot be changed here";
+  }
+  ExtraPorts spooler({"COM238:"});
+  if (!spooler.Ok()) GTEST_SKIP() << "the machine's port list cannot be changed here";
+  const std::vector<std::pair<std::string, std::string>> driverPorts = {{"\\Device\\StravenerVCP0", "COM237"},
+                                                                       {"\\Device\\StravenerVCP1", "COM238"}};
+  for (const auto& [device, name] : driverPorts) {
+    RegSetValueExA(key, device.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
+                   static_cast<DWORD>(name.size() + 1));
+  }
+  const std::vector<PortEntry> entries = EnumeratePorts();
+  for (const auto& [device, name] : driverPorts) RegDeleteValueA(key, device.c_str());
+  RegCloseKey(key);
+
+  const std::vector<std::string> names = Names(entries);
+  EXPECT_EQ(std::count(names.begin(), names.end(), "COM237"), 1) << ::testing::PrintToString(names);
+  EXPECT_EQ(std::count(names.begin(), names.end(), "COM238"), 1) << "listed once";
+  for (const PortEntry& entry : entries) {
+    if (entry.comName == "COM237") EXPECT_EQ(entry.description, "\\Device\\StravenerVCP0");
+  }
+  EXPECT_FALSE(Has(Names(EnumeratePorts()), "COM237")) << "gone with its driver's entry";
 }
 
 TEST(PortEnumerationTest, PortsComeAndGoWithTheSystemList) {

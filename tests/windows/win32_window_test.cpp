@@ -28,6 +28,7 @@
 #include "gui/common/tooltip_texts.h"
 #include "gui/win32/log_pictures.h"
 #include "gui/win32/main_window.h"
+#include "gui/win32/setup_dialog.h"
 #include "gui/win32/wide_text.h"
 #include "link/port_names.h"
 #include "scratch_current_user.h"
@@ -354,6 +355,72 @@ TEST_F(WindowTest, SetupListsTheComPortsTheSystemReports) {
   EXPECT_EQ(ReadSetting(Store(), L"Language"), static_cast<DWORD>(kPolish));
   EXPECT_EQ(ReadSetting(Store(), L"Port"), 210u);
   EXPECT_EQ(ReadSetting(Store(), L"MaxSpeed"), 115200u);
+}
+
+namespace {
+
+// A top-level window of this process with this caption, once it shows; null after a while.
+HWND AwaitTopLevel(const wchar_t* caption) {
+  for (int i = 0; i < 250; ++i) {
+    const HWND found = FindWindowW(nullptr, caption);
+    if (found != nullptr && IsWindowVisible(found)) return found;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+TEST(SetupDialogTest, FindLoggerSelectsThePortWhereItAnsweredOrSaysWhyNot) {
+  // The logger answers on COM1, whose entry is not the first that begins with "COM1".
+  gui::SetupServices services;
+  services.enumeratePorts = [] { return std::vector<std::string>{"COM10", "COM1", "COM2"}; };
+  services.probeMaxSpeed = [](uint32_t port) { return port == 1 ? 230400u : 115200u; };
+  int searches = 0;
+  gui::LoggerSearch found;
+  found.portNumber = 1;
+  services.findLogger = [&] {
+    ++searches;
+    return found;
+  };
+  for (const int language : {kEnglish, kPolish}) {
+    Language = language;
+    uint32_t port = 2;
+    uint32_t speed = 460800;
+    bool saved = false;
+    std::thread dialog([&] { saved = win32::RunSetupDialog(GetModuleHandleW(nullptr), nullptr, services, port, speed); });
+    const HWND setup = AwaitTopLevel(language == kEnglish ? L"Program setup" : L"Ustawienia programu");
+    ASSERT_NE(setup, nullptr);
+    EXPECT_EQ(WindowText(GetDlgItem(setup, 1024)), language == kEnglish ? "Find logger" : "Znajdź logger");
+    SendMessageW(GetDlgItem(setup, 1024), BM_CLICK, 0, 0);
+    EXPECT_EQ(WindowText(GetDlgItem(setup, 1005)), "COM1");
+    EXPECT_EQ(WindowText(GetDlgItem(setup, 1023)), "230400 bps") << "the port found is probed";
+    SendMessageW(GetDlgItem(setup, IDOK), BM_CLICK, 0, 0);
+    dialog.join();
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(port, 1u);
+    EXPECT_EQ(speed, 230400u);
+  }
+  Language = kEnglish;
+  EXPECT_EQ(searches, 2);
+
+  // None answered: a message box with the report; the lists stay.
+  found = gui::LoggerSearch{0, "No logger answered on any port."};
+  uint32_t port = 2;
+  uint32_t speed = 115200;
+  std::thread dialog([&] { win32::RunSetupDialog(GetModuleHandleW(nullptr), nullptr, services, port, speed); });
+  const HWND setup = AwaitTopLevel(L"Program setup");
+  ASSERT_NE(setup, nullptr);
+  PostMessageW(GetDlgItem(setup, 1024), BM_CLICK, 0, 0);
+  const HWND box = AwaitTopLevel(L"Stravener Tool");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(WindowDriver::MessageBoxText(box), "No logger answered on any port.");
+  SendMessageW(box, WM_COMMAND, IDOK, 0);
+  for (int i = 0; i < 100 && IsWindow(box); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(WindowText(GetDlgItem(setup, 1005)), "COM2");
+  PostMessageW(GetDlgItem(setup, IDCANCEL), BM_CLICK, 0, 0);
+  dialog.join();
+  EXPECT_EQ(port, 2u);
 }
 
 TEST_F(WindowTest, ReadTrackIntoPltConfigurationAndDroppedFiles) {
