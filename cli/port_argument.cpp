@@ -112,7 +112,7 @@ int ConfigurePortConnection(const Invocation& invocation, PortConnection& connec
   } else if (text) {
     const auto port = ParsePortArgument(*text);
     if (!port) {
-      return UsageError(invocation.Command(), "--port takes a COM name (COM3, or 3) or a device path");
+      return UsageError(invocation.Command(), "--port takes a COM name (COM3, or 3), a device path or auto");
     }
     if (port->devicePath.empty()) {
       connection.portNumber = port->portNumber;
