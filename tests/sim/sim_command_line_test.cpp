@@ -32,7 +32,7 @@ TEST(SimCommandLineTest, EveryOptionReachesTheLogger) {
   ASSERT_EQ(Parse({"--com", "COM9", "--link", "/tmp/x/com9", "--pages", "16", "--page-size=32", "--layout", "1",
                    "--points", "7", "--track", dir.File("t.bin"), "--firmware", "1.7a", "--serial", "AB-CDEF01",
                    "--date", "31.12.2024", "--skip", "255", "--signature", "07 93 1E", "--image-out", "img.bin",
-                   "--no-pace", "--fault", "checksum@3", "--fault", "noack@0", "-v"},
+                   "--no-pace", "--fault", "checksum@3", "--fault", "noack@0", "-v", "--adapter-limit", "115200"},
                   options, error),
             ParseOutcome::Run)
       << error;
@@ -52,6 +52,7 @@ TEST(SimCommandLineTest, EveryOptionReachesTheLogger) {
   EXPECT_EQ(l.signature, (std::array<uint8_t, 3>{0x07, 0x93, 0x1E}));
   EXPECT_EQ(l.imageOut, "img.bin");
   EXPECT_FALSE(l.pace);
+  EXPECT_EQ(l.adapterCeiling, 115200u);
   ASSERT_EQ(l.faults.size(), 2u);
   EXPECT_EQ(l.faults[1].kind, FaultKind::MissingAck);
   EXPECT_TRUE(options.verbose);
@@ -63,7 +64,7 @@ TEST(SimCommandLineTest, WrongValuesAreUsageErrors) {
       {"--firmware", "2.100"},   {"--firmware", ""},       {"--serial", "01-00123"},  {"--date", "32.01.2006"},
       {"--date", "1.1.2006"},    {"--skip", "256"},        {"--signature", "1E9307"}, {"--fault", "checksum"},
       {"--com", "0"},            {"--com", "COMx"},        {"--pages"},               {"--no-pace=1"},
-      {"--bogus"},               {"extra"}};
+      {"--bogus"},               {"extra"},                {"--adapter-limit", "1200"}};
   for (const auto& args : wrong) {
     SimProgramOptions options;
     std::string error;
