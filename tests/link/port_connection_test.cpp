@@ -14,6 +14,7 @@
 #include <cerrno>
 #endif
 
+#include "link/adapter_model.h"
 #include "link/port_connection.h"
 #include "support/fake_serial_device.h"
 #include "support/language_guard.h"
@@ -252,6 +253,39 @@ TEST(PortConnectionTest, APulledDeviceIsReportedOnceAndNothingMoreReachesIt) {
   EXPECT_EQ(PurgePort(g.connection, true), -1);
   EXPECT_EQ(PurgePort(g.connection, true), -1);
   EXPECT_THAT(LogLines(g.log), ElementsAre("E Port zniknął: czy kabel loggera został odłączony?"));
+}
+
+TEST(AdapterModelTest, LongReadsAboveItsCeilingArriveSpoiledAndItCanBePulledOut) {
+  LanguageGuard english(kEnglish);
+  FakeSerialLine line;
+  EventLog log;
+  AdapterModelOptions options;
+  options.speedCeiling = 115200;
+  options.pullOutAfterBytesRead = 300;
+  AdapterModel adapter(options);
+  PortConnection connection(log, adapter.Opener(line.Opener()));
+  ASSERT_EQ(OpenPort(connection, false), 0);  // the probe leaves the line at 4800 after it
+  const std::vector<uint8_t> bytes(100, 0x11);
+  uint8_t buffer[100] = {};
+  for (const uint32_t speed : {115200u, 460800u}) {
+    ASSERT_EQ(SetPortSpeed(connection, speed, false), 0);
+    line.Feed(bytes);
+    EXPECT_EQ(ReadPort(connection, buffer, 100, true), 100);
+    EXPECT_EQ(buffer[0] != 0x11, speed > options.speedCeiling) << speed;
+    EXPECT_EQ(std::vector<uint8_t>(buffer + 1, buffer + 100), std::vector<uint8_t>(bytes.begin() + 1, bytes.end()));
+  }
+  line.Feed({1, 2, 3});
+  EXPECT_EQ(ReadPort(connection, buffer, 3, true), 3) << "short answers get through";
+  EXPECT_EQ(buffer[0], 1);
+  // The 300th byte read is its last: then every call fails as on a pulled adapter.
+  line.Feed(bytes);
+  EXPECT_EQ(ReadPort(connection, buffer, 100, true), -1);
+  EXPECT_TRUE(adapter.PulledOut());
+  EXPECT_EQ(LogLines(log).back(), "E The port went away: was the logger's cable pulled?");
+  EXPECT_EQ(adapter.Writes(), 0u);
+  ClosePort(connection, false);
+  EXPECT_FALSE(line.isOpen);
+  EXPECT_EQ(OpenPort(connection, false), -1) << "a pulled adapter opens nothing";
 }
 
 TEST(PortConnectionTest, ADevicePathReplacesTheComName) {
