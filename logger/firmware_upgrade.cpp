@@ -28,8 +28,8 @@ constexpr uint8_t kPadding = 0xFF;
 // How programming the memory ended.
 enum class Programmed {
   Done,
-  Failed,         // reported; the upgrade ends
-  PageNotTaken,   // a page written at once was not acknowledged: the byte-by-byte way follows
+  Failed,        // reported; the upgrade ends
+  PageNotTaken,  // a page written at once was not acknowledged: the byte-by-byte way follows
 };
 
 class Upgrade {
@@ -233,7 +233,7 @@ int Upgrade::Identify() {
     LOG_TEXT(log_, LogKind::Error, "Podłącz stravener i rozpocznij apgrejd ponownie.",
              "Connect stravener and begin upgrade again.");
     // Neither the firmware nor a boot loader said anything: most likely another port.
-    if (firmwareSilent_ && !anythingCame) ReportNoLoggerAnswered(connection_);
+    if (firmwareSilent_ && !erased_ && !anythingCame) ReportNoLoggerAnswered(connection_);
   }
   return -1;
 }

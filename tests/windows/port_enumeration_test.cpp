@@ -104,7 +104,9 @@ TEST(PortEnumerationTest, TheSerialDriversPortsAreMergedIn) {
   EXPECT_EQ(std::count(names.begin(), names.end(), "COM237"), 1) << ::testing::PrintToString(names);
   EXPECT_EQ(std::count(names.begin(), names.end(), "COM238"), 1) << "listed once";
   for (const PortEntry& entry : entries) {
-    if (entry.comName == "COM237") EXPECT_EQ(entry.description, "\\Device\\StravenerVCP0");
+    if (entry.comName == "COM237") {
+      EXPECT_EQ(entry.description, "\\Device\\StravenerVCP0");
+    }
   }
   EXPECT_FALSE(Has(Names(EnumeratePorts()), "COM237")) << "gone with its driver's entry";
 }
