@@ -122,23 +122,6 @@ TEST(FirmwareUpgradeTest, ABootLoaderThatCannotTakeAPageAtOnceGetsItByteByByte) 
   EXPECT_EQ(lines.back(), "S -----");
   // The answers of the page it did not take are let pass before the signature is asked.
   EXPECT_THAT(bench.host.clock.sleeps, ::testing::Contains(200u));
-
-  // A page that fails byte by byte too ends the upgrade, the port left open.
-  UpgradeBench hopeless;
-  hopeless.logger.takesOneByteAtATime = true;
-  hopeless.line.respond = [&, bootLoader = hopeless.line.respond](FakeSerialLine& line, const std::vector<uint8_t>& b) {
-    bootLoader(line, b);
-    // After the second erase, every page is acknowledged wrongly.
-    if (std::count(hopeless.logger.bootBytes.begin(), hopeless.logger.bootBytes.end(), 'e') == 2) {
-      hopeless.logger.acknowledgement = 0x0A;
-    }
-  };
-  EXPECT_EQ(hopeless.Run(hopeless.WriteImage(100)), -1);
-  const std::vector<std::string> ended = LogLines(hopeless.host.log);
-  EXPECT_EQ(ended.back(), "E Protocol error.");
-  EXPECT_EQ(std::count(ended.begin(), ended.end(), "E Protocol error."), 2) << "no third way";
-  EXPECT_EQ(hopeless.connection.openFlag, 1);
-  EXPECT_EQ(hopeless.logger.bootBytes.back(), 'm') << "nothing after the failed page";
 }
 
 TEST(FirmwareUpgradeTest, InPolishWithTheFlagClear) {
