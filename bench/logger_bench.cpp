@@ -22,44 +22,27 @@
 #include <string>
 #include <vector>
 
-#include "app/host.h"
 #include "app/language.h"
 #include "link/adapter_model.h"
 #include "link/port_connection.h"
 #include "logger/firmware_upgrade.h"
 #include "logger/track_download.h"
 #include "sim/simulated_logger.h"
+#include "support/read_track_into.h"
+#include "support/test_host.h"
 
 namespace {
 
 using namespace stravener;
 
-// A host that keeps the log, saves to the given file and answers nothing else.
-class BenchHost : public Host {
- public:
-  EventLog& Log() override { return log; }
-  void SetProgressRange(uint32_t) override {}
-  void SetProgressPosition(uint32_t) override {}
-  void Repaint() override {}
-  void ShowNotice(const std::string& text) override { std::fprintf(stderr, "notice: %s\n", text.c_str()); }
-  bool AskOkCancel(const std::string&) override { return false; }
-  void ShowWarning(const std::string&) override {}
-  std::optional<std::string> ChooseSaveFile(const FileChoice&) override { return savePath; }
-  std::optional<std::string> ChooseOpenFile(const FileChoice&) override { return openPath; }
-  bool RunConfigurationDialog(ConfigurationDialog&) override { return false; }
-
-  void PrintLogOnFailure() const {
-    for (const LogEntry& e : log.Entries()) std::fprintf(stderr, "  %s\n", e.text.c_str());
-  }
-
-  EventLog log;
-  std::optional<std::string> savePath;
-  std::optional<std::string> openPath;
-};
+void PrintLogOnFailure(const TestHost& host) {
+  for (const LogEntry& e : host.log.Entries()) std::fprintf(stderr, "  %s\n", e.text.c_str());
+}
 
 struct Session {
   explicit Session(sim::SimulatedLoggerOptions options, AdapterModelOptions adapterOptions = {})
       : logger(std::move(options)), adapter(adapterOptions), connection(host.log) {
+    host.clock.realSleeps = true;  // the logger needs its pauses
     std::string error;
     if (logger.Start(&error) != 0) {
       std::fprintf(stderr, "logger_bench: the simulated logger does not start: %s\n", error.c_str());
@@ -69,7 +52,7 @@ struct Session {
     connection.devicePath = logger.SlavePath();
     connection.speedLimit = 460800;
     if (OpenPort(connection, true) != 0) {
-      host.PrintLogOnFailure();
+      PrintLogOnFailure(host);
       std::exit(1);
     }
   }
@@ -77,7 +60,7 @@ struct Session {
 
   sim::SimulatedLogger logger;
   AdapterModel adapter;
-  BenchHost host;
+  TestHost host;
   PortConnection connection;
 };
 
@@ -97,10 +80,10 @@ bool Download(uint32_t speed, const std::filesystem::path& folder, bool plt) {
   options.keepTrace = false;
   Session session(options);
   session.connection.speedLimit = speed;
-  session.host.savePath = (folder / (plt ? "track.plt" : "track.bin")).string();
+  const std::string path = (folder / (plt ? "track.plt" : "track.bin")).string();
   TrackReadSummary summary;
-  if (ReadTrack(session.connection, session.host, &summary) != OperationResult::Done) {
-    session.host.PrintLogOnFailure();
+  if (ReadTrackInto(session.connection, session.host, path, &summary) != OperationResult::Done) {
+    PrintLogOnFailure(session.host);
     return false;
   }
   const double share = 100.0 * static_cast<double>(summary.averageBps) / speed;
@@ -128,12 +111,11 @@ double Upgrade(const std::filesystem::path& folder, std::chrono::microseconds dr
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     for (uint32_t i = 0; i < profile.largestImage; ++i) out.put(static_cast<char>((i * 37 + i / 256) & 0xff));
   }
-  session.host.openPath = path;
   const auto start = std::chrono::steady_clock::now();
   const int result = UpgradeFirmware(session.connection, session.host, path, true);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (result != 0) {
-    session.host.PrintLogOnFailure();
+    PrintLogOnFailure(session.host);
     return -1.0;
   }
   const uint32_t pages = profile.largestImage / profile.BytesPerPage();

@@ -1,7 +1,6 @@
 #include "cli/cli_host.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 #include <string>
 
@@ -16,9 +15,6 @@
 #endif
 
 #include "cli/console_text.h"
-#include "platform/file.h"
-#include "platform/utf8_path.h"
-#include "track/track_file_format.h"
 
 namespace stravener::cli {
 
@@ -50,7 +46,6 @@ CliHost::~CliHost() { ClearProgress(); }
 
 void CliHost::PrintLine(const LogEntry& entry) {
   ClearProgress();
-  if (entry.kind == LogKind::Error) ++errorCount_;
   if (stderrIsTerminal_ && entry.kind == LogKind::Error) {
     PrintText(stderr, "\033[31m%s\033[0m\n", entry.text.c_str());
   } else {
@@ -98,25 +93,16 @@ void CliHost::Repaint() { std::fflush(stderr); }
 
 void CliHost::ShowNotice(const std::string& text) {
   ClearProgress();
-  lastNotice_ = text;
   PrintText(stdout, "%s\n", TerminalText(text).c_str());
   std::fflush(stdout);
 }
 
-void CliHost::ShowWarning(const std::string& text) {
-  ClearProgress();
-  PrintText(stderr, "%s\n", TerminalText(text).c_str());
-  std::fflush(stderr);
-}
-
-bool CliHost::AskOkCancel(const std::string& text) {
-  if (assumeYes_) return true;
+bool CliHost::AskYesNo(const std::string& text) {
   ClearProgress();
   if (isatty(fileno(stdin)) == 0) {
     PrintText(stderr, "%s\n%s\n", TerminalText(text).c_str(),
               PickTextOrEmpty("Brak terminala do zadania pytania; potwierdź opcją --yes.",
                               "No terminal to ask on; confirm with --yes."));
-    refused_ = true;
     return false;
   }
   PrintText(stderr, "%s [%s] ", TerminalText(text).c_str(), PickTextOrEmpty("t/N", "y/N"));
@@ -124,111 +110,6 @@ bool CliHost::AskOkCancel(const std::string& text) {
   std::string answer;
   if (!std::getline(std::cin, answer)) return false;
   return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y' || answer[0] == 't' || answer[0] == 'T');
-}
-
-std::string CliHost::OutputPathFor(const std::string& defaultName, const std::string& defaultExtension) const {
-  const std::string path = outputPath_ ? *outputPath_ : defaultName;
-  if (path.empty()) return path;
-  return AbsolutePath(WithDefaultExtension(path, defaultExtension_ ? *defaultExtension_ : defaultExtension));
-}
-
-bool CliHost::RefuseFilesNamedTwice(std::vector<std::pair<std::string, FileRole>> files) {
-  // One file named for two of the command's files: the one written last would take the
-  // other's place (the track its raw copy, the trace the track), or replace the input.
-  if (inputPath_) files.emplace_back(AbsolutePath(*inputPath_), FileRole::Input);
-  for (size_t i = 0; i < files.size(); ++i) {
-    for (size_t j = i + 1; j < files.size(); ++j) {
-      if (!SameFile(files[i].first, files[j].first)) continue;
-      ClearProgress();
-      ReportFileNamedTwice(log_, files[i].first, files[i].second, files[j].second);
-      refused_ = true;
-      return true;
-    }
-  }
-  return false;
-}
-
-bool CliHost::RefuseExistingFile(const std::string& path) {
-  if (force_ || !PathExists(path)) return false;
-  const std::string message = FORMAT_PAIR("Plik %s już istnieje; użyj --force, aby go zastąpić.",
-                                          "The file %s already exists; use --force to replace it.", path.c_str());
-  ClearProgress();
-  PrintText(stderr, "%s\n", message.c_str());
-  refused_ = true;
-  return true;
-}
-
-bool CliHost::CheckTraceFile(const std::string& path) {
-  tracePath_ = AbsolutePath(path);
-  std::vector<std::pair<std::string, FileRole>> files{{*tracePath_, FileRole::Trace}};
-  if (defaultOutputName_) {
-    // The output is chosen later, by the name it will get (a split's day files are checked
-    // once they are known).
-    const std::string output = OutputPathFor(*defaultOutputName_, defaultOutputExtension_);
-    if (!splitByDay_) files.emplace_back(output, FileRole::Track);
-    if (companions_) {
-      for (const std::string& companion : companions_(output)) files.emplace_back(companion, FileRole::RawCopy);
-    }
-  }
-  return !RefuseFilesNamedTwice(files) && !RefuseExistingFile(*tracePath_);
-}
-
-std::optional<std::string> CliHost::ChooseSaveFile(const FileChoice& choice) {
-  const std::string path = OutputPathFor(choice.defaultName, choice.defaultExtension);
-  if (path.empty()) return std::nullopt;
-  std::vector<std::pair<std::string, FileRole>> written;
-  // A split writes its day files instead, checked once they are known.
-  if (!splitByDay_) written.emplace_back(path, FileRole::Track);
-  if (companions_) {
-    for (const std::string& companion : companions_(path)) written.emplace_back(companion, FileRole::RawCopy);
-  }
-  std::vector<std::pair<std::string, FileRole>> named = written;
-  if (tracePath_) named.emplace_back(*tracePath_, FileRole::Trace);
-  if (RefuseFilesNamedTwice(named)) return std::nullopt;
-  for (const auto& file : written) {
-    if (RefuseExistingFile(file.first)) return std::nullopt;
-  }
-  chosenOutput_ = path;
-  return path;
-}
-
-bool CliHost::ApproveOutputFiles(const std::vector<std::string>& paths) {
-  std::vector<std::pair<std::string, FileRole>> named;
-  for (const std::string& path : paths) named.emplace_back(path, FileRole::Track);
-  if (companions_ && chosenOutput_) {
-    for (const std::string& companion : companions_(*chosenOutput_)) named.emplace_back(companion, FileRole::RawCopy);
-  }
-  if (tracePath_) named.emplace_back(*tracePath_, FileRole::Trace);
-  if (RefuseFilesNamedTwice(named)) return false;
-  for (const std::string& path : paths) {
-    if (RefuseExistingFile(path)) return false;
-  }
-  return true;
-}
-
-std::optional<std::string> CliHost::ChooseOpenFile(const FileChoice&) {
-  if (!inputPath_) return std::nullopt;
-  return AbsolutePath(*inputPath_);
-}
-
-bool CliHost::RunConfigurationDialog(ConfigurationDialog& dialog) {
-  if (!configurationHandler_) return false;
-  return configurationHandler_(dialog);
-}
-
-std::string AbsolutePath(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(PathFromUtf8(path), error);
-  if (error) return path;
-  const std::string text = Utf8FromPath(absolute.lexically_normal());
-  return text.empty() ? path : text;
-}
-
-std::string WithDefaultExtension(const std::string& path, const std::string& extension) {
-  if (extension.empty()) return path;
-  if (!FileNameExtension(path).empty()) return path;
-  if (!path.empty() && path.back() == '.') return path + extension;
-  return path + "." + extension;
 }
 
 }  // namespace stravener::cli

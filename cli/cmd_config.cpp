@@ -1,7 +1,9 @@
 // stravener config: shows or changes the logger's one setting, the number of points it
 // skips between two writes to its track memory.
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "app/format.h"
@@ -10,7 +12,6 @@
 #include "cli/command.h"
 #include "cli/console_text.h"
 #include "cli/port_session.h"
-#include "logger/configuration_dialog.h"
 #include "logger/configure_logger.h"
 #include "logger/logger_info.h"
 
@@ -21,40 +22,6 @@ const OptionSpec kSkipOption{"--skip", nullptr, "N",
                              {"pomijaj N punktów (od 1 do 255) pomiędzy dwoma zapisami",
                               "skip N points (1 to 255) between two writes"}};
 const OptionSpec kNoSkipOption{"--no-skip", nullptr, nullptr, {"zapisuj każdy punkt", "write every point"}};
-
-// The configuration dialog's controls as the options set them: the box ticked for --skip
-// with N in the number field, cleared for --no-skip.
-class OptionControls : public ConfigurationDialogView {
- public:
-  OptionControls(bool skip, std::string number) : skip_(skip), number_(std::move(number)) {}
-
-  std::string NumberFieldText() const override { return field_; }
-  void SetNumberFieldText(const std::string& text) override { field_ = text; }
-  void EnableNumberField(bool) override {}
-  void FocusNumberField() override {}
-  void SelectAllOfNumberField() override {}
-  bool SkipBoxChecked() const override { return box_; }
-  void SetSkipBoxChecked(bool checked) override { box_ = checked; }
-  void ShowRangeWarning(const std::string& text) override { PrintText(stderr, "%s\n", text.c_str()); }
-
-  // Opens the dialog on the logger's value, sets the controls as the user would, and
-  // presses Save: true when the dialog accepts it.
-  bool Answer(ConfigurationDialog& dialog) {
-    dialog.Attach(this);
-    dialog.InitDialog();
-    box_ = skip_;
-    field_ = number_;
-    const bool saved = dialog.OnSave();
-    dialog.Attach(nullptr);
-    return saved;
-  }
-
- private:
-  bool skip_;
-  std::string number_;
-  std::string field_;
-  bool box_ = false;
-};
 
 bool AllDigits(const std::string& text) {
   if (text.empty()) return false;
@@ -79,28 +46,39 @@ int ShowSetting(Invocation& invocation) {
   });
 }
 
+// The value of --skip: digits only, read as a number from 1 to 255; unset, after the range
+// message on stderr, for any other.
+std::optional<uint8_t> SkipValue(const std::string& text) {
+  unsigned value = 0;
+  for (char c : text) value = std::min(value * 10 + static_cast<unsigned>(c - '0'), 1000u);
+  if (value < 1 || value > 255) {
+    PrintText(stderr, "%s\n", PickTextOrEmpty("Podaj liczbę z zakresu od 1 do 255.", "Input number from 1 to 255."));
+    return std::nullopt;
+  }
+  return static_cast<uint8_t>(value);
+}
+
 int RunConfig(Invocation& invocation) {
   const bool skip = invocation.Has(kSkipOption.name);
   const bool noSkip = invocation.Has(kNoSkipOption.name);
   if (skip && noSkip) return UsageError(invocation.Command(), "--skip and --no-skip exclude each other");
   if (!skip && !noSkip) return ShowSetting(invocation);
 
-  std::string number;
+  uint8_t value = 0;
   if (skip) {
-    number = *invocation.Value(kSkipOption.name);
-    // The dialog's number field takes digits only.
+    const std::string number = *invocation.Value(kSkipOption.name);
     if (!AllDigits(number)) return UsageError(invocation.Command(), "--skip takes a number from 1 to 255");
-    // The same check the dialog makes, before the logger is touched.
-    ConfigurationDialog check;
-    OptionControls controls(true, number);
-    if (!controls.Answer(check)) return kExitUsage;
+    // Checked before the logger is touched.
+    const std::optional<uint8_t> checked = SkipValue(number);
+    if (!checked) return kExitUsage;
+    value = *checked;
   }
-  invocation.Host().SetConfigurationHandler([skip, number](ConfigurationDialog& dialog) {
-    OptionControls controls(skip, number);
-    return controls.Answer(dialog);
-  });
-  return RunOnPort(invocation, [](PortConnection& connection, CliHost& host) {
-    return ExitStatus(ConfigureLogger(connection, host));
+  // The information request first, as the Configuration button makes it: it finds the
+  // logger and leaves the port at 4800 bit/s for the save sentence.
+  return RunOnPort(invocation, [value](PortConnection& connection, CliHost& host) {
+    LoggerInfo info;
+    if (ReadLoggerInfo(connection, host.GetClock(), info) != 0) return kExitFailure;
+    return ExitStatus(ConfigureLogger(connection, host, value));
   });
 }
 

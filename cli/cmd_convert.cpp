@@ -1,6 +1,10 @@
 // stravener convert: turns a saved binary track file into a PLT, GPX or KML file or an SVG
 // picture, as dropping the file on the desktop window does.
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "app/language.h"
 #include "app/stop_request.h"
 #include "cli/cli_host.h"
@@ -30,17 +34,23 @@ int RunConvert(Invocation& invocation) {
   const std::string input = invocation.Operands().front();
   if (input.empty()) return UsageError(invocation.Command(), "the input file name is empty");
   BinaryConversionOptions options;
-  if (const int usage = ApplyTrackFileOptions(invocation, options.format); usage != 0) return usage;
+  CommandFiles files;
+  if (const int usage = ApplyTrackFileOptions(invocation, files, options.format); usage != 0) return usage;
   if (auto layout = invocation.Value(kLayoutOption.name)) {
     if (*layout != "1" && *layout != "2") return UsageError(invocation.Command(), "--layout takes 1 or 2");
     options.layout = *layout == "1" ? 1 : 2;
   }
   options.skipInvalid = invocation.Has(kSkipInvalidOption.name);
-  if (const int usage = ApplySplitOption(invocation, options.format, options.splitByDay); usage != 0) return usage;
-  host.SetInputPath(input);
+  if (const int usage = ApplySplitOption(invocation, files, options.format, options.splitByDay); usage != 0) {
+    return usage;
+  }
+  files.input = input;
+  // The day files of a split are checked as the output is, once they are known.
+  options.approveDayFiles = [&](const std::vector<std::string>& days) { return files.ApproveDayFiles(host.Log(), days); };
   HearStopRequests();
+  const std::optional<std::string> output = files.ChooseOutput(host.Log());
   WrittenTrack written;
-  if (ConvertBinaryTrackFile(host, AbsolutePath(input), options, &written)) {
+  if (output && ConvertBinaryTrackFile(host, AbsolutePath(input), *output, options, &written)) {
     PrintWrittenTrack(written);
     return kExitOk;
   }

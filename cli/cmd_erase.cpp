@@ -1,5 +1,6 @@
 // stravener erase: erases the logger's track memory, after asking.
 
+#include "app/format.h"
 #include "cli/cli_host.h"
 #include "cli/command.h"
 #include "cli/port_session.h"
@@ -11,8 +12,11 @@ namespace {
 const OptionSpec kYesOption{"--yes", "-y", nullptr, {"wyczyść bez pytania", "erase without asking"}};
 
 int RunErase(Invocation& invocation) {
-  invocation.Host().SetAssumeYes(invocation.Has(kYesOption.name));
-  return RunOnPort(invocation, [](PortConnection& connection, CliHost& host) {
+  const bool yes = invocation.Has(kYesOption.name);
+  return RunOnPort(invocation, [yes](PortConnection& connection, CliHost& host) {
+    // Asked once the port is open, before anything is sent; declined, nothing is.
+    const char* question = PickTextOrEmpty("Czy chcesz wyczyścić pamięć śladu?", "Do you want to erase track memory?");
+    if (!yes && !host.AskYesNo(question)) return ExitStatus(OperationResult::Cancelled);
     return ExitStatus(EraseTrackMemory(connection, host));
   });
 }

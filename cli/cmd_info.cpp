@@ -10,7 +10,10 @@ namespace {
 
 int RunInfo(Invocation& invocation) {
   return RunOnPort(invocation, [](PortConnection& connection, CliHost& host) {
-    return ExitStatus(ShowLoggerInfo(connection, host));
+    LoggerInfo info;
+    if (ReadLoggerInfo(connection, host.GetClock(), info) != 0) return ExitStatus(OperationResult::Failed);
+    host.ShowNotice(FormatLoggerInfoReport(info));
+    return kExitOk;
   });
 }
 

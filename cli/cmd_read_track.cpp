@@ -10,6 +10,7 @@
 #include "app/language.h"
 #include "cli/cli_host.h"
 #include "cli/command.h"
+#include "cli/command_files.h"
 #include "cli/port_session.h"
 #include "cli/track_file_options.h"
 #include "logger/erase_track_memory.h"
@@ -84,34 +85,49 @@ OperationResult EraseSavedTrack(PortConnection& connection, CliHost& host, const
              "The logger has stored new points since the track was read; its track memory was not erased.");
     return OperationResult::Failed;
   }
-  host.SetAssumeYes(true);
+  // The download was the question: no other is asked.
   return EraseTrackMemory(connection, host);
 }
 
 int RunReadTrack(Invocation& invocation) {
   TrackReadOptions options;
-  if (const int usage = ApplyTrackFileOptions(invocation, options.format); usage != 0) return usage;
+  CommandFiles files;
+  if (const int usage = ApplyTrackFileOptions(invocation, files, options.format); usage != 0) return usage;
   options.skipInvalid = invocation.Has(kSkipInvalidOption.name);
   options.keepRaw = invocation.Has(kKeepRawOption.name);
-  if (const int usage = ApplySplitOption(invocation, options.format, options.splitByDay); usage != 0) return usage;
+  if (const int usage = ApplySplitOption(invocation, files, options.format, options.splitByDay); usage != 0) {
+    return usage;
+  }
   if (options.keepRaw) {
     // The raw copy is refused or replaced as the track file is.
-    invocation.Host().SetCompanionFiles([format = options.format](const std::string& path) {
+    files.companions = [format = options.format](const std::string& path) {
       const bool raw = (format ? *format : TrackFileFormatFor(path)) == TrackFileFormat::Raw;
       return raw ? std::vector<std::string>{} : std::vector<std::string>{RawCopyPath(path)};
-    });
+    };
   }
-  // The trace is checked against the output before the output is chosen.
-  invocation.Host().SetDefaultOutputName(DefaultTrackName(invocation.Host().GetClock().Today()), "plt");
   const bool eraseAfter = invocation.Has(kEraseAfterOption.name);
-  return RunOnPort(invocation, [eraseAfter, options](PortConnection& connection, CliHost& cliHost) {
-    TrackReadSummary summary;
-    const OperationResult read = ReadTrack(connection, cliHost, &summary, options);
-    if (read != OperationResult::Done) return ExitStatus(read);
-    PrintWrittenTrack(summary.written);
-    if (!eraseAfter) return kExitOk;
-    return ExitStatus(EraseSavedTrack(connection, cliHost, summary));
-  });
+  return RunOnPort(
+      invocation,
+      [eraseAfter, &options, &files](PortConnection& connection, CliHost& cliHost) {
+        // The information request and its checks, then the output, then the download.
+        const TrackReadStart start = PrepareTrackRead(connection, cliHost);
+        if (start.result == OperationResult::Stopped) cliHost.ShowNotice(start.notice);
+        if (start.result != OperationResult::Done) return ExitStatus(start.result);
+        const std::optional<std::string> path = files.ChooseOutput(cliHost.Log());
+        if (!path) return ExitStatus(OperationResult::Cancelled);
+        TrackReadOptions read = options;
+        // The day files of a split are checked as the output is, once they are known.
+        read.approveDayFiles = [&](const std::vector<std::string>& days) {
+          return files.ApproveDayFiles(cliHost.Log(), days);
+        };
+        TrackReadSummary summary;
+        const OperationResult result = ReadTrack(connection, cliHost, start.info, *path, &summary, read);
+        if (result != OperationResult::Done) return ExitStatus(result);
+        PrintWrittenTrack(summary.written);
+        if (!eraseAfter) return kExitOk;
+        return ExitStatus(EraseSavedTrack(connection, cliHost, summary));
+      },
+      &files);
 }
 
 const Command kReadTrackCommand{

@@ -7,6 +7,7 @@
 #include "app/format.h"
 #include "cli/cli_host.h"
 #include "cli/command.h"
+#include "cli/command_files.h"
 #include "cli/console_text.h"
 #include "cli/port_session.h"
 #include "logger/firmware_upgrade.h"
@@ -23,7 +24,6 @@ const OptionSpec kByteByByteOption{
      "take a page's bytes back to back)"}};
 
 int RunUpgrade(Invocation& invocation) {
-  CliHost& host = invocation.Host();
   const std::string file = invocation.Operands().front();
   if (file.empty()) return UsageError(invocation.Command(), "the firmware file name is empty");
   // As the file dialog does: only an existing file can be chosen. The logger is not handed
@@ -35,13 +35,19 @@ int RunUpgrade(Invocation& invocation) {
     PrintText(stderr, "%s\n", message.c_str());
     return kExitFailure;
   }
-  host.SetInputPath(file);
+  // The image is the command's input: the trace may not take its name.
+  CommandFiles files;
+  files.input = file;
+  const std::string path = AbsolutePath(file);
   UpgradeOptions options;
   options.byteByByte = invocation.Has(kByteByByteOption.name);
-  return RunOnPort(invocation, [&file, options](PortConnection& connection, CliHost& cliHost) {
-    const int result = UpgradeFirmware(connection, cliHost, AbsolutePath(file), true, options);
-    return ExitStatus(result == 0 ? OperationResult::Done : OperationResult::Failed);
-  });
+  return RunOnPort(
+      invocation,
+      [&path, options](PortConnection& connection, CliHost& cliHost) {
+        const int result = UpgradeFirmware(connection, cliHost, path, true, options);
+        return ExitStatus(result == 0 ? OperationResult::Done : OperationResult::Failed);
+      },
+      &files);
 }
 
 const Command kUpgradeCommand{

@@ -7,6 +7,7 @@
 #include "app/stop_request.h"
 #include "cli/cli_host.h"
 #include "cli/command.h"
+#include "cli/command_files.h"
 #include "cli/port_argument.h"
 #include "link/wire_trace.h"
 #if defined(_WIN32)
@@ -17,7 +18,8 @@
 
 namespace stravener::cli {
 
-int RunOnPort(Invocation& invocation, const std::function<int(PortConnection&, CliHost&)>& operation) {
+int RunOnPort(Invocation& invocation, const std::function<int(PortConnection&, CliHost&)>& operation,
+              CommandFiles* files) {
   CliHost& host = invocation.Host();
   // Declared first, so that it outlives the connection and the clock that write to it.
   WireTrace trace;
@@ -26,8 +28,10 @@ int RunOnPort(Invocation& invocation, const std::function<int(PortConnection&, C
   if (const int status = ConfigurePortConnection(invocation, connection); status != kExitOk) return status;
   if (const std::optional<std::string> tracePath = invocation.Value(kTraceOption.name)) {
     // The trace follows the rules of an output file, checked before anything is emptied.
-    host.SetForce(invocation.Has(kForceOption.name));
-    if (!host.CheckTraceFile(*tracePath)) return kExitFailure;
+    CommandFiles none;
+    CommandFiles& checked = files != nullptr ? *files : none;
+    checked.force = invocation.Has(kForceOption.name);
+    if (!checked.CheckTrace(host.Log(), *tracePath)) return kExitFailure;
     if (const uint32_t code = trace.Create(*tracePath); code != 0) {
       LOG_TEXT(host.Log(), LogKind::Error, "Błąd 0x%x tworzenia pliku zapisu transmisji %s.",
                "Error 0x%x creating trace file %s.", code, tracePath->c_str());

@@ -4,6 +4,7 @@
 
 #include "cli/cli_host.h"
 #include "cli/console_text.h"
+#include "platform/clock.h"
 
 namespace stravener::cli {
 
@@ -25,23 +26,25 @@ const OptionSpec kSplitOption{"--split", nullptr, "day",
                                "write a track file for each day of the points (in the local time zone, TZ): "
                                "NAME-YYYY-MM-DD.EXT beside NAME.EXT; not for the memory unchanged (.bin)"}};
 
-int ApplyTrackFileOptions(const Invocation& invocation, std::optional<TrackFileFormat>& format) {
-  CliHost& host = invocation.Host();
+int ApplyTrackFileOptions(const Invocation& invocation, CommandFiles& files, std::optional<TrackFileFormat>& format) {
   if (auto output = invocation.Value("--output")) {
     if (output->empty()) return UsageError(invocation.Command(), "--output takes a file name");
-    host.SetOutputPath(*output);
+    files.output = *output;
   }
-  host.SetForce(invocation.Has(kForceOption.name));
+  files.defaultOutputName = DefaultTrackName(invocation.Host().GetClock().Today());
+  files.outputExtension = "plt";
+  files.force = invocation.Has(kForceOption.name);
   format.reset();
   if (auto name = invocation.Value(kFormatOption.name)) {
     format = TrackFileFormatNamed(*name);
     if (!format) return UsageError(invocation.Command(), "--format takes plt, gpx, kml, svg or bin");
-    host.SetDefaultExtension(TrackFileFormatExtension(*format));
+    files.outputExtension = TrackFileFormatExtension(*format);
   }
   return 0;
 }
 
-int ApplySplitOption(const Invocation& invocation, const std::optional<TrackFileFormat>& format, bool& splitByDay) {
+int ApplySplitOption(const Invocation& invocation, CommandFiles& files, const std::optional<TrackFileFormat>& format,
+                     bool& splitByDay) {
   splitByDay = false;
   const std::optional<std::string> split = invocation.Value(kSplitOption.name);
   if (!split) return 0;
@@ -57,7 +60,7 @@ int ApplySplitOption(const Invocation& invocation, const std::optional<TrackFile
                       "one file");
   }
   splitByDay = true;
-  invocation.Host().SetSplitByDay(true);
+  files.splitByDay = true;
   return 0;
 }
 

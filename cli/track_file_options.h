@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "cli/command.h"
+#include "cli/command_files.h"
 #include "track/track_file_format.h"
 #include "track/written_track.h"
 
@@ -14,17 +15,19 @@ extern const OptionSpec kSkipInvalidOption;
 // --split day, of read-track and convert.
 extern const OptionSpec kSplitOption;
 
-// Hands the track file options of a command (-o/--output, --force, --format) to its host:
-// the output path and whether it may be replaced, and with --format the extension a name
-// without one gets. `format` is what --format names (unset without it). Returns 0, or the
-// exit status of wrong usage after reporting it.
-int ApplyTrackFileOptions(const Invocation& invocation, std::optional<TrackFileFormat>& format);
+// The track file options of a command (-o/--output, --force, --format) as its files: the
+// output path, today's default name, whether an existing file may be replaced, and the
+// extension a name without one gets (--format's, else "plt"). `format` is what --format
+// names (unset without it). Returns 0, or the exit status of wrong usage after reporting it.
+int ApplyTrackFileOptions(const Invocation& invocation, CommandFiles& files, std::optional<TrackFileFormat>& format);
 
-// Reads --split: `splitByDay` is set for "day", and the host then checks the day files in
-// place of the output's own name. Wrong usage, reported, gives its exit status: another
-// value, or an output of the memory unchanged (by --format or the output's extension),
-// which is one file whatever its days. `format` is what --format names. Else 0.
-int ApplySplitOption(const Invocation& invocation, const std::optional<TrackFileFormat>& format, bool& splitByDay);
+// Reads --split: `splitByDay` is set for "day", and the files then check the day files in
+// place of the output's own name (CommandFiles::ApproveDayFiles). Wrong usage, reported,
+// gives its exit status: another value, or an output of the memory unchanged (by --format
+// or the output's extension), which is one file whatever its days. `format` is what
+// --format names. Else 0.
+int ApplySplitOption(const Invocation& invocation, CommandFiles& files, const std::optional<TrackFileFormat>& format,
+                     bool& splitByDay);
 
 // The lines that end a download or a conversion (WrittenTrackLines), on stdout.
 void PrintWrittenTrack(const WrittenTrack& written);

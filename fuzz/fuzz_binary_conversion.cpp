@@ -47,10 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const bool allValid = validBefore == records;
 
-  FuzzHost host;
+  TestHost host;
+  RunAtOnce(host);
   const FuzzContextScope context([&host] { PrintLog(host.log); });
-  host.saveAnswer = output;
-  const bool converted = ConvertBinaryTrackFile(host, input);
+  const bool converted = ConvertBinaryTrackFile(host, input, output);
   const std::vector<uint8_t> plt = ReadFileBytes(converted ? output : partial);
 
   // Refused as a text track file: only what begins as one, and nothing was created.
@@ -94,12 +94,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const auto& entry : std::filesystem::directory_iterator(FuzzFolder())) {
     if (entry.path().filename().string().rfind("days", 0) == 0) std::filesystem::remove(entry.path(), ignored);
   }
-  FuzzHost dayHost;
-  dayHost.saveAnswer = FuzzFile("days.plt");
+  TestHost dayHost;
+  RunAtOnce(dayHost);
   BinaryConversionOptions split;
   split.splitByDay = true;
   WrittenTrack days;
-  const bool splitDone = ConvertBinaryTrackFile(dayHost, input, split, &days);
+  const bool splitDone = ConvertBinaryTrackFile(dayHost, input, FuzzFile("days.plt"), split, &days);
   const bool tooManyDays = dayHost.LastLine().find(PickTextOrEmpty("podział zapisuje najwyżej",
                                                                     "a split writes at most")) != std::string::npos;
   FUZZ_CHECK(splitDone == converted || (!splitDone && converted && tooManyDays), "the split's outcome differs");
@@ -113,13 +113,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(points == records && days.summary.Points() == records, "the day files' points differ");
   }
 
-  FuzzHost svgHost;
+  TestHost svgHost;
+  RunAtOnce(svgHost);
   const std::string picture = FuzzFile("track.svg");
   const std::string partialPicture = FuzzFile("track.partial.svg");
   std::filesystem::remove(picture, ignored);
   std::filesystem::remove(partialPicture, ignored);
-  svgHost.saveAnswer = picture;
-  FUZZ_CHECK(ConvertBinaryTrackFile(svgHost, input) == converted, "the picture's outcome differs");
+  FUZZ_CHECK(ConvertBinaryTrackFile(svgHost, input, picture) == converted, "the picture's outcome differs");
   const std::vector<uint8_t> svg = ReadFileBytes(converted ? picture : partialPicture);
   const std::string end = "</svg>\r\n";
   FUZZ_CHECK(svg.size() > end.size() && std::equal(end.begin(), end.end(), svg.end() - end.size()),

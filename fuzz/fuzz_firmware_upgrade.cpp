@@ -139,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = FuzzFile("image.upg");
   WriteFileBytes(path, image);
 
-  FuzzSerialLine line;
+  FakeSerialLine line;
   size_t nextAction = 0;
   std::vector<uint8_t> heldBack;
   bool sentAnything = false;
@@ -147,9 +147,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bootLoader.commandMode = (flags & 0x20) != 0;
   const std::array<uint8_t, LoggerInfo::kSize> record{};
   std::function<void(uint8_t)> answerByte;
-  line.respond = [&](const uint8_t* bytes, size_t count) {
+  line.respond = [&](FakeSerialLine&, const std::vector<uint8_t>& bytes) {
     sentAnything = true;
-    const std::string text(reinterpret_cast<const char*>(bytes), count);
+    const std::string text(bytes.begin(), bytes.end());
     if (!bootLoader.commandMode) {
       // Sentences at 4800 bit/s until the upgrade sentence hands over to the boot loader.
       if (text == "$PQRVI,\r\n") {
@@ -168,9 +168,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (line.speed != kBootLoaderSpeed || text == "$PQRVS,0\r\n") return;
     // A command byte alone, or a page's bytes in one write: a page begins with 'A' and
     // ends with 'm'.
-    FUZZ_CHECK(count == 1 || (bytes[0] == kAddressCommand && bytes[count - 1] == kWritePageCommand),
-               "a write of " + std::to_string(count) + " bytes that is not a page");
-    for (size_t i = 0; i < count; ++i) answerByte(bytes[i]);
+    FUZZ_CHECK(bytes.size() == 1 || (bytes.front() == kAddressCommand && bytes.back() == kWritePageCommand),
+               "a write of " + std::to_string(bytes.size()) + " bytes that is not a page");
+    for (const uint8_t byte : bytes) answerByte(byte);
   };
   answerByte = [&](uint8_t byte) {
     const BootLoaderDouble::Answer reply = bootLoader.Feed(byte);
@@ -203,11 +203,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     line.input.insert(line.input.end(), answer.begin(), answer.end());
   };
 
-  FuzzHost host;
+  TestHost host;
+  RunAtOnce(host);
   const FuzzContextScope context([&host] { PrintLog(host.log); });
   PortConnection connection(host.log, line.Opener());
   if (OpenPort(connection, true) != 0) return 0;
-  line.failAt = failAt == 0 ? 0 : line.calls + failAt;
+  line.failAtCall = failAt == 0 ? 0 : line.calls.size() + failAt;
   const size_t logBefore = host.log.Entries().size();
 
   const int result = UpgradeFirmware(connection, host, path, report);

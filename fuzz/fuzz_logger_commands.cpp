@@ -21,6 +21,7 @@
 
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_support.h"
+#include "gui/common/configuration_dialog.h"
 #include "logger/boot_loader_protocol.h"
 #include "logger/configure_logger.h"
 #include "logger/erase_track_memory.h"
@@ -28,6 +29,7 @@
 #include "logger/restart_logger.h"
 #include "sim/answer_frame.h"
 #include "sim/sentence.h"
+#include "support/dialog_controls.h"
 
 using namespace stravener;
 using namespace stravener::fuzz;
@@ -60,14 +62,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::vector<uint8_t>> answers;
   while (!in.Empty() && answers.size() < 5) answers.push_back(in.Chunk());
 
-  FuzzSerialLine line;
+  FakeSerialLine line;
   size_t nextAnswer = 0;
   std::vector<uint8_t> lastAnswer;  // the bytes of the last answer, as they went on the line
   std::vector<sim::Sentence> sentences;
   bool infoAnswered = false;    // the last information request got a right record
   bool bootLoaderKnown = false;  // the last signature request got a known signature
-  line.respond = [&](const uint8_t* bytes, size_t count) {
-    if (IsBootLoaderSearch(line, bytes, count)) {
+  line.respond = [&](FakeSerialLine&, const std::vector<uint8_t>& bytes) {
+    if (IsBootLoaderSearch(line, bytes)) {
       if (bytes[0] == kRestartCommand) {
         FUZZ_CHECK(bootLoaderKnown, "a restart without a boot loader's signature");
         return;
@@ -79,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       line.input.insert(line.input.end(), answer.begin(), answer.end());
       return;
     }
-    const std::string text(reinterpret_cast<const char*>(bytes), count);
+    const std::string text(bytes.begin(), bytes.end());
     const sim::Sentence sentence = sim::ParseSentence(text);
     FUZZ_CHECK(sentence.kind != sim::SentenceKind::Unknown && sentence.wellFormed, "the tool sent: " + text);
     if (sentence.kind == sim::SentenceKind::Attention) return;
@@ -98,28 +100,55 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     line.input.insert(line.input.end(), lastAnswer.begin(), lastAnswer.end());
   };
 
-  FuzzHost host;
+  TestHost host;
+  RunAtOnce(host);
   const FuzzContextScope context([&host] { PrintLog(host.log); });
-  host.answerOk = (flags & 0x10) == 0;
-  host.cancelDialog = (flags & 4) != 0;
-  host.toggleBox = (flags & 8) != 0;
-  host.typed = std::string(typed.begin(), typed.end());
+  const bool answerOk = (flags & 0x10) == 0;
+  const bool cancelDialog = (flags & 4) != 0;
+  const bool toggleBox = (flags & 8) != 0;
   PortConnection connection(host.log, line.Opener());
   if (OpenPort(connection, true) != 0) return 0;
-  line.failAt = failAt == 0 ? 0 : line.calls + failAt;
+  line.failAtCall = failAt == 0 ? 0 : line.calls.size() + failAt;
 
+  // Each command in the order of its callers: what the user is asked comes where the
+  // operations leave room for it.
   OperationResult result = OperationResult::Failed;
+  std::vector<std::string> notices;
+  LoggerInfo record;
   switch (command) {
-    case 0: result = ShowLoggerInfo(connection, host); break;
-    case 1: result = EraseTrackMemory(connection, host); break;
-    case 2: result = ConfigureLogger(connection, host); break;
+    case 0:
+      if (ReadLoggerInfo(connection, host.clock, record) == 0) {
+        notices.push_back(FormatLoggerInfoReport(record));
+        result = OperationResult::Done;
+      }
+      break;
+    case 1: result = answerOk ? EraseTrackMemory(connection, host) : OperationResult::Cancelled; break;
+    case 2: {
+      if (ReadLoggerInfo(connection, host.clock, record) != 0) break;
+      // The dialog opened on the logger's setting; the user types, may click the box, and
+      // presses Save (or Cancel).
+      gui::ConfigurationDialog dialog;
+      dialog.skipCount = record.SkipSetting();
+      DialogControls controls;
+      dialog.Attach(&controls);
+      dialog.InitDialog();
+      result = OperationResult::Cancelled;
+      if (cancelDialog) break;
+      controls.field = std::string(typed.begin(), typed.end());
+      if (toggleBox) {
+        controls.boxChecked = !controls.boxChecked;
+        dialog.OnSkipClicked();
+      }
+      if (dialog.OnSave()) result = ConfigureLogger(connection, host, dialog.ValueToSave());
+      break;
+    }
     default: result = RestartLogger(connection, host); break;
   }
 
   switch (result) {
     case OperationResult::Done:
       if (command == 0) {
-        FUZZ_CHECK(host.notices.size() == 1, "information done without its report");
+        FUZZ_CHECK(notices.size() == 1 && !notices[0].empty(), "information done without its report");
       } else if (command == 1) {
         FUZZ_CHECK(StartsWithFrameOf(lastAnswer, 1), "erase done without the answer 1");
       } else if (command == 2) {

@@ -27,15 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint16_t failAt = in.Word();
   const std::vector<uint8_t> wire = in.Rest();
 
-  FuzzSerialLine line;
+  FakeSerialLine line;
   line.input.assign(wire.begin(), wire.end());
   EventLog log;
   const FuzzContextScope context([&log] { PrintLog(log); });
   PortConnection connection(log, line.Opener());
-  connection.handle = std::make_unique<FuzzSerialDevice>(line);
+  connection.handle = std::make_unique<FakeSerialDevice>(line);
   connection.openFlag = 1;
   connection.currentSpeed = 4800;
-  line.failAt = failAt;
+  line.failAtCall = failAt;
 
   for (int frame = 0; frame < 8 && !line.input.empty(); ++frame) {
     const size_t before = line.bytesRead;
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(log.Entries().size() == logBefore, "a silent read wrote to the log");
       }
     }
-    if (line.failed) break;
+    if (line.failedAtCall) break;
   }
   return 0;
 }

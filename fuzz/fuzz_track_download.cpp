@@ -51,13 +51,13 @@ struct ScriptedLogger {
 
   uint8_t MemoryAt(uint64_t at) const { return pattern.empty() ? 0xFF : pattern[at % pattern.size()]; }
 
-  void Answer(FuzzSerialLine& line, const uint8_t* data, size_t count) {
+  void Answer(FakeSerialLine& line, const std::vector<uint8_t>& data) {
     // No boot loader answers here: it is asked for, but never told to restart.
-    if (IsBootLoaderSearch(line, data, count)) {
+    if (IsBootLoaderSearch(line, data)) {
       FUZZ_CHECK(data[0] == kSignatureCommand, "a restart with no boot loader there");
       return;
     }
-    const std::string text(reinterpret_cast<const char*>(data), count);
+    const std::string text(data.begin(), data.end());
     const sim::Sentence sentence = sim::ParseSentence(text);
     FUZZ_CHECK(sentence.kind != sim::SentenceKind::Unknown && sentence.wellFormed, "the tool sent: " + text);
     lastSentence = text;
@@ -73,7 +73,7 @@ struct ScriptedLogger {
     }
   }
 
-  void AnswerBlock(FuzzSerialLine& line, uint32_t page, uint32_t count) {
+  void AnswerBlock(FakeSerialLine& line, uint32_t page, uint32_t count) {
     const uint64_t start = uint64_t{page} * pageSize;
     if (checkBlocks) {
       FUZZ_CHECK(count > 0 && count <= 65535, "block of " + std::to_string(count) + " bytes");
@@ -130,24 +130,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   logger.actions = in.Chunk();
   logger.pattern = in.Rest();
 
-  FuzzSerialLine line;
-  line.respond = [&](const uint8_t* bytes, size_t count) { logger.Answer(line, bytes, count); };
-  FuzzHost host;
+  FakeSerialLine line;
+  line.respond = [&](FakeSerialLine& l, const std::vector<uint8_t>& bytes) { logger.Answer(l, bytes); };
+  TestHost host;
+  RunAtOnce(host);
   const FuzzContextScope context([&host] { PrintLog(host.log); });
   PortConnection connection(host.log, line.Opener());
   connection.speedLimit = limit;
   if (OpenPort(connection, true) != 0) return 0;
   if ((flags & 0x40) != 0) line.maxSpeed = 38400;
-  line.failAt = failAt == 0 ? 0 : line.calls + failAt;
+  line.failAtCall = failAt == 0 ? 0 : line.calls.size() + failAt;
 
   const std::string path = FuzzFile(plt ? "track.PLT" : "track.bin");
   const std::string partial = FuzzFile(plt ? "track.partial.PLT" : "track.partial.bin");
   std::error_code ignored;
   std::filesystem::remove(path, ignored);
   std::filesystem::remove(partial, ignored);
-  host.saveAnswer = path;
 
-  const OperationResult result = ReadTrack(connection, host);
+  // Read track as its callers run it: the record and its checks, then the download into
+  // the chosen file.
+  const TrackReadStart start = PrepareTrackRead(connection, host);
+  const OperationResult result =
+      start.result == OperationResult::Done ? ReadTrack(connection, host, start.info, path) : start.result;
   const std::string aborted = PickTextOrEmpty("Transfer przerwany.", "Transfer aborted.");
   const bool fileExists = std::filesystem::exists(path);
   const std::vector<uint8_t> file = fileExists ? ReadFileBytes(path) : std::vector<uint8_t>();
@@ -165,17 +169,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
     }
   } else {
-    FUZZ_CHECK(host.HasError() || !host.notices.empty(), "a download that ended unsaid");
+    FUZZ_CHECK(host.HasError() || !start.notice.empty(), "a download that ended unsaid");
     FUZZ_CHECK(!fileExists, "an incomplete track under the chosen name");
   }
   if (logger.speedSentenceSeen) {
     // The logger left 4800 bit/s: it must have been told to come back.
     FUZZ_CHECK(result == OperationResult::Done || host.HasLine(aborted), "no \"Transfer aborted.\"");
-    if (!line.failed) {
+    if (!line.failedAtCall) {
       FUZZ_CHECK(logger.lastSentence == "$PQRVS,0\r\n", "last sentence " + logger.lastSentence);
       FUZZ_CHECK(connection.currentSpeed == 4800, "port left at " + std::to_string(connection.currentSpeed));
     }
-    FUZZ_CHECK(host.progressPosition == 0, "progress bar not reset");
+    FUZZ_CHECK(host.progressPositions.empty() || host.progressPositions.back() == 0, "progress bar not reset");
     if (!verbatimInfo && !plt && std::filesystem::exists(partial)) {
       const std::vector<uint8_t> kept = ReadFileBytes(partial);
       FUZZ_CHECK(kept.size() <= logger.usedBytes, "partial raw file longer than the used memory");

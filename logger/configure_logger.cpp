@@ -2,22 +2,13 @@
 
 #include "app/format.h"
 #include "link/frame.h"
-#include "logger/configuration_dialog.h"
 #include "logger/logger_commands.h"
-#include "logger/logger_info.h"
 
 namespace stravener {
 
-OperationResult ConfigureLogger(PortConnection& connection, Host& host) {
+OperationResult ConfigureLogger(PortConnection& connection, Host& host, uint8_t skip) {
   Clock& clock = host.GetClock();
-  LoggerInfo info;
-  if (ReadLoggerInfo(connection, clock, info) != 0) return OperationResult::Failed;
-
-  ConfigurationDialog dialog;
-  dialog.skipCount = info.SkipSetting();
-  if (!host.RunConfigurationDialog(dialog)) return OperationResult::Cancelled;
-
-  const std::string sentence = FormatText("$PQRVC,%d,%d,\r\n", 0, static_cast<int>(dialog.ValueToSave()));
+  const std::string sentence = FormatText("$PQRVC,%d,%d,\r\n", 0, static_cast<int>(skip));
   // No speed step: the information request has just set 4800 bit/s.
   if (SendAttention(connection, clock, true) != 0) return OperationResult::Failed;
   if (WriteSentence(connection, sentence, true) != 0) return OperationResult::Failed;

@@ -12,12 +12,12 @@ namespace stravener {
 constexpr uint8_t kConfigurationSaved = 0;
 constexpr uint8_t kConfigurationDataError = 2;
 
-// The Configuration button: reads the logger's skip setting from its information record,
-// runs the configuration dialog through the host with it, and on Save sends
-// "$PQRVC,0,<value>,\r\n" after the attention sentence (the port is still at 4800 bit/s from
-// the information request) and reports the logger's answer. Done when the logger answered
-// 0 ("The configuration was saved."); Cancelled when the dialog was not ended with Save
-// (nothing sent, nothing logged); Failed otherwise.
-OperationResult ConfigureLogger(PortConnection& connection, Host& host);
+// Saves the logger's skip setting: "$PQRVC,0,<skip>,\r\n" after the attention sentence, and
+// the logger's answer reported. It is the end of the Configuration command, whose caller
+// first asks for the information record (ReadLoggerInfo, which leaves the port at 4800
+// bit/s: no speed step precedes the sentence) and lets the user choose the value from the
+// record's setting. Done when the logger answered 0 ("The configuration was saved.");
+// Failed otherwise.
+OperationResult ConfigureLogger(PortConnection& connection, Host& host, uint8_t skip);
 
 }  // namespace stravener

@@ -12,9 +12,6 @@ constexpr uint8_t kErased = 1;
 }
 
 OperationResult EraseTrackMemory(PortConnection& connection, Host& host) {
-  if (!host.AskOkCancel(PickTextOrEmpty("Czy chcesz wyczyścić pamięć śladu?", "Do you want to erase track memory?"))) {
-    return OperationResult::Cancelled;
-  }
   LoggerInfo info;
   if (ReadLoggerInfo(connection, host.GetClock(), info) != 0) return OperationResult::Failed;
   if (SendCommand(connection, host.GetClock(), kEraseSentence, true) != 0) return OperationResult::Failed;

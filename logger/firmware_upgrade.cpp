@@ -339,14 +339,4 @@ int UpgradeFirmware(PortConnection& connection, Host& host, const std::string& p
   return upgrade.Run(path);
 }
 
-OperationResult StartFirmwareUpgrade(PortConnection& connection, Host& host) {
-  const FileChoice choice{PickTextOrEmpty("Wybierz plik apgrejdu", "Choose firmware file"),
-                          PickTextOrEmpty("Pliki apgrejdu (*.upg)|*.upg|Wszystkie pliki (*.*)|*.*||",
-                                          "Firmware files (*.upg)|*.upg|All files (*.*)|*.*||"),
-                          "upg", ""};
-  const std::optional<std::string> chosen = host.ChooseOpenFile(choice);
-  if (!chosen) return OperationResult::Cancelled;
-  return UpgradeFirmware(connection, host, *chosen, true) == 0 ? OperationResult::Done : OperationResult::Failed;
-}
-
 }  // namespace stravener

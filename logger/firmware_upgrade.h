@@ -5,7 +5,6 @@
 #include "app/host.h"
 #include "link/port_connection.h"
 #include "logger/boot_loader_protocol.h"
-#include "logger/operation_result.h"
 
 namespace stravener {
 
@@ -36,11 +35,9 @@ struct UpgradeOptions {
 // (app/stop_request.h) before the erase restarts the processor into its unchanged firmware;
 // after it, the page being written is finished, and the log says that the memory is
 // incomplete and the upgrade must be run again.
+// The Upgrade command chooses the file before it calls this; a dropped image is loaded
+// without a question.
 int UpgradeFirmware(PortConnection& connection, Host& host, const std::string& path, ReportFlag report,
                     const UpgradeOptions& options = {});
-
-// The Upgrade button: asks for a firmware file and loads it with UpgradeFirmware. Done when
-// the image was loaded, Cancelled when no file was chosen, Failed otherwise.
-OperationResult StartFirmwareUpgrade(PortConnection& connection, Host& host);
 
 }  // namespace stravener

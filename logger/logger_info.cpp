@@ -53,11 +53,4 @@ std::string FormatLoggerInfoReport(const LoggerInfo& info) {
       freePercent);
 }
 
-OperationResult ShowLoggerInfo(PortConnection& connection, Host& host) {
-  LoggerInfo info;
-  if (ReadLoggerInfo(connection, host.GetClock(), info) != 0) return OperationResult::Failed;
-  host.ShowNotice(FormatLoggerInfoReport(info));
-  return OperationResult::Done;
-}
-
 }  // namespace stravener

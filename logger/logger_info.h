@@ -4,9 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/host.h"
 #include "link/port_connection.h"
-#include "logger/operation_result.h"
 #include "platform/clock.h"
 
 namespace stravener {
@@ -60,11 +58,8 @@ int ReadLoggerInfo(PortConnection& connection, Clock& clock, LoggerInfo& info);
 // command sent.". 0 or -1.
 int SendInfoCommand(PortConnection& connection, Clock& clock, ReportFlag report);
 
-// The information report in the current language, as the Information button shows it.
+// The information report in the current language, as the Information command shows it
+// (in a notice, not in the log) once ReadLoggerInfo has read the record.
 std::string FormatLoggerInfoReport(const LoggerInfo& info);
-
-// The Information button: reads the record and shows the report as a notice. The report
-// is not logged. Done, or Failed when the record could not be read.
-OperationResult ShowLoggerInfo(PortConnection& connection, Host& host);
 
 }  // namespace stravener

@@ -46,6 +46,7 @@ class Transfer {
         format_(format),
         raw_(format == TrackFileFormat::Raw),
         split_(options.splitByDay && !raw_),
+        approveDayFiles_(options.approveDayFiles),
         skipInvalid_(options.skipInvalid),
         keepRaw_(options.keepRaw && !raw_),
         layout_(info.FormatDigit()),
@@ -92,6 +93,7 @@ class Transfer {
   const bool raw_;
   // The memory is received into the raw file, and the day files are written from it.
   const bool split_;
+  const DayFilesCheck approveDayFiles_;
   const bool skipInvalid_;
   const bool keepRaw_;
   const int layout_;
@@ -317,6 +319,7 @@ bool Transfer::WriteDays() {
     options.layout = layout_;
     options.skipInvalid = skipInvalid_;
     options.pointCountInHeaders = true;
+    options.approveFiles = approveDayFiles_;
     whole = SplitTrackByDay(host_, output_.WrittenPath(), path_, options, days_);
   }
   // The memory as read is kept: under its own name with keepRaw, else, when the day files
@@ -404,6 +407,23 @@ void Transfer::Close() {
   host_.SetProgressPosition(0);
 }
 
+// Why a record gives no download, in the current language; empty when it gives one.
+std::string UnreadableTrackNotice(const LoggerInfo& info) {
+  const int layout = info.FormatDigit();
+  if (layout != 1 && layout != 2) {
+    return PickTextOrEmpty("Niewłaściwa wersja oprogramowania loggera.", "Improper logger firmware version.");
+  }
+  if (info.UsedBytes() == 0) return PickTextOrEmpty("Pamięć śladu jest czysta.", "The track memory is clear.");
+  // A page of 0 bytes gives no block size, and one of 32768 bytes or more makes the
+  // smallest block too long for a frame and the receive buffer.
+  if (info.PageSize() == 0 || info.PageSize() > kLargestPageSize) {
+    return FORMAT_PAIR("Nie można odczytać śladu: logger podaje rozmiar strony pamięci %u bajt%s.",
+                       "The track cannot be read: the logger reports a memory page size of %u bytes%s.",
+                       static_cast<unsigned>(info.PageSize()), BytePluralEnding(info.PageSize()));
+  }
+  return {};
+}
+
 }  // namespace
 
 TransferSpeed TransferSpeedFor(uint32_t speedLimit) {
@@ -423,48 +443,31 @@ uint32_t TrackBlockSize(uint32_t speed, uint32_t pageSize, uint32_t remaining) {
   return block < remaining ? block : remaining;
 }
 
-OperationResult ReadTrack(PortConnection& connection, Host& host, TrackReadSummary* summary,
-                          const TrackReadOptions& options) {
-  LoggerInfo info;
-  if (ReadLoggerInfo(connection, host.GetClock(), info) != 0) return OperationResult::Failed;
-  const int layout = info.FormatDigit();
-  if (layout != 1 && layout != 2) {
-    host.ShowNotice(PickTextOrEmpty("Niewłaściwa wersja oprogramowania loggera.", "Improper logger firmware version."));
-    return OperationResult::Stopped;
-  }
-  if (info.UsedBytes() == 0) {
-    host.ShowNotice(PickTextOrEmpty("Pamięć śladu jest czysta.", "The track memory is clear."));
-    return OperationResult::Stopped;
-  }
-  // A page of 0 bytes gives no block size, and one of 32768 bytes or more makes the
-  // smallest block too long for a frame and the receive buffer.
-  if (info.PageSize() == 0 || info.PageSize() > kLargestPageSize) {
-    host.ShowNotice(FORMAT_PAIR("Nie można odczytać śladu: logger podaje rozmiar strony pamięci %u bajt%s.",
-                                "The track cannot be read: the logger reports a memory page size of %u bytes%s.",
-                                static_cast<unsigned>(info.PageSize()), BytePluralEnding(info.PageSize())));
-    return OperationResult::Stopped;
-  }
+TrackReadStart PrepareTrackRead(PortConnection& connection, Host& host) {
+  TrackReadStart start;
+  if (ReadLoggerInfo(connection, host.GetClock(), start.info) != 0) return start;
+  start.notice = UnreadableTrackNotice(start.info);
+  start.result = start.notice.empty() ? OperationResult::Done : OperationResult::Stopped;
+  return start;
+}
 
-  const FileChoice choice{
-      PickTextOrEmpty("Zapisz ślad jako", "Save track as"),
-      PickTextOrEmpty("Pliki śladu (*.plt)|*.plt|Pliki GPX (*.gpx)|*.gpx|Pliki KML (*.kml)|*.kml|"
-                      "Obraz SVG (*.svg)|*.svg|Pliki binarne (*.bin)|*.bin|Wszystkie pliki (*.*)|*.*||",
-                      "Track files (*.plt)|*.plt|GPX files (*.gpx)|*.gpx|KML files (*.kml)|*.kml|"
-                      "SVG picture (*.svg)|*.svg|Binary files (*.bin)|*.bin|All files (*.*)|*.*||"),
-      "plt", DefaultTrackName(host.GetClock().Today())};
-  const std::optional<std::string> chosen = host.ChooseSaveFile(choice);
-  if (!chosen) return OperationResult::Cancelled;
-  const TrackFileFormat format = options.format ? *options.format : TrackFileFormatFor(*chosen);
+OperationResult ReadTrack(PortConnection& connection, Host& host, const LoggerInfo& info, const std::string& path,
+                          TrackReadSummary* summary, const TrackReadOptions& options) {
+  // Nothing goes to a logger whose record gives no download.
+  if (const std::string notice = UnreadableTrackNotice(info); !notice.empty()) {
+    connection.log->LogLine(LogKind::Error, "%s", notice.c_str());
+    return OperationResult::Failed;
+  }
+  const TrackFileFormat format = options.format ? *options.format : TrackFileFormatFor(path);
   // A split writes no file of the chosen name itself.
-  if (options.keepRaw && format != TrackFileFormat::Raw && !options.splitByDay &&
-      SameFile(*chosen, RawCopyPath(*chosen))) {
+  if (options.keepRaw && format != TrackFileFormat::Raw && !options.splitByDay && SameFile(path, RawCopyPath(path))) {
     // The raw copy would take the track file's name (a name ending in .bin written as a
     // track format), and one of the two would be lost.
-    ReportFileNamedTwice(*connection.log, *chosen, FileRole::Track, FileRole::RawCopy);
+    ReportFileNamedTwice(*connection.log, path, FileRole::Track, FileRole::RawCopy);
     return OperationResult::Failed;
   }
 
-  Transfer transfer(connection, host, info, *chosen, format, options);
+  Transfer transfer(connection, host, info, path, format, options);
   return transfer.Run(summary);
 }
 

@@ -7,7 +7,9 @@
 
 #include "app/host.h"
 #include "link/port_connection.h"
+#include "logger/logger_info.h"
 #include "logger/operation_result.h"
+#include "track/day_split.h"
 #include "track/track_file_format.h"
 #include "track/written_track.h"
 
@@ -50,6 +52,8 @@ struct TrackReadOptions {
   // file, and the day files are written from it after the logger is back at 4800 bit/s.
   // With keepRaw that file takes its name, else it goes once the day files are whole.
   bool splitByDay = false;
+  // The caller's check of the day files' names (DaySplitOptions::approveFiles).
+  DayFilesCheck approveDayFiles;
 };
 
 // What a finished download tells its caller.
@@ -68,26 +72,41 @@ struct TrackReadSummary {
   WrittenTrack written;
 };
 
-// The Read track button. Reads the logger's information record, asks for an output file
-// (by its extension in any letter case, a name ".plt" included, every record becomes a PLT
-// line, a GPX or a KML point, any other extension saves the used memory unchanged;
-// TrackFileFormatFor, unless the options name the format),
-// switches both sides to the speed limit, requests the memory in blocks with the next
-// request on the wire before the previous block is written, repeats a failed block up to
-// four times, and ends by sending "$PQRVS,0\r\n" and switching the port back to 4800 bit/s.
-// It may lower the connection's speed limit to 115200 (see TransferSpeedFor). A block that
-// fails a fifth time above 38400 bit/s does not end the transfer: "Transfer at 460800 bps
-// failed; continuing at 230400 bps.", both sides go back to 4800 bit/s and on to the next
-// lower speed of kTransferSpeeds, and the same block is asked for again; the speed that
-// carried the last block becomes the connection's speed limit. At 38400 bit/s the fifth
-// failure ends it. A port whose device went away ends it at once, with nothing more sent.
-// Progress goes to the host's progress bar, one repaint per block.
+// How the Read track command begins: the logger's information record, and whether the
+// download can go on with it.
+struct TrackReadStart {
+  // Done: the caller chooses the file and calls ReadTrack with `info`. Stopped: `notice`
+  // says why there is nothing to download (a firmware it does not know, an empty track
+  // memory, a page size it cannot download), for the caller to show. Failed: the record
+  // could not be read (reported in the log).
+  OperationResult result = OperationResult::Failed;
+  LoggerInfo info;
+  std::string notice;
+};
+
+// The first step of Read track: reads the logger's information record and checks it. It
+// shows and asks nothing; between it and ReadTrack the caller asks for the output file.
+TrackReadStart PrepareTrackRead(PortConnection& connection, Host& host);
+
+// The download of Read track, after PrepareTrackRead gave `info`, into `path`, the full
+// path the caller chose (by its extension in any letter case, a name ".plt" included, every
+// record becomes a PLT line, a GPX or a KML point, any other extension saves the used
+// memory unchanged; TrackFileFormatFor, unless the options name the format). It switches
+// both sides to the speed limit, requests the memory in blocks with the next request on the
+// wire before the previous block is written, repeats a failed block up to four times, and
+// ends by sending "$PQRVS,0\r\n" and switching the port back to 4800 bit/s. It may lower
+// the connection's speed limit to 115200 (see TransferSpeedFor). A block that fails a fifth
+// time above 38400 bit/s does not end the transfer: "Transfer at 460800 bps failed;
+// continuing at 230400 bps.", both sides go back to 4800 bit/s and on to the next lower
+// speed of kTransferSpeeds, and the same block is asked for again; the speed that carried
+// the last block becomes the connection's speed limit. At 38400 bit/s the fifth failure ends
+// it. A port whose device went away ends it at once, with nothing more sent. Progress goes
+// to the host's progress bar, one repaint per block.
 //
-// Done when the whole track was saved (the summary, when given, is then filled); Cancelled
-// when the user chose no file; Stopped when a notice ended it before the transfer (a
-// firmware it does not know, an empty track memory, a page size it cannot download);
-// Failed otherwise (a raw copy that would take the track file's own name included, before
-// anything is sent). The file takes the chosen name only once it is whole
+// Done when the whole track was saved (the summary, when given, is then filled); Failed
+// otherwise (a raw copy that would take the track file's own name, or a record that
+// PrepareTrackRead would have refused, included, before anything is sent). The file takes
+// the chosen name only once it is whole
 // (TrackFileReplacement): after a failed transfer a file that was there is left as it was
 // and what came is kept as NAME.partial.EXT, never over another file.
 // A stop request (app/stop_request.h) before the speed sentence ends it at once; after it,
@@ -95,7 +114,7 @@ struct TrackReadSummary {
 // block received in the partial file. A split by day (options) that fails after a whole
 // transfer keeps the memory as read, in NAME.bin with keepRaw, else in NAME.partial.bin,
 // and says so ("The track memory as read is in %s.").
-OperationResult ReadTrack(PortConnection& connection, Host& host, TrackReadSummary* summary = nullptr,
-                          const TrackReadOptions& options = {});
+OperationResult ReadTrack(PortConnection& connection, Host& host, const LoggerInfo& info, const std::string& path,
+                          TrackReadSummary* summary = nullptr, const TrackReadOptions& options = {});
 
 }  // namespace stravener

@@ -119,20 +119,9 @@ bool ConvertRecords(Host& host, File& input, TrackWriter& writer) {
 
 }  // namespace
 
-bool ConvertBinaryTrackFile(Host& host, const std::string& path, const BinaryConversionOptions& conversion,
-                            WrittenTrack* written) {
+bool ConvertBinaryTrackFile(Host& host, const std::string& path, const std::string& outputPath,
+                            const BinaryConversionOptions& conversion, WrittenTrack* written) {
   EventLog& log = host.Log();
-  const std::string defaultName = DefaultTrackName(host.GetClock().Today());
-  const FileChoice choice{
-      PickTextOrEmpty("Zapisz ślad jako", "Save track as"),
-      PickTextOrEmpty("Pliki śladu (*.plt)|*.plt|Pliki GPX (*.gpx)|*.gpx|Pliki KML (*.kml)|*.kml|"
-                      "Obraz SVG (*.svg)|*.svg|Wszystkie pliki (*.*)|*.*||",
-                      "Track files (*.plt)|*.plt|GPX files (*.gpx)|*.gpx|KML files (*.kml)|*.kml|"
-                      "SVG picture (*.svg)|*.svg|All files (*.*)|*.*||"),
-      "plt", defaultName};
-  const std::optional<std::string> chosen = host.ChooseSaveFile(choice);
-  if (!chosen) return false;
-  const std::string& outputPath = *chosen;
   const TrackFileFormat format = conversion.format ? *conversion.format : TrackFileFormatFor(outputPath);
   // The records unchanged are one file whatever their days.
   const bool split = conversion.splitByDay && format != TrackFileFormat::Raw;
@@ -166,6 +155,7 @@ bool ConvertBinaryTrackFile(Host& host, const std::string& path, const BinaryCon
     options.format = format;
     options.layout = conversion.layout;
     options.skipInvalid = conversion.skipInvalid;
+    options.approveFiles = conversion.approveDayFiles;
     WrittenTrack days;
     if (!SplitTrackByDay(host, path, outputPath, options, days)) return false;
     LOG_TEXT(log, LogKind::Info, "OK, zapisano %u punktów.", "OK, %u points written.", days.summary.Points());

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/host.h"
+#include "track/day_split.h"
 #include "track/track_file_format.h"
 #include "track/written_track.h"
 
@@ -23,13 +24,15 @@ struct BinaryConversionOptions {
   // itself is not written (SplitTrackByDay); for a track format only, not the records
   // unchanged.
   bool splitByDay = false;
+  // The caller's check of the day files' names (DaySplitOptions::approveFiles).
+  DayFilesCheck approveDayFiles;
 };
 
-// Converts a binary track file (the logger's track memory as saved, 16-byte records) into
-// a PLT, GPX or KML file (or copies its records, for any other extension) that the user
-// chooses through the host, reporting every step in the host's event log. Returns true
-// when the whole file was converted and the success line written; false when the user
-// cancelled (nothing logged) or on a failure (already logged). A PLT, GPX, KML or SVG
+// Converts the binary track file at `path` (the logger's track memory as saved, 16-byte
+// records) into a PLT, GPX or KML file or an SVG picture at `outputPath`, the full path the
+// caller chose (or copies its records, for any other extension), reporting every step in
+// the host's event log. Returns true when the whole file was converted and the success
+// line written; false on a failure (already logged). A PLT, GPX, KML or SVG
 // file given in place of a binary one is refused before anything is created. The output
 // takes the chosen name only once it is whole (TrackFileReplacement): after a failure a
 // file that was there is left as it was, and what was written before the failure (a GPX
@@ -38,7 +41,7 @@ struct BinaryConversionOptions {
 // "Conversion stopped.". After a whole conversion, `written` (when given) holds the file
 // written, or the day files, and the summary of the track, for the lines that end it
 // (WrittenTrackLines).
-bool ConvertBinaryTrackFile(Host& host, const std::string& path, const BinaryConversionOptions& options = {},
-                            WrittenTrack* written = nullptr);
+bool ConvertBinaryTrackFile(Host& host, const std::string& path, const std::string& outputPath,
+                            const BinaryConversionOptions& options = {}, WrittenTrack* written = nullptr);
 
 }  // namespace stravener

@@ -19,6 +19,16 @@ namespace stravener {
 
 namespace {
 
+// The day files' names without a caller's check: any that exists is refused.
+bool RefuseExistingFiles(EventLog& log, const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) {
+    if (!PathExists(path)) continue;
+    LOG_TEXT(log, LogKind::Error, "Plik %s już istnieje.", "The file %s already exists.", path.c_str());
+    return false;
+  }
+  return true;
+}
+
 constexpr size_t kRecordsPerRead = 4096;
 constexpr size_t kReadBlockSize = kRecordsPerRead * kTrackRecordSize;
 // The files written during one reading of the input; a track of more days is read again
@@ -145,7 +155,7 @@ bool SplitTrackByDay(Host& host, const std::string& input, const std::string& ou
     }
   }
   // Every name is checked before the first byte is written.
-  if (!host.ApproveOutputFiles(paths)) return false;
+  if (!(options.approveFiles ? options.approveFiles(paths) : RefuseExistingFiles(log, paths))) return false;
   for (const std::string& path : paths) log.LogLine(LogKind::Info, "--> %s", path.c_str());
 
   // Then the files are written, kDayFilesAtOnce days at a time, each group in a reading of

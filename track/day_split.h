@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "app/host.h"
 #include "track/track_file_format.h"
@@ -11,6 +13,12 @@ namespace stravener {
 
 // The most track files one run split by day writes.
 constexpr size_t kMostDayFiles = 1000;
+
+// The caller's check of the day files' names, once they are known and before a byte is
+// written: true when all may be written, false after saying why not. Unset, any that
+// exists is refused ("The file %s already exists."); the command line replaces them with
+// --force, and refuses one named for two of its files.
+using DayFilesCheck = std::function<bool(const std::vector<std::string>& paths)>;
 
 // How a binary track file is written as one track file per day.
 struct DaySplitOptions {
@@ -23,6 +31,8 @@ struct DaySplitOptions {
   // The PLT header of each file gives the file's own point count, as a download's header
   // gives the count it brings; else 0, as a conversion's.
   bool pointCountInHeaders = false;
+  // The check of the day files' names.
+  DayFilesCheck approveFiles;
 };
 
 // Writes the whole records of the binary track file at `input` as one track file per
@@ -30,7 +40,7 @@ struct DaySplitOptions {
 // it is set): NAME-YYYY-MM-DD.EXT beside outputPath NAME.EXT (DayFilePath), in which the
 // times stay as the records give them. The records go through the record loop of the track
 // formats once to find the days; the names of all the files are then checked (none may be
-// the input; Host::ApproveOutputFiles) before a byte is written, and logged ("--> %s").
+// the input; options.approveFiles) before a byte is written, and logged ("--> %s").
 // Each file is a whole file of its format: its first point starts a segment, as does a
 // point whose predecessor in the track went to another file.
 //

@@ -17,10 +17,11 @@
 #include "link/port_connection.h"
 #include "logger/firmware_upgrade.h"
 #include "logger/logger_info.h"
-#include "logger/logger_test_host.h"
 #include "logger/track_download.h"
 #include "platform/file.h"
 #include "sim/simulated_logger.h"
+#include "support/read_track_into.h"
+#include "support/test_host.h"
 #include "track/plt_writer.h"
 
 namespace stravener::soak {
@@ -311,10 +312,9 @@ RunResult RunDownload(const DownloadPlan& plan, const std::string& folder) {
   std::error_code ignored;
   std::filesystem::remove(path, ignored);
   std::filesystem::remove(partialPath, ignored);
-  run.host.saveAnswer = path;
 
   Interrupter interrupter(plan.interruptAfterMs);
-  const OperationResult outcome = ReadTrack(run.connection, run.host);
+  const OperationResult outcome = ReadTrackInto(run.connection, run.host, path);
   result.interrupted = interrupter.OperationEnded();
   result.seconds = std::chrono::duration<double>(Clock::now() - started).count();
   result.vanished = run.Logger().Vanished();

@@ -9,12 +9,12 @@ namespace stravener::gui {
 
 namespace {
 
-void ReportUnavailable(Host& host) {
+void ReportUnavailable(WindowHost& host) {
   LOG_TEXT(host.Log(), LogKind::Error, "To polecenie nie jest dostępne w tej wersji programu.",
            "This command is not available in this version of the program.");
 }
 
-void RunOrReport(const Operation& operation, Host& host, PortConnection& connection) {
+void RunOrReport(const Operation& operation, WindowHost& host, PortConnection& connection) {
   if (operation) {
     operation(host, connection);
   } else {
@@ -49,14 +49,14 @@ const Operation* CommandOperation(const Operations& operations, int id) {
   }
 }
 
-bool RunCommandOperation(const Operations& operations, int id, Host& host, PortConnection& connection) {
+bool RunCommandOperation(const Operations& operations, int id, WindowHost& host, PortConnection& connection) {
   const Operation* operation = CommandOperation(operations, id);
   if (operation == nullptr) return false;
   RunOrReport(*operation, host, connection);
   return true;
 }
 
-void HandleDroppedFiles(const Operations& operations, const std::vector<std::string>& paths, Host& host,
+void HandleDroppedFiles(const Operations& operations, const std::vector<std::string>& paths, WindowHost& host,
                         PortConnection& connection) {
   if (paths.size() != 1) {
     host.ShowNotice(PickTextOrEmpty("Upuszczaj tylko jeden plik naraz.", "Drop only one file at a time."));
@@ -82,7 +82,7 @@ void HandleDroppedFiles(const Operations& operations, const std::vector<std::str
   }
 }
 
-void AnnounceLanguageSwitch(Host& host) {
+void AnnounceLanguageSwitch(WindowHost& host) {
   ToggleLanguage();
   host.ShowNotice(PickTextOrEmpty("Język interfejsu zostanie zmieniony przy następnym uruchomieniu programu.",
                                   "The interface language will change after next application start."));

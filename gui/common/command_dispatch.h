@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "app/host.h"
 #include "gui/common/operations.h"
 #include "link/port_connection.h"
 
@@ -18,18 +17,18 @@ const Operation* CommandOperation(const Operations& operations, int id);
 // operation writes that the command is not available. When the port's device went away
 // meanwhile (a pulled cable), the port is closed afterwards. False, doing nothing, when the id is
 // not a logger command.
-bool RunCommandOperation(const Operations& operations, int id, Host& host, PortConnection& connection);
+bool RunCommandOperation(const Operations& operations, int id, WindowHost& host, PortConnection& connection);
 
 // Files dropped on the main window: exactly one file is acted on, whatever the port's
 // state. A firmware image (".upg") opens the port, is loaded into the logger and closes the
 // port again, whatever the opening gave; a binary track file (".bin") is converted. Several
 // files, or a file of another type, get a notice and nothing else.
-void HandleDroppedFiles(const Operations& operations, const std::vector<std::string>& paths, Host& host,
+void HandleDroppedFiles(const Operations& operations, const std::vector<std::string>& paths, WindowHost& host,
                         PortConnection& connection);
 
 // The language button's work before the window ends: toggles the language and tells, in
 // the new language, that it shows at the next start. The front end then ends the window
 // with OK, whose destruction stores the language.
-void AnnounceLanguageSwitch(Host& host);
+void AnnounceLanguageSwitch(WindowHost& host);
 
 }  // namespace stravener::gui

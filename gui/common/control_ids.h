@@ -33,7 +33,7 @@
 #define STRAVENER_IDC_BUILD_TEXT 1003
 #define STRAVENER_IDC_CONTACT_LINE 1004
 
-// Configuration dialog: the check box "Skip " and the number field (logger/configuration_dialog.h
+// Configuration dialog: the check box "Skip " and the number field (gui/common/configuration_dialog.h
 // names them kSkipCheckBoxId and kSkipCountFieldId).
 #define STRAVENER_IDC_SKIP_BOX 1017
 #define STRAVENER_IDC_SKIP_COUNT 1018

@@ -1,5 +1,12 @@
 #include "gui/common/operations.h"
 
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "app/format.h"
+#include "gui/common/configuration_dialog.h"
+#include "gui/common/file_choices.h"
 #include "logger/configure_logger.h"
 #include "logger/erase_track_memory.h"
 #include "logger/firmware_upgrade.h"
@@ -7,6 +14,7 @@
 #include "logger/restart_logger.h"
 #include "logger/track_download.h"
 #include "track/binary_conversion.h"
+#include "track/written_track.h"
 
 namespace stravener::gui {
 
@@ -20,27 +28,62 @@ void LogWrittenTrack(Host& host, const WrittenTrack& written) {
 
 }  // namespace
 
+// Each command keeps its own order: what it asks the user comes where the core's operations
+// leave room for it, and nothing is sent after a question that was declined.
 Operations DefaultOperations() {
   Operations operations;
-  operations.openPort = [](Host&, PortConnection& connection) { OpenPort(connection, true); };
-  operations.closePort = [](Host&, PortConnection& connection) { ClosePort(connection, true); };
-  operations.showLoggerInfo = [](Host& host, PortConnection& connection) { ShowLoggerInfo(connection, host); };
-  operations.configureLogger = [](Host& host, PortConnection& connection) { ConfigureLogger(connection, host); };
-  operations.readTrack = [](Host& host, PortConnection& connection) {
+  operations.openPort = [](WindowHost&, PortConnection& connection) { OpenPort(connection, true); };
+  operations.closePort = [](WindowHost&, PortConnection& connection) { ClosePort(connection, true); };
+  // The information request, then its report in a notice; the report is not logged.
+  operations.showLoggerInfo = [](WindowHost& window, PortConnection& connection) {
+    LoggerInfo info;
+    if (ReadLoggerInfo(connection, window.GetClock(), info) != 0) return;
+    window.ShowNotice(FormatLoggerInfoReport(info));
+  };
+  // The information request, the dialog opened on the logger's setting, and on Save the
+  // setting sent; a dialog that ends otherwise sends nothing.
+  operations.configureLogger = [](WindowHost& window, PortConnection& connection) {
+    LoggerInfo info;
+    if (ReadLoggerInfo(connection, window.GetClock(), info) != 0) return;
+    ConfigurationDialog dialog;
+    dialog.skipCount = info.SkipSetting();
+    if (!window.RunConfigurationDialog(dialog)) return;
+    ConfigureLogger(connection, window, dialog.ValueToSave());
+  };
+  // The information request and its checks (a notice when there is nothing to download),
+  // then the save choice, then the download.
+  operations.readTrack = [](WindowHost& window, PortConnection& connection) {
+    const TrackReadStart start = PrepareTrackRead(connection, window);
+    if (start.result == OperationResult::Stopped) window.ShowNotice(start.notice);
+    if (start.result != OperationResult::Done) return;
+    const std::optional<std::string> path = window.ChooseSaveFile(TrackSaveChoice(window.GetClock().Today()));
+    if (!path) return;
     TrackReadSummary summary;
-    if (ReadTrack(connection, host, &summary) == OperationResult::Done) LogWrittenTrack(host, summary.written);
+    if (ReadTrack(connection, window, start.info, *path, &summary) == OperationResult::Done) {
+      LogWrittenTrack(window, summary.written);
+    }
   };
-  operations.eraseTrackMemory = [](Host& host, PortConnection& connection) { EraseTrackMemory(connection, host); };
-  operations.startFirmwareUpgrade = [](Host& host, PortConnection& connection) {
-    StartFirmwareUpgrade(connection, host);
+  // The question first: declined, nothing is sent and nothing logged.
+  operations.eraseTrackMemory = [](WindowHost& window, PortConnection& connection) {
+    const char* question = PickTextOrEmpty("Czy chcesz wyczyścić pamięć śladu?", "Do you want to erase track memory?");
+    if (!window.AskOkCancel(question)) return;
+    EraseTrackMemory(connection, window);
   };
-  operations.restartLogger = [](Host& host, PortConnection& connection) { RestartLogger(connection, host); };
-  operations.upgradeFirmware = [](Host& host, PortConnection& connection, const std::string& path) {
-    UpgradeFirmware(connection, host, path, true);
+  operations.startFirmwareUpgrade = [](WindowHost& window, PortConnection& connection) {
+    const std::optional<std::string> path = window.ChooseOpenFile(FirmwareOpenChoice());
+    if (!path) return;
+    UpgradeFirmware(connection, window, *path, true);
   };
-  operations.convertBinaryTrackFile = [](Host& host, PortConnection&, const std::string& path) {
+  operations.restartLogger = [](WindowHost& window, PortConnection& connection) { RestartLogger(connection, window); };
+  operations.upgradeFirmware = [](WindowHost& window, PortConnection& connection, const std::string& path) {
+    UpgradeFirmware(connection, window, path, true);
+  };
+  // The save choice, then the conversion; cancelled, nothing is logged.
+  operations.convertBinaryTrackFile = [](WindowHost& window, PortConnection&, const std::string& path) {
+    const std::optional<std::string> output = window.ChooseSaveFile(ConversionSaveChoice(window.GetClock().Today()));
+    if (!output) return;
     WrittenTrack written;
-    if (ConvertBinaryTrackFile(host, path, {}, &written)) LogWrittenTrack(host, written);
+    if (ConvertBinaryTrackFile(window, path, *output, {}, &written)) LogWrittenTrack(window, written);
   };
   return operations;
 }

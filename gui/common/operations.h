@@ -3,16 +3,16 @@
 #include <functional>
 #include <string>
 
-#include "app/host.h"
+#include "gui/common/window_host.h"
 #include "link/port_connection.h"
 
 namespace stravener::gui {
 
-// A logger command's operation: it reports through the window's Host and works on the
-// window's one port connection.
-using Operation = std::function<void(Host& host, PortConnection& connection)>;
+// A logger command's operation: it reports through the window, asks there what the command
+// needs from the user, and works on the window's one port connection.
+using Operation = std::function<void(WindowHost& window, PortConnection& connection)>;
 // An operation on a dropped file.
-using FileOperation = std::function<void(Host& host, PortConnection& connection, const std::string& path)>;
+using FileOperation = std::function<void(WindowHost& window, PortConnection& connection, const std::string& path)>;
 
 // The operation behind each command of the main window. The programs use
 // DefaultOperations(); tests put recorders in their place. A command whose operation is
@@ -33,7 +33,8 @@ struct Operations {
   FileOperation convertBinaryTrackFile;
 };
 
-// The operations of the core library.
+// The commands of the core library's operations, each asking the user what it needs at its
+// moment in the command's order.
 Operations DefaultOperations();
 
 }  // namespace stravener::gui

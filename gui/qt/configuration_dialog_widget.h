@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "logger/configuration_dialog.h"
+#include "gui/common/configuration_dialog.h"
 
 class QCheckBox;
 class QLineEdit;

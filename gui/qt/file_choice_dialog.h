@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/host.h"
+#include "gui/common/window_host.h"
 #include "gui/common/file_filter.h"
 
 namespace stravener::gui {
@@ -16,7 +16,7 @@ namespace stravener::gui {
 // brackets; "*.*" stands for every file, also one without a dot.
 QStringList DialogFilters(const std::string& filter);
 
-// The toolkit's file dialog for a Host's file choice: its title, its file types as written,
+// The toolkit's file dialog for a window's file choice: its title, its file types as written,
 // the default name, and the extension of the chosen type (else the default one) added to a
 // name typed without one. A save choice asks before replacing a file and, like the Windows
 // dialog with "the path must exist", refuses a name in a folder that does not exist and

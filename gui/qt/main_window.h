@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/event_log.h"
-#include "app/host.h"
+#include "gui/common/window_host.h"
 #include "gui/common/command_table.h"
 #include "gui/common/operations.h"
 #include "gui/common/setup_lists.h"
@@ -26,9 +26,9 @@ class TooltipFilter;
 // The program's one window: a column of command buttons, the event log, the progress bar,
 // and the Setup, About and language buttons. It owns the port connection for its whole
 // life, runs each command to its end inside the click, accepts one dropped firmware image
-// or binary track file at a time, and is the Host every operation reports through. Its
-// destruction closes the port silently and stores the settings.
-class MainWindow : public QDialog, public Host {
+// or binary track file at a time, and is the WindowHost its commands report and ask
+// through. Its destruction closes the port silently and stores the settings.
+class MainWindow : public QDialog, public WindowHost {
   Q_OBJECT
  public:
   // The port is opened through opener: the machine's own ports, or a test double.
@@ -39,7 +39,7 @@ class MainWindow : public QDialog, public Host {
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  // Host.
+  // WindowHost.
   EventLog& Log() override { return log_; }
   void SetProgressRange(uint32_t maximum) override;
   void SetProgressPosition(uint32_t position) override;

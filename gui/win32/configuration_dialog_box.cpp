@@ -3,12 +3,17 @@
 #include <string>
 
 #include "app/language.h"
+#include "gui/common/configuration_dialog.h"
 #include "gui/win32/message_box.h"
 #include "gui/win32/resource_ids.h"
 #include "gui/win32/wide_text.h"
-#include "logger/configuration_dialog.h"
 
 namespace stravener::win32 {
+
+using gui::ConfigurationDialog;
+using gui::ConfigurationDialogView;
+using gui::kSkipCheckBoxId;
+using gui::kSkipCountFieldId;
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-namespace stravener {
+namespace stravener::gui {
 class ConfigurationDialog;
 }
 
@@ -11,6 +11,6 @@ namespace stravener::win32 {
 // Runs the logger configuration dialog from template 151 (Polish) or 152 (English), owned
 // by `owner`; its controls are the view of `dialog`, which holds the rules. True when it
 // ended with Save.
-bool RunConfigurationDialogBox(HINSTANCE instance, HWND owner, ConfigurationDialog& dialog);
+bool RunConfigurationDialogBox(HINSTANCE instance, HWND owner, gui::ConfigurationDialog& dialog);
 
 }  // namespace stravener::win32

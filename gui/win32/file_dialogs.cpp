@@ -28,7 +28,7 @@ std::wstring SystemFilter(const std::string& filter) {
   return Widen(system);
 }
 
-std::optional<std::string> Choose(HWND owner, const FileChoice& choice, bool save) {
+std::optional<std::string> Choose(HWND owner, const gui::FileChoice& choice, bool save) {
   const std::wstring filter = SystemFilter(choice.filter);
   const std::wstring title = Widen(choice.title);
   const std::wstring extension = Widen(choice.defaultExtension);
@@ -54,8 +54,8 @@ std::optional<std::string> Choose(HWND owner, const FileChoice& choice, bool sav
 
 }  // namespace
 
-std::optional<std::string> ChooseSaveFile(HWND owner, const FileChoice& choice) { return Choose(owner, choice, true); }
+std::optional<std::string> ChooseSaveFile(HWND owner, const gui::FileChoice& choice) { return Choose(owner, choice, true); }
 
-std::optional<std::string> ChooseOpenFile(HWND owner, const FileChoice& choice) { return Choose(owner, choice, false); }
+std::optional<std::string> ChooseOpenFile(HWND owner, const gui::FileChoice& choice) { return Choose(owner, choice, false); }
 
 }  // namespace stravener::win32

@@ -355,15 +355,15 @@ bool MainWindow::AskOkCancel(const std::string& text) {
 
 void MainWindow::ShowWarning(const std::string& text) { ShowMessageBox(window_, text, MB_OK | MB_ICONEXCLAMATION); }
 
-std::optional<std::string> MainWindow::ChooseSaveFile(const FileChoice& choice) {
+std::optional<std::string> MainWindow::ChooseSaveFile(const gui::FileChoice& choice) {
   return win32::ChooseSaveFile(window_, choice);
 }
 
-std::optional<std::string> MainWindow::ChooseOpenFile(const FileChoice& choice) {
+std::optional<std::string> MainWindow::ChooseOpenFile(const gui::FileChoice& choice) {
   return win32::ChooseOpenFile(window_, choice);
 }
 
-bool MainWindow::RunConfigurationDialog(ConfigurationDialog& dialog) {
+bool MainWindow::RunConfigurationDialog(gui::ConfigurationDialog& dialog) {
   return RunConfigurationDialogBox(instance_, window_, dialog);
 }
 

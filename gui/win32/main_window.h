@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/event_log.h"
-#include "app/host.h"
+#include "gui/common/window_host.h"
 #include "gui/common/operations.h"
 #include "gui/common/setup_lists.h"
 #include "gui/win32/event_log_list.h"
@@ -20,9 +20,9 @@ namespace stravener::win32 {
 // the command buttons, the event log, the progress bar, and the Setup, About and language
 // buttons. It owns the port connection for its whole life, runs each command to its end
 // inside the click, accepts one dropped firmware image or binary track file at a time,
-// and is the Host every operation reports through. Its destruction closes an open port
-// without a word and stores the settings.
-class MainWindow : public Host {
+// and is the WindowHost its commands report and ask through. Its destruction closes an
+// open port without a word and stores the settings.
+class MainWindow : public gui::WindowHost {
  public:
   // Loads the icons, the shortcuts, the log pictures and the stored port settings. The
   // commands run `operations`, Setup asks `setupServices` and the port is opened through
@@ -46,7 +46,7 @@ class MainWindow : public Host {
   // it is open, and gives the focus to Close port or Open port accordingly.
   void UpdateButtonStates();
 
-  // Host.
+  // WindowHost.
   EventLog& Log() override { return log_; }
   void SetProgressRange(uint32_t maximum) override;
   void SetProgressPosition(uint32_t position) override;
@@ -54,9 +54,9 @@ class MainWindow : public Host {
   void ShowNotice(const std::string& text) override;
   bool AskOkCancel(const std::string& text) override;
   void ShowWarning(const std::string& text) override;
-  std::optional<std::string> ChooseSaveFile(const FileChoice& choice) override;
-  std::optional<std::string> ChooseOpenFile(const FileChoice& choice) override;
-  bool RunConfigurationDialog(ConfigurationDialog& dialog) override;
+  std::optional<std::string> ChooseSaveFile(const gui::FileChoice& choice) override;
+  std::optional<std::string> ChooseOpenFile(const gui::FileChoice& choice) override;
+  bool RunConfigurationDialog(gui::ConfigurationDialog& dialog) override;
 
   PortConnection& Connection() { return connection_; }
 

@@ -11,6 +11,7 @@
 #include "sim/sentence.h"
 #include "support/language_guard.h"
 #include "support/log_lines.h"
+#include "support/read_track_into.h"
 #include "support/temp_dir.h"
 
 using namespace stravener;
@@ -56,8 +57,7 @@ TEST(FuzzFindingsTest, ARecordCutBetweenTwoBlocksIsWrittenWhole) {
   bench.logger.SetGeometry(2048, 25, kUsed / 25, kUsed % 25);
   bench.logger.SetUsedMemory(kUsed);
   TempDir dir;
-  bench.host.saveAnswer = dir.File("track.plt");
-  ASSERT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Done);
+  ASSERT_EQ(ReadTrackInto(bench.connection, bench.host, dir.File("track.plt")), OperationResult::Done);
   EXPECT_THAT(bench.logger.sentences, ::testing::Contains("$PQRVT,116,2900,\r\n"));
 
   TempDir other;
@@ -73,8 +73,7 @@ TEST(FuzzFindingsTest, ARecordCutBetweenTwoBlocksIsWrittenWhole) {
   constexpr uint32_t kSmallUsed = 61 * 16 + 2;
   small.logger.SetGeometry(2048, 7, kSmallUsed / 7, kSmallUsed % 7);
   small.logger.SetUsedMemory(kSmallUsed);
-  small.host.saveAnswer = dir.File("small.plt");
-  ASSERT_EQ(ReadTrack(small.connection, small.host), OperationResult::Done);
+  ASSERT_EQ(ReadTrackInto(small.connection, small.host, dir.File("small.plt")), OperationResult::Done);
   EXPECT_THAT(small.logger.sentences, ::testing::Contains("$PQRVT,138,12,\r\n"));
   const std::vector<unsigned char> smallUsed(small.logger.memory.begin(), small.logger.memory.begin() + 61 * 16);
   EXPECT_EQ(ReadTextFile(dir.File("small.plt")), ExpectedPlt(other.File("small.plt"), smallUsed, 2));

@@ -12,16 +12,15 @@
 #include <numeric>
 
 #include "link/port_trouble.h"
-#include "logger/configure_logger.h"
 #include "logger/erase_track_memory.h"
 #include "logger/firmware_upgrade.h"
 #include "logger/logger_info.h"
-#include "logger/logger_test_host.h"
 #include "logger/track_download.h"
 #include "support/fake_serial_device.h"
 #include "support/language_guard.h"
 #include "support/log_lines.h"
 #include "support/temp_dir.h"
+#include "support/test_host.h"
 
 using namespace stravener;
 using ::testing::Contains;
@@ -130,38 +129,29 @@ class WrongDeviceTest : public ::testing::TestWithParam<Device> {
 
 }  // namespace
 
-TEST_P(WrongDeviceTest, InformationFailsWithTheLinksMessageAndShowsNothing) {
+TEST_P(WrongDeviceTest, InformationFailsWithTheLinksMessage) {
   WrongDeviceBench bench(GetParam());
-  EXPECT_EQ(ShowLoggerInfo(bench.connection, bench.host), OperationResult::Failed);
+  LoggerInfo info;
+  EXPECT_EQ(ReadLoggerInfo(bench.connection, bench.host.clock, info), -1);
   EXPECT_THAT(bench.Lines(), ElementsAreArray(InformationFailure(GetParam())));
-  EXPECT_TRUE(bench.host.notices.empty());
   EXPECT_LE(bench.WorstCaseMs(), InformationWorstCaseMs(GetParam()));
 }
 
-TEST_P(WrongDeviceTest, ReadTrackStopsBeforeAskingForAFile) {
+TEST_P(WrongDeviceTest, ReadTrackStopsAtTheInformationRequest) {
   WrongDeviceBench bench(GetParam());
-  bench.host.saveAnswer = bench.dir.File("track.bin");
-  EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Failed);
+  EXPECT_EQ(PrepareTrackRead(bench.connection, bench.host).result, OperationResult::Failed);
   EXPECT_THAT(bench.Lines(), ElementsAreArray(InformationFailure(GetParam())));
-  EXPECT_TRUE(bench.host.saveChoices.empty());
-  EXPECT_FALSE(std::filesystem::exists(bench.dir.File("track.bin")));
   // Nothing but the information request was sent: the device was never told to change speed.
   EXPECT_EQ(bench.line.speed, kCommandSpeed);
 }
 
-TEST_P(WrongDeviceTest, EraseAndConfigurationReportAndChangeNothing) {
+TEST_P(WrongDeviceTest, EraseReportsAndChangesNothing) {
   // The erase sentence goes only to a logger that answered the information request.
   WrongDeviceBench erase(GetParam());
   EXPECT_EQ(EraseTrackMemory(erase.connection, erase.host), OperationResult::Failed);
   EXPECT_THAT(erase.Lines(), ElementsAreArray(InformationFailure(GetParam())));
   EXPECT_FALSE(Sent(erase.line, "$PQRVE,\r\n"));
   EXPECT_LE(erase.WorstCaseMs(), InformationWorstCaseMs(GetParam()));
-
-  WrongDeviceBench configure(GetParam());
-  configure.host.user = [](ConfigurationDialog&, DialogControls&) { return true; };
-  EXPECT_EQ(ConfigureLogger(configure.connection, configure.host), OperationResult::Failed);
-  EXPECT_THAT(configure.Lines(), ElementsAreArray(InformationFailure(GetParam())));
-  EXPECT_EQ(configure.host.dialogsRun, 0) << "no dialog without the logger's setting";
 }
 
 TEST_P(WrongDeviceTest, UpgradeFindsNoBootLoaderAndErasesNothing) {

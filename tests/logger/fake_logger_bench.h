@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "link/port_connection.h"
-#include "logger_test_host.h"
+#include "support/test_host.h"
 #include "scripted_logger.h"
 #include "support/fake_serial_device.h"
 

@@ -239,29 +239,6 @@ TEST(FirmwareUpgradeTest, WrongAcknowledgementAndMissingFile) {
   EXPECT_EQ(missing.Wire(), "") << "the logger is not touched";
 }
 
-TEST(FirmwareUpgradeTest, TheUpgradeButtonAsksForTheFile) {
-  LanguageGuard english(kEnglish);
-  UpgradeBench cancelled;
-  EXPECT_EQ(StartFirmwareUpgrade(cancelled.connection, cancelled.host), OperationResult::Cancelled);
-  ASSERT_EQ(cancelled.host.openChoices.size(), 1u);
-  EXPECT_EQ(cancelled.host.openChoices[0].title, "Choose firmware file");
-  EXPECT_EQ(cancelled.host.openChoices[0].filter, "Firmware files (*.upg)|*.upg|All files (*.*)|*.*||");
-  EXPECT_EQ(cancelled.host.openChoices[0].defaultExtension, "upg");
-  EXPECT_EQ(cancelled.host.openChoices[0].defaultName, "");
-  EXPECT_EQ(cancelled.Wire(), "");
-
-  UpgradeBench chosen;
-  chosen.host.openAnswer = chosen.WriteImage(64);
-  EXPECT_EQ(StartFirmwareUpgrade(chosen.connection, chosen.host), OperationResult::Done);
-  EXPECT_EQ(chosen.logger.pagesWritten, 1u);
-
-  LanguageGuard polish(kPolish);
-  UpgradeBench polishChoice;
-  StartFirmwareUpgrade(polishChoice.connection, polishChoice.host);
-  EXPECT_EQ(polishChoice.host.openChoices[0].title, "Wybierz plik apgrejdu");
-  EXPECT_EQ(polishChoice.host.openChoices[0].filter, "Pliki apgrejdu (*.upg)|*.upg|Wszystkie pliki (*.*)|*.*||");
-}
-
 TEST(FirmwareUpgradeTest, AStopRequestBeforeTheEraseRestartsTheUnchangedFirmware) {
   LanguageGuard english(kEnglish);
   StopRequestGuard stop;

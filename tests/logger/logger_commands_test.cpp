@@ -41,7 +41,8 @@ TEST(LoggerInfoTest, InformationGoesOutAfterAttentionAndAPause) {
   LanguageGuard english(kEnglish);
   FakeLoggerBench bench;
   bench.logger.SetGeometry(2048, 256, 10, 32);
-  EXPECT_EQ(ShowLoggerInfo(bench.connection, bench.host), OperationResult::Done);
+  LoggerInfo info;
+  EXPECT_EQ(ReadLoggerInfo(bench.connection, bench.host.clock, info), 0);
 
   EXPECT_EQ(bench.Wire(), kAttention + "$PQRVI,\r\n");
   EXPECT_THAT(bench.host.clock.sleeps, ElementsAre(150u));
@@ -49,10 +50,9 @@ TEST(LoggerInfoTest, InformationGoesOutAfterAttentionAndAPause) {
   EXPECT_THAT(bench.line.calls, ::testing::IsSupersetOf({"ClearLineErrors", "Purge"}));
   EXPECT_EQ(bench.line.calls[0], "ClearLineErrors");
   EXPECT_EQ(bench.line.calls[1], "Purge");
-  // The report is a notice; the only log line is the command's.
+  // The report is not logged; the only log line is the command's.
   EXPECT_THAT(LogLines(bench.host.log), ElementsAre("I Read info command sent."));
-  ASSERT_EQ(bench.host.notices.size(), 1u);
-  EXPECT_EQ(bench.host.notices[0],
+  EXPECT_EQ(FormatLoggerInfoReport(info),
             "Information about stravener:\r\n\r\nSerial number: 01-001234\r\nProduction date: 15.03.2006\r\n"
             "Firmware version: 2.10\r\n\r\nMemory size: 524288 bytes\r\nUsed: 2592 bytes (0.5%)\r\n"
             "Free: 521696 bytes (99.5%)");
@@ -95,11 +95,12 @@ TEST(LoggerInfoTest, RecordFieldsAndTheirEdges) {
   EXPECT_NE(huge.find("Used: 4294836225 bytes (100.0%)"), std::string::npos) << huge;
 }
 
-TEST(LoggerInfoTest, AFailedAnswerShowsNothing) {
+TEST(LoggerInfoTest, AFailedAnswerIsReported) {
   LanguageGuard english(kEnglish);
   FakeLoggerBench bench;
   bench.logger.alterFrame = [](int, std::vector<uint8_t>& frame) { frame.back() ^= 0x55; };
-  EXPECT_EQ(ShowLoggerInfo(bench.connection, bench.host), OperationResult::Failed);
+  LoggerInfo info;
+  EXPECT_EQ(ReadLoggerInfo(bench.connection, bench.host.clock, info), -1);
   // A wrong answer may be a logger heard at another speed: asked back, it is asked again.
   // The last line names the port with its device and says what to do.
   const std::string noLogger = "E No logger answered on " + PortWithDevice("COM1") +
@@ -108,13 +109,12 @@ TEST(LoggerInfoTest, AFailedAnswerShowsNothing) {
               ElementsAre("I Read info command sent.", "E Checksum error.",
                           "I The logger's answer was garbled; asking it to return to 4800 bit/s.", "E Checksum error.",
                           noLogger));
-  EXPECT_THAT(bench.host.notices, IsEmpty());
 
   // A logger that never answers: asked back from the transfer speeds and asked once more,
   // and only the second time-out is reported.
   FakeLoggerBench silent;
   silent.logger.alterFrame = [](int, std::vector<uint8_t>& frame) { frame.clear(); };
-  EXPECT_EQ(ShowLoggerInfo(silent.connection, silent.host), OperationResult::Failed);
+  EXPECT_EQ(ReadLoggerInfo(silent.connection, silent.host.clock, info), -1);
   EXPECT_THAT(LogLines(silent.host.log),
               ElementsAre("I Read info command sent.", "I The logger did not answer; asking it to return to 4800 bit/s.",
                           "E Port read timeout exceeded.", noLogger));
@@ -123,7 +123,7 @@ TEST(LoggerInfoTest, AFailedAnswerShowsNothing) {
   FakeLoggerBench elsewhere;
   elsewhere.connection.devicePath = "/dev/ttyUSB3";
   elsewhere.logger.alterFrame = [](int, std::vector<uint8_t>& frame) { frame.clear(); };
-  EXPECT_EQ(ShowLoggerInfo(elsewhere.connection, elsewhere.host), OperationResult::Failed);
+  EXPECT_EQ(ReadLoggerInfo(elsewhere.connection, elsewhere.host.clock, info), -1);
   EXPECT_EQ(LogLines(elsewhere.host.log).back(),
             "E Na porcie /dev/ttyUSB3 nie odpowiedział żaden logger. Sprawdź kabel albo wybierz port w Ustawieniach "
             "(Znajdź logger).");
@@ -145,7 +145,8 @@ TEST(LoggerInfoTest, ALoggerLeftAtATransferSpeedIsAskedBackAtEachAndAskedAgain) 
       written.emplace_back(std::string(bytes.begin(), bytes.end()), line.speed);
       logger(line, bytes);
     };
-    EXPECT_EQ(ShowLoggerInfo(bench.connection, bench.host), OperationResult::Done);
+    LoggerInfo info;
+    EXPECT_EQ(ReadLoggerInfo(bench.connection, bench.host.clock, info), 0);
 
     const std::string back = "$PQRVS,0\r\n";
     EXPECT_THAT(written, ElementsAre(std::pair{kAttention, 4800u}, std::pair{std::string("$PQRVI,\r\n"), 4800u},
@@ -163,7 +164,7 @@ TEST(LoggerInfoTest, ALoggerLeftAtATransferSpeedIsAskedBackAtEachAndAskedAgain) 
       EXPECT_THAT(LogLines(bench.host.log),
                   ElementsAre("I Read info command sent.", "I The logger did not answer; asking it to return to 4800 bit/s."));
     }
-    EXPECT_EQ(bench.host.notices.size(), 1u);
+    EXPECT_EQ(info.PageSize(), 256u);
     EXPECT_EQ(bench.connection.currentSpeed, 4800u);
   }
 }
@@ -205,7 +206,8 @@ TEST(LoggerInfoTest, AFailedAttentionEndsBeforeTheCommand) {
   LanguageGuard english(kEnglish);
   FakeLoggerBench bench;
   bench.line.Fail(FakeCall::Write, 13);
-  EXPECT_EQ(ShowLoggerInfo(bench.connection, bench.host), OperationResult::Failed);
+  LoggerInfo info;
+  EXPECT_EQ(ReadLoggerInfo(bench.connection, bench.host.clock, info), -1);
   EXPECT_EQ(bench.Wire(), "");
   EXPECT_THAT(bench.host.clock.sleeps, IsEmpty()) << "no pause after an attention that did not go out";
   EXPECT_THAT(LogLines(bench.host.log), ElementsAre("E Error 0xd writing port.", SystemTextLine(13)));
@@ -216,10 +218,10 @@ TEST(LoggerInfoTest, AStopRequestDuringTheAttentionsPauseSendsNoCommand) {
   StopRequestGuard stop;
   FakeLoggerBench bench;
   bench.host.clock.onSleep = [](uint32_t) { RequestStop(); };
-  EXPECT_EQ(ShowLoggerInfo(bench.connection, bench.host), OperationResult::Failed);
+  LoggerInfo info;
+  EXPECT_EQ(ReadLoggerInfo(bench.connection, bench.host.clock, info), -1);
   EXPECT_EQ(bench.Wire(), kAttention);
   EXPECT_THAT(LogLines(bench.host.log), IsEmpty());
-  EXPECT_THAT(bench.host.notices, IsEmpty());
 }
 
 TEST(RestartLoggerTest, SendsTheSentenceAndClosesThePort) {
@@ -238,17 +240,6 @@ TEST(RestartLoggerTest, SendsTheSentenceAndClosesThePort) {
   failing.line.Fail(FakeCall::Write, 5, 3);  // the attention goes out, the command does not
   EXPECT_EQ(RestartLogger(failing.connection, failing.host), OperationResult::Failed);
   EXPECT_EQ(failing.connection.openFlag, 1);
-}
-
-TEST(EraseTrackMemoryTest, AsksFirstAndSendsNothingWhenDeclined) {
-  LanguageGuard polish(kPolish);
-  FakeLoggerBench bench;
-  bench.host.answerOk = false;
-  EXPECT_EQ(EraseTrackMemory(bench.connection, bench.host), OperationResult::Cancelled);
-  EXPECT_THAT(bench.host.questions, ElementsAre("Czy chcesz wyczyścić pamięć śladu?"));
-  EXPECT_EQ(bench.Wire(), "");
-  EXPECT_THAT(bench.line.calls, IsEmpty());
-  EXPECT_THAT(LogLines(bench.host.log), IsEmpty());
 }
 
 TEST(EraseTrackMemoryTest, TheAnswerDecides) {
@@ -270,84 +261,34 @@ TEST(EraseTrackMemoryTest, TheAnswerDecides) {
 
 namespace {
 
-// Runs the configuration command with the logger's setting and what the user does.
+// The Configuration command with the logger's setting: the information request, then the
+// value the user chose saved.
 struct Configuration {
   explicit Configuration(uint8_t loggerSkip) { bench.logger.info[20] = loggerSkip; }
-  OperationResult Run() { return ConfigureLogger(bench.connection, bench.host); }
-  // The sentence sent after the information request, if any.
-  std::string Saved() const {
-    for (const std::string& s : bench.logger.sentences) {
-      if (s.rfind("$PQRVC,", 0) == 0) return s;
-    }
-    return "";
+  OperationResult Run(uint8_t value) {
+    LoggerInfo info;
+    if (ReadLoggerInfo(bench.connection, bench.host.clock, info) != 0) return OperationResult::Failed;
+    return ConfigureLogger(bench.connection, bench.host, value);
   }
   FakeLoggerBench bench;
 };
 
 }  // namespace
 
-TEST(ConfigureLoggerTest, TheLoggersSettingOpensTheDialogAndSaveSendsIt) {
+TEST(ConfigureLoggerTest, TheSaveSentenceFollowsTheInformationRequestWithoutASpeedStep) {
   LanguageGuard english(kEnglish);
-  Configuration zero(0);
-  zero.bench.host.user = [](ConfigurationDialog&, DialogControls&) { return true; };
-  EXPECT_EQ(zero.Run(), OperationResult::Done);
-  EXPECT_FALSE(zero.bench.host.dialogOpenedWith.boxChecked);
-  EXPECT_FALSE(zero.bench.host.dialogOpenedWith.fieldEnabled);
-  EXPECT_EQ(zero.bench.host.dialogOpenedWith.field, "0");
-  EXPECT_EQ(zero.Saved(), "$PQRVC,0,0,\r\n");
-  // Information (its own prologue), then attention and the save sentence with no speed step.
-  EXPECT_EQ(zero.bench.Wire(), kAttention + "$PQRVI,\r\n" + kAttention + "$PQRVC,0,0,\r\n");
-  EXPECT_THAT(zero.bench.host.clock.sleeps, ElementsAre(150u, 150u));
-  EXPECT_EQ(zero.bench.line.Count(FakeCall::Purge), 1u) << "only the information request's speed step purges";
-  EXPECT_THAT(LogLines(zero.bench.host.log), ElementsAre("I Read info command sent.", "I Save configuration command sent.",
-                                                         "I The configuration was saved."));
-
-  Configuration five(5);
-  five.bench.host.user = [](ConfigurationDialog&, DialogControls&) { return true; };
-  EXPECT_EQ(five.Run(), OperationResult::Done);
-  EXPECT_TRUE(five.bench.host.dialogOpenedWith.boxChecked);
-  EXPECT_EQ(five.bench.host.dialogOpenedWith.field, "5");
-  EXPECT_EQ(five.Saved(), "$PQRVC,0,5,\r\n");
-}
-
-TEST(ConfigureLoggerTest, WhatTheUserDoesInTheDialog) {
-  LanguageGuard english(kEnglish);
-  // A number typed, then the box cleared: 0 is sent and the number is never validated.
-  Configuration cleared(5);
-  cleared.bench.host.user = [](ConfigurationDialog& dialog, DialogControls& controls) {
-    controls.field = "7";
-    controls.boxChecked = false;
-    dialog.OnSkipClicked();
-    return true;
-  };
-  EXPECT_EQ(cleared.Run(), OperationResult::Done);
-  EXPECT_EQ(cleared.Saved(), "$PQRVC,0,0,\r\n");
-  EXPECT_THAT(cleared.bench.host.controls.warnings, IsEmpty());
-
-  // The box ticked and 255 typed.
-  Configuration ticked(0);
-  ticked.bench.host.user = [](ConfigurationDialog& dialog, DialogControls& controls) {
-    controls.boxChecked = true;
-    dialog.OnSkipClicked();
-    controls.field = "255";
-    return true;
-  };
-  EXPECT_EQ(ticked.Run(), OperationResult::Done);
-  EXPECT_EQ(ticked.Saved(), "$PQRVC,0,255,\r\n");
-  EXPECT_THAT(ticked.bench.host.controls.warnings, ElementsAre("Input number from 1 to 255."))
-      << "ticking the box over 0 warns at once";
-
-  // 256 cannot be saved: the dialog stays open, and here the user then cancels.
-  Configuration refused(5);
-  refused.bench.host.user = [](ConfigurationDialog& dialog, DialogControls& controls) {
-    controls.field = "256";
-    EXPECT_FALSE(dialog.OnSave());
-    return false;
-  };
-  EXPECT_EQ(refused.Run(), OperationResult::Cancelled);
-  EXPECT_EQ(refused.Saved(), "");
-  EXPECT_EQ(refused.bench.Wire(), kAttention + "$PQRVI,\r\n") << "nothing after the information request";
-  EXPECT_THAT(LogLines(refused.bench.host.log), ElementsAre("I Read info command sent."));
+  for (const uint8_t value : {0, 5, 255}) {
+    Configuration configuration(3);
+    EXPECT_EQ(configuration.Run(value), OperationResult::Done);
+    // Information (its own prologue), then attention and the save sentence with no speed step.
+    EXPECT_EQ(configuration.bench.Wire(),
+              kAttention + "$PQRVI,\r\n" + kAttention + "$PQRVC,0," + std::to_string(value) + ",\r\n");
+    EXPECT_THAT(configuration.bench.host.clock.sleeps, ElementsAre(150u, 150u));
+    EXPECT_EQ(configuration.bench.line.Count(FakeCall::Purge), 1u) << "only the information request's speed step purges";
+    EXPECT_THAT(LogLines(configuration.bench.host.log),
+                ElementsAre("I Read info command sent.", "I Save configuration command sent.",
+                            "I The configuration was saved."));
+  }
 }
 
 TEST(ConfigureLoggerTest, TheLoggersAnswer) {
@@ -362,16 +303,14 @@ TEST(ConfigureLoggerTest, TheLoggersAnswer) {
                         Case{2, OperationResult::Failed, "E Configuration data error."}}) {
     Configuration configuration(3);
     configuration.bench.logger.configurationAnswer = c.answer;
-    configuration.bench.host.user = [](ConfigurationDialog&, DialogControls&) { return true; };
-    EXPECT_EQ(configuration.Run(), c.result) << int(c.answer);
+    EXPECT_EQ(configuration.Run(3), c.result) << int(c.answer);
     EXPECT_THAT(LogLines(configuration.bench.host.log),
                 ElementsAre("I Read info command sent.", "I Save configuration command sent.", c.last));
   }
   LanguageGuard polish(kPolish);
   Configuration configuration(3);
   configuration.bench.logger.configurationAnswer = 2;
-  configuration.bench.host.user = [](ConfigurationDialog&, DialogControls&) { return true; };
-  configuration.Run();
+  configuration.Run(3);
   EXPECT_THAT(LogLines(configuration.bench.host.log),
               ElementsAre("I Wysłano komendę odczytu informacji.", "I Wysłano komendę zapisu konfiguracji.",
                           "E Błąd danych konfiguracji."));

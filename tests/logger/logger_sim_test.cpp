@@ -21,6 +21,7 @@
 #include "support/language_guard.h"
 #include "support/log_lines.h"
 #include "support/stop_request_guard.h"
+#include "support/read_track_into.h"
 #include "support/temp_dir.h"
 
 using namespace stravener;
@@ -66,7 +67,8 @@ TEST(LoggerSimTest, InformationOnTheWireWithItsPause) {
   LanguageGuard english(kEnglish);
   SimLoggerBench bench(Unpaced(5000));
   ASSERT_TRUE(bench.Started());
-  EXPECT_EQ(ShowLoggerInfo(bench.connection, bench.host), OperationResult::Done);
+  LoggerInfo info;
+  EXPECT_EQ(ReadLoggerInfo(bench.connection, bench.host.clock, info), 0);
 
   const auto sentences = bench.Events(TraceKind::Sentence);
   ASSERT_EQ(sentences.size(), 2u);
@@ -77,9 +79,8 @@ TEST(LoggerSimTest, InformationOnTheWireWithItsPause) {
   ExpectPause(MillisecondsBetween(sentences[0].time, sentences[1].time), 150, "attention to command");
   EXPECT_TRUE(bench.Events(TraceKind::Noise).empty());
 
-  ASSERT_EQ(bench.host.notices.size(), 1u);
   // The default logger: 5000 records in 2048 pages of 256 bytes.
-  EXPECT_EQ(bench.host.notices[0],
+  EXPECT_EQ(FormatLoggerInfoReport(info),
             "Information about stravener:\r\n\r\nSerial number: 01-001234\r\nProduction date: 15.03.2006\r\n"
             "Firmware version: 2.10\r\n\r\nMemory size: 524288 bytes\r\nUsed: 80000 bytes (15.3%)\r\n"
             "Free: 444288 bytes (84.7%)");
@@ -91,8 +92,7 @@ TEST(LoggerSimTest, OneBlockDownloadOnTheWireWithItsPauses) {
   SimLoggerBench bench(options);
   ASSERT_TRUE(bench.Started());
   TempDir dir;
-  bench.host.saveAnswer = dir.File("t.bin");
-  EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Done);
+  EXPECT_EQ(ReadTrackInto(bench.connection, bench.host, dir.File("t.bin")), OperationResult::Done);
   // The logger watches the tool's speed about every millisecond.
   ASSERT_TRUE(bench.Sim().Trace().WaitFor(
       [](const TraceEvent& e) { return e.kind == TraceKind::ToolSpeed && e.toolSpeed == 4800; },
@@ -146,8 +146,7 @@ TEST(LoggerSimTest, DownloadsAtEverySpeedOfTheTable) {
     SimLoggerBench bench(Unpaced(1500), c.limit);  // 24000 bytes
     ASSERT_TRUE(bench.Started());
     TempDir dir;
-    bench.host.saveAnswer = dir.File("t.bin");
-    EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Done) << c.limit;
+    EXPECT_EQ(ReadTrackInto(bench.connection, bench.host, dir.File("t.bin")), OperationResult::Done) << c.limit;
     EXPECT_EQ(ReadWholeFile(dir.File("t.bin")), Prefix(bench.Sim().UsedMemory(), 24000)) << c.limit;
     EXPECT_EQ(bench.connection.speedLimit, c.speed) << c.limit;
     const auto sentences = bench.SentenceTexts();
@@ -173,8 +172,7 @@ TEST(LoggerSimTest, PltOutputOfBothLayoutsMatchesTheLoggersMemory) {
     SimLoggerBench bench(options);
     ASSERT_TRUE(bench.Started());
     TempDir dir, other;
-    bench.host.saveAnswer = dir.File("20060315_log.plt");
-    EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Done) << layout;
+    EXPECT_EQ(ReadTrackInto(bench.connection, bench.host, dir.File("20060315_log.plt")), OperationResult::Done) << layout;
     EXPECT_EQ(ReadTextFile(dir.File("20060315_log.plt")),
               ExpectedPlt(other.File("20060315_log.plt"), bench.Sim().UsedMemory(), layout))
         << layout;
@@ -189,9 +187,8 @@ TEST(LoggerSimTest, PacedDownloadReportsWhatTheLineCarried) {
   SimLoggerBench bench(options, 230400);
   ASSERT_TRUE(bench.Started());
   TempDir dir;
-  bench.host.saveAnswer = dir.File("t.bin");
   TrackReadSummary summary;
-  EXPECT_EQ(ReadTrack(bench.connection, bench.host, &summary), OperationResult::Done);
+  EXPECT_EQ(ReadTrackInto(bench.connection, bench.host, dir.File("t.bin"), &summary), OperationResult::Done);
   EXPECT_EQ(ReadWholeFile(dir.File("t.bin")), Prefix(bench.Sim().UsedMemory(), 48000));
   // 48000 bytes of 10 bits take 2083 ms at 230400 bit/s; no download beats the line.
   EXPECT_GE(summary.elapsedMs, 2083 - 5);
@@ -199,14 +196,6 @@ TEST(LoggerSimTest, PacedDownloadReportsWhatTheLineCarried) {
   EXPECT_GE(summary.averageBps, 230400 / 3) << "far slower than the line";
   EXPECT_THAT(LogLines(bench.host.log),
               ::testing::Contains("I Average transfer: " + std::to_string(summary.averageBps) + " bps."));
-}
-
-TEST(LoggerSimTest, CancellingTheSaveChoiceSendsNothingMore) {
-  SimLoggerBench bench(Unpaced());
-  ASSERT_TRUE(bench.Started());
-  EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Cancelled);
-  stravener::Clock().Sleep(300);
-  EXPECT_THAT(bench.SentenceTexts(), ElementsAre(kAttention, "$PQRVI,\r\n"));
 }
 
 TEST(LoggerSimTest, FourFailuresOfABlockAreRepeated) {
@@ -218,8 +207,7 @@ TEST(LoggerSimTest, FourFailuresOfABlockAreRepeated) {
   SimLoggerBench bench(options);
   ASSERT_TRUE(bench.Started());
   TempDir dir;
-  bench.host.saveAnswer = dir.File("t.bin");
-  EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Done);
+  EXPECT_EQ(ReadTrackInto(bench.connection, bench.host, dir.File("t.bin")), OperationResult::Done);
   EXPECT_EQ(ReadWholeFile(dir.File("t.bin")), Prefix(bench.Sim().UsedMemory(), 16000));
   const std::vector<std::string> lines = LogLines(bench.host.log);
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "I Repeating command."), 4);
@@ -240,8 +228,7 @@ TEST(LoggerSimTest, TheFifthFailureAt38400AbortsAndLeavesTheLoggerInCommandMode)
   SimLoggerBench bench(options, 38400);
   ASSERT_TRUE(bench.Started());
   TempDir dir;
-  bench.host.saveAnswer = dir.File("t.bin");
-  EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Failed);
+  EXPECT_EQ(ReadTrackInto(bench.connection, bench.host, dir.File("t.bin")), OperationResult::Failed);
   // Blocks 1 and 2 came: the partial file holds exactly them.
   EXPECT_EQ(ReadWholeFile(dir.File("t.partial.bin")), Prefix(bench.Sim().UsedMemory(), 2048));
   const std::vector<std::string> lines = LogLines(bench.host.log);
@@ -255,7 +242,8 @@ TEST(LoggerSimTest, TheFifthFailureAt38400AbortsAndLeavesTheLoggerInCommandMode)
   EXPECT_EQ(bench.host.progressPositions.back(), 0u);
 
   // The logger answers commands again.
-  EXPECT_EQ(ShowLoggerInfo(bench.connection, bench.host), OperationResult::Done);
+  LoggerInfo info;
+  EXPECT_EQ(ReadLoggerInfo(bench.connection, bench.host.clock, info), 0);
 }
 
 TEST(LoggerSimTest, TheDeviceVanishingMidTransferEndsAtOnceInPlainWords) {
@@ -265,9 +253,8 @@ TEST(LoggerSimTest, TheDeviceVanishingMidTransferEndsAtOnceInPlainWords) {
   SimLoggerBench bench(options);
   ASSERT_TRUE(bench.Started());
   TempDir dir;
-  bench.host.saveAnswer = dir.File("t.bin");
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Failed);
+  EXPECT_EQ(ReadTrackInto(bench.connection, bench.host, dir.File("t.bin")), OperationResult::Failed);
   const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_LT(seconds, 1.0) << "no repeats, no pauses";
   EXPECT_TRUE(bench.Sim().Vanished());
@@ -290,9 +277,8 @@ TEST(LoggerSimTest, ADownloadAt460800OnAnAdapterThatHolds115200StepsDownAndFinis
   SimLoggerBench bench(options, 460800);
   ASSERT_TRUE(bench.Started());
   TempDir dir;
-  bench.host.saveAnswer = dir.File("t.bin");
   TrackReadSummary summary;
-  EXPECT_EQ(ReadTrack(bench.connection, bench.host, &summary), OperationResult::Done);
+  EXPECT_EQ(ReadTrackInto(bench.connection, bench.host, dir.File("t.bin"), &summary), OperationResult::Done);
   EXPECT_EQ(ReadWholeFile(dir.File("t.bin")), Prefix(bench.Sim().UsedMemory(), 48000));
   const std::vector<std::string> lines = LogLines(bench.host.log);
   EXPECT_THAT(lines, ::testing::IsSupersetOf(std::vector<std::string>{
@@ -319,19 +305,14 @@ TEST(LoggerSimTest, EraseConfigurationAndRestart) {
   SimLoggerBench bench(options);
   ASSERT_TRUE(bench.Started());
 
-  bench.host.user = [](ConfigurationDialog&, DialogControls& controls) {
-    controls.field = "9";
-    return true;
-  };
-  EXPECT_EQ(ConfigureLogger(bench.connection, bench.host), OperationResult::Done);
-  EXPECT_EQ(bench.host.dialogOpenedWith.field, "5");
+  // The Configuration command: the information request, then the setting saved.
+  LoggerInfo info;
+  ASSERT_EQ(ReadLoggerInfo(bench.connection, bench.host.clock, info), 0);
+  EXPECT_EQ(info.SkipSetting(), 5);
+  EXPECT_EQ(ConfigureLogger(bench.connection, bench.host, 9), OperationResult::Done);
   EXPECT_EQ(bench.Sim().SkipSetting(), 9);
-  bench.host.user = [](ConfigurationDialog& dialog, DialogControls& controls) {
-    controls.boxChecked = false;
-    dialog.OnSkipClicked();
-    return true;
-  };
-  EXPECT_EQ(ConfigureLogger(bench.connection, bench.host), OperationResult::Done);
+  ASSERT_EQ(ReadLoggerInfo(bench.connection, bench.host.clock, info), 0);
+  EXPECT_EQ(ConfigureLogger(bench.connection, bench.host, 0), OperationResult::Done);
   EXPECT_EQ(bench.Sim().SkipSetting(), 0);
 
   EXPECT_EQ(EraseTrackMemory(bench.connection, bench.host), OperationResult::Done);
@@ -550,7 +531,8 @@ TEST(LoggerSimTest, AStopRequestFinishesThePageAndTheBootLoaderTakesTheUpgradeAg
   // loader: every other command says so, and the upgrade finds the boot loader and goes on.
   ClearStopRequest();
   run.bench.host.onProgress = nullptr;
-  EXPECT_EQ(ShowLoggerInfo(run.bench.connection, run.bench.host), OperationResult::Failed);
+  LoggerInfo info;
+  EXPECT_EQ(ReadLoggerInfo(run.bench.connection, run.bench.host.clock, info), -1);
   EXPECT_EQ(LogLines(run.bench.host.log).back(),
             "E The logger is in its boot loader: its firmware must be loaded again with Upgrade.");
   EXPECT_EQ(run.bench.Sim().Mode(), LoggerMode::BootLoader);

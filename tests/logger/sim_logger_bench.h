@@ -9,7 +9,7 @@
 
 #include "link/adapter_model.h"
 #include "link/port_connection.h"
-#include "logger_test_host.h"
+#include "support/test_host.h"
 #include "sim/simulated_logger.h"
 
 // The simulated logger on a pseudo-terminal and the tool's connection to it, opened through

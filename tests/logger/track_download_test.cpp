@@ -14,6 +14,7 @@
 #include "platform/file.h"
 #include "support/language_guard.h"
 #include "support/log_lines.h"
+#include "support/read_track_into.h"
 #include "support/temp_dir.h"
 
 using namespace stravener;
@@ -45,9 +46,11 @@ struct Download : FakeLoggerBench {
     logger.SetGeometry(2048, 256, fullPages, partial);
     logger.SetUsedMemory(fullPages * 256u + partial);
     connection.speedLimit = limit;
-    host.saveAnswer = dir.File("track.bin");
   }
-  OperationResult Run() { return ReadTrack(connection, host, &summary); }
+  // Read track into `path`, as a user who chose that file.
+  OperationResult Run(const TrackReadOptions& options = {}) {
+    return ReadTrackInto(connection, host, path, &summary, options);
+  }
   // What is in the folder so far: the track being written, under its temporary name until
   // it is whole.
   uintmax_t BytesWritten() const {
@@ -57,6 +60,7 @@ struct Download : FakeLoggerBench {
   }
 
   TempDir dir;
+  std::string path = dir.File("track.bin");
   TrackReadSummary summary;
 };
 
@@ -122,15 +126,6 @@ TEST(TrackDownloadTest, OneBlockDownloadOnTheWireAndInTheLog) {
   EXPECT_EQ(d.summary.bytes, 2592u);
   EXPECT_TRUE(d.summary.raw);
   EXPECT_EQ(d.summary.path, d.dir.File("track.bin"));
-
-  // The save choice offered.
-  ASSERT_EQ(d.host.saveChoices.size(), 1u);
-  EXPECT_EQ(d.host.saveChoices[0].title, "Save track as");
-  EXPECT_EQ(d.host.saveChoices[0].filter,
-            "Track files (*.plt)|*.plt|GPX files (*.gpx)|*.gpx|KML files (*.kml)|*.kml|SVG picture (*.svg)|*.svg|"
-            "Binary files (*.bin)|*.bin|All files (*.*)|*.*||");
-  EXPECT_EQ(d.host.saveChoices[0].defaultExtension, "plt");
-  EXPECT_EQ(d.host.saveChoices[0].defaultName, "20060315_log");
 }
 
 TEST(TrackDownloadTest, BlocksOfWholePagesWithTheLastCut) {
@@ -189,7 +184,7 @@ TEST(TrackDownloadTest, EverySpeedOfTheTable) {
 TEST(TrackDownloadTest, PltInAnyLetterCaseConvertsOtherExtensionsSaveRaw) {
   LanguageGuard english(kEnglish);
   Download plt(10, 32);
-  plt.host.saveAnswer = plt.dir.File("Trip.PLT");
+  plt.path = plt.dir.File("Trip.PLT");
   EXPECT_EQ(plt.Run(), OperationResult::Done);
   EXPECT_FALSE(plt.summary.raw);
   TempDir other;
@@ -201,7 +196,7 @@ TEST(TrackDownloadTest, PltInAnyLetterCaseConvertsOtherExtensionsSaveRaw) {
   // The extension is the text after the last dot of the file name, so a name that is
   // only ".plt" is a PLT file, while a dot in a folder's name or at the end gives none.
   Download bare(10, 32);
-  bare.host.saveAnswer = bare.dir.File(".plt");
+  bare.path = bare.dir.File(".plt");
   EXPECT_EQ(bare.Run(), OperationResult::Done);
   EXPECT_FALSE(bare.summary.raw);
   EXPECT_THAT(ReadTextFile(bare.dir.File(".plt")), HasSubstr("0,2,16776960,,1,0,2,8421376\r\n162\r\n"));
@@ -209,18 +204,18 @@ TEST(TrackDownloadTest, PltInAnyLetterCaseConvertsOtherExtensionsSaveRaw) {
   // GPX and KML by their extensions, in any letter case; the options' format before the
   // extension.
   Download gpx(10, 32);
-  gpx.host.saveAnswer = gpx.dir.File("Trip.GpX");
+  gpx.path = gpx.dir.File("Trip.GpX");
   EXPECT_EQ(gpx.Run(), OperationResult::Done);
   EXPECT_EQ(gpx.summary.format, TrackFileFormat::Gpx);
   EXPECT_THAT(ReadTextFile(gpx.dir.File("Trip.GpX")), ::testing::EndsWith("</trkpt>\r\n    </trkseg>\r\n  </trk>\r\n</gpx>\r\n"));
   Download kml(10, 32);
-  kml.host.saveAnswer = kml.dir.File("trip.plt");
+  kml.path = kml.dir.File("trip.plt");
   TrackReadOptions asKml;
   asKml.format = TrackFileFormat::Kml;
-  EXPECT_EQ(ReadTrack(kml.connection, kml.host, &kml.summary, asKml), OperationResult::Done);
+  EXPECT_EQ(kml.Run(asKml), OperationResult::Done);
   EXPECT_THAT(ReadTextFile(kml.dir.File("trip.plt")), ::testing::EndsWith("</kml>\r\n"));
   Download svg(10, 32);
-  svg.host.saveAnswer = svg.dir.File("Trip.SVG");
+  svg.path = svg.dir.File("Trip.SVG");
   EXPECT_EQ(svg.Run(), OperationResult::Done);
   EXPECT_EQ(svg.summary.format, TrackFileFormat::Svg);
   EXPECT_THAT(ReadTextFile(svg.dir.File("Trip.SVG")), HasSubstr(">Points: 162</text>"));
@@ -228,7 +223,7 @@ TEST(TrackDownloadTest, PltInAnyLetterCaseConvertsOtherExtensionsSaveRaw) {
   for (const char* name : {"track.txt", "track", "track.plt.bak", "track.", "folder.plt/track"}) {
     Download raw(10, 32);
     std::filesystem::create_directory(raw.dir.File("folder.plt"));
-    raw.host.saveAnswer = raw.dir.File(name);
+    raw.path = raw.dir.File(name);
     EXPECT_EQ(raw.Run(), OperationResult::Done) << name;
     EXPECT_TRUE(raw.summary.raw) << name;
     EXPECT_EQ(ReadWholeFile(raw.dir.File(name)), Used(raw.logger, 2592)) << name;
@@ -239,7 +234,7 @@ TEST(TrackDownloadTest, AnIncompleteLastRecordStaysOutOfThePltFile) {
   LanguageGuard english(kEnglish);
   // 2600 bytes: 162 whole records and 8 bytes of a record the logger had not finished.
   Download plt(10, 40);
-  plt.host.saveAnswer = plt.dir.File("t.plt");
+  plt.path = plt.dir.File("t.plt");
   EXPECT_EQ(plt.Run(), OperationResult::Done);
   TempDir other;
   EXPECT_EQ(ReadTextFile(plt.dir.File("t.plt")), ExpectedPlt(other.File("t.plt"), Used(plt.logger, 2592), 2));
@@ -255,7 +250,7 @@ TEST(TrackDownloadTest, AnIncompleteLastRecordStaysOutOfThePltFile) {
   // under the success line.
   for (uint16_t used : {1, 15}) {
     Download tiny(0, used);
-    tiny.host.saveAnswer = tiny.dir.File("tiny.plt");
+    tiny.path = tiny.dir.File("tiny.plt");
     EXPECT_EQ(tiny.Run(), OperationResult::Done) << used;
     EXPECT_EQ(ReadTextFile(tiny.dir.File("tiny.plt")),
               "OziExplorer Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n"
@@ -284,18 +279,21 @@ TEST(TrackDownloadTest, NoticesThatStopBeforeTheSaveChoice) {
   for (const Case& c : cases) {
     Download d(10, 32);
     c.setUp(d.logger);
-    EXPECT_EQ(d.Run(), OperationResult::Stopped) << c.what;
-    EXPECT_THAT(d.host.notices, ElementsAre(c.notice)) << c.what;
-    EXPECT_THAT(d.host.saveChoices, IsEmpty()) << c.what;
+    const TrackReadStart start = PrepareTrackRead(d.connection, d.host);
+    EXPECT_EQ(start.result, OperationResult::Stopped) << c.what;
+    EXPECT_EQ(start.notice, c.notice) << c.what;
     EXPECT_EQ(d.Wire(), kAttention + "$PQRVI,\r\n") << c.what;
     EXPECT_THAT(LogLines(d.host.log), ElementsAre("I Read info command sent.")) << c.what;
+    // Handed such a record all the same, the download sends nothing and says why.
+    EXPECT_EQ(ReadTrack(d.connection, d.host, start.info, d.path), OperationResult::Failed) << c.what;
+    EXPECT_EQ(d.Wire(), kAttention + "$PQRVI,\r\n") << c.what;
+    EXPECT_EQ(LogLines(d.host.log).back(), std::string("E ") + c.notice) << c.what;
   }
   LanguageGuard polish(kPolish);
   Download d(10, 32);
   d.logger.SetGeometry(2048, 0, 10, 32);
-  d.Run();
-  EXPECT_THAT(d.host.notices,
-              ElementsAre("Nie można odczytać śladu: logger podaje rozmiar strony pamięci 0 bajtów."));
+  EXPECT_EQ(PrepareTrackRead(d.connection, d.host).notice,
+            "Nie można odczytać śladu: logger podaje rozmiar strony pamięci 0 bajtów.");
 }
 
 TEST(TrackDownloadTest, TheLargestPageSizeStillDownloads) {
@@ -307,21 +305,13 @@ TEST(TrackDownloadTest, TheLargestPageSizeStillDownloads) {
   EXPECT_EQ(ReadWholeFile(d.dir.File("track.bin")), Used(d.logger, 65534));
 }
 
-TEST(TrackDownloadTest, CancellingTheSaveChoiceSendsNothingMore) {
-  Download d(10, 32);
-  d.host.saveAnswer.reset();
-  EXPECT_EQ(d.Run(), OperationResult::Cancelled);
-  EXPECT_EQ(d.Wire(), kAttention + "$PQRVI,\r\n");
-  EXPECT_EQ(d.host.log.Entries().size(), 1u) << "only the information request's line";
-  EXPECT_FALSE(std::filesystem::exists(d.dir.File("track.bin")));
-
-  // Nor for a raw copy that would take the track file's own name.
+TEST(TrackDownloadTest, ARawCopyThatWouldTakeTheTracksNameSendsNothingMore) {
   LanguageGuard english(kEnglish);
   Download same(10, 32);
   TrackReadOptions options;
   options.format = TrackFileFormat::Gpx;
   options.keepRaw = true;
-  EXPECT_EQ(ReadTrack(same.connection, same.host, &same.summary, options), OperationResult::Failed);
+  EXPECT_EQ(same.Run(options), OperationResult::Failed);
   EXPECT_EQ(same.Wire(), kAttention + "$PQRVI,\r\n");
   EXPECT_EQ(LogLines(same.host.log).back(), "E The file " + same.dir.File("track.bin") +
                                                 " would be both the track file and the raw copy. Choose other names.");
@@ -331,7 +321,7 @@ TEST(TrackDownloadTest, CancellingTheSaveChoiceSendsNothingMore) {
 TEST(TrackDownloadTest, AShortTransferStillReportsAnAverage) {
   LanguageGuard english(kEnglish);
   Download d(10, 32);
-  d.host.clock.frozenCounter = 12345;  // no time passes at all
+  d.host.clock.counter = 12345;  // no time passes at all
   EXPECT_EQ(d.Run(), OperationResult::Done);
   // Counted as 1 ms: 2592 bytes of 10 bits in 1 ms.
   EXPECT_THAT(LogLines(d.host.log), ::testing::Contains("I Average transfer: 25920000 bps."));
@@ -451,8 +441,8 @@ TEST(TrackDownloadTest, FailuresAfterTheSpeedSentenceStillTakeTheLoggerBack) {
 
   // The file cannot be created.
   Download nowhere(10, 32);
-  nowhere.host.saveAnswer = nowhere.dir.File("missing/track.bin");
-  const uint32_t createCode = CreateError(nowhere.host.saveAnswer.value());  // ENOENT; on Windows, path not found
+  nowhere.path = nowhere.dir.File("missing/track.bin");
+  const uint32_t createCode = CreateError(nowhere.path);  // ENOENT; on Windows, path not found
   ASSERT_NE(createCode, 0u);
   EXPECT_EQ(nowhere.Run(), OperationResult::Failed);
   EXPECT_THAT(LogLines(nowhere.host.log),
@@ -464,7 +454,7 @@ TEST(TrackDownloadTest, FailuresAfterTheSpeedSentenceStillTakeTheLoggerBack) {
   // The disk is full: the raw write fails (ENOSPC; under Wine the same device gives the
   // disk-full code of Windows).
   Download full(10, 32);
-  full.host.saveAnswer = "/dev/full";
+  full.path = "/dev/full";
   const uint32_t writeCode = WriteError("/dev/full");
   if (writeCode == 0) GTEST_SKIP() << "no /dev/full";
   EXPECT_EQ(full.Run(), OperationResult::Failed);
@@ -481,7 +471,7 @@ TEST(TrackDownloadTest, ARecordTheWriterRefusesEndsTheTransfer) {
   // A record of the second block with a latitude near 180 degrees.
   const uint8_t latitude[4] = {0x7F, 0xFF, 0xFF, 0xFF};
   std::copy(std::begin(latitude), std::end(latitude), d.logger.memory.begin() + 3072 + 16 * 5 + 6);
-  d.host.saveAnswer = d.dir.File("t.plt");
+  d.path = d.dir.File("t.plt");
   EXPECT_EQ(d.Run(), OperationResult::Failed);
   const std::vector<std::string> lines = LogLines(d.host.log);
   EXPECT_THAT(lines, ::testing::Contains("E Error in track memory contents."));
@@ -495,7 +485,7 @@ TEST(TrackDownloadTest, ARecordTheWriterRefusesEndsTheTransfer) {
   // A GPX file is closed all the same.
   Download g(40, 0);
   std::copy(std::begin(latitude), std::end(latitude), g.logger.memory.begin() + 3072 + 16 * 5 + 6);
-  g.host.saveAnswer = g.dir.File("t.gpx");
+  g.path = g.dir.File("t.gpx");
   EXPECT_EQ(g.Run(), OperationResult::Failed);
   const std::string gpx = ReadTextFile(g.dir.File("t.partial.gpx"));
   EXPECT_THAT(gpx, ::testing::EndsWith("</trkpt>\r\n    </trkseg>\r\n  </trk>\r\n</gpx>\r\n"));

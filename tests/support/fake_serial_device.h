@@ -1,8 +1,9 @@
 #pragma once
 
-// A serial port for tests: scripted input, recorded output and calls, any single call made
-// to fail with a chosen code, and a highest speed the line accepts. The line outlives the
-// devices opened on it, so a test can look at it after the port was closed.
+// A serial port for tests, fuzz targets and benchmarks: scripted input, recorded output and
+// calls, any single call made to fail with a chosen code (by its kind, or by its place among
+// all calls), and a highest speed the line accepts. The line outlives the devices opened on
+// it, so a test can look at it after the port was closed.
 //
 //   FakeSerialLine line;
 //   EventLog log;
@@ -79,6 +80,14 @@ class FakeSerialLine {
   uint32_t outputQueueSize = 0;
   bool isOpen = false;
   std::string openedName;
+  // Bytes the reads took from `input`, in all.
+  size_t bytesRead = 0;
+
+  // Makes the call with this ordinal among all calls (`calls.size()` once it is recorded)
+  // fail with `code`; 0 for none. `failedAtCall` tells whether it came.
+  size_t failAtCall = 0;
+  uint32_t failAtCallCode = 5;
+  bool failedAtCall = false;
 
   // Makes a call fail with `code`: the next one, or the one after `skip` successful calls.
   void Fail(FakeCall call, uint32_t code, int skip = 0) { failures_[call].push_back({skip, code}); }
@@ -107,6 +116,7 @@ class FakeSerialLine {
   // 0, or the code of a failure set up for this call.
   uint32_t Take(FakeCall call) {
     calls.push_back(FakeCallName(call));
+    if (FailsByPlace()) return failAtCallCode;
     auto it = failures_.find(call);
     if (it == failures_.end() || it->second.empty()) return 0;
     Pending& next = it->second.front();
@@ -120,6 +130,12 @@ class FakeSerialLine {
   }
 
  private:
+  bool FailsByPlace() {
+    if (failAtCall == 0 || calls.size() != failAtCall) return false;
+    failedAtCall = true;
+    return true;
+  }
+
   struct Pending {
     int skip;
     uint32_t code;
@@ -171,6 +187,7 @@ class FakeSerialDevice final : public stravener::SerialDevice {
       buffer[received++] = line_.input.front();
       line_.input.pop_front();
     }
+    line_.bytesRead += received;
     return 0;
   }
   uint32_t Write(const uint8_t* data, size_t count, size_t& written) override {
@@ -208,6 +225,7 @@ inline stravener::SerialOpener FakeSerialLine::Opener() {
   return [this](const std::string& name, std::unique_ptr<stravener::SerialDevice>& device) -> uint32_t {
     device.reset();
     calls.push_back("Open " + name);
+    if (FailsByPlace()) return failAtCallCode;
     auto it = failures_.find(FakeCall::Open);
     if (it != failures_.end() && !it->second.empty()) {
       Pending& next = it->second.front();

@@ -11,12 +11,12 @@
 
 #include "platform/file.h"
 #include "platform/system_error.h"
-#include "recording_host.h"
 #include "sim/synthetic_track.h"
 #include "support/language_guard.h"
 #include "support/scoped_locale.h"
 #include "support/scoped_time_zone.h"
 #include "support/stop_request_guard.h"
+#include "support/test_host.h"
 #include "support/temp_dir.h"
 #include "track/binary_conversion.h"
 #include "track/day_split.h"
@@ -58,12 +58,11 @@ uint32_t CreateError(const std::string& path) {
 
 struct Conversion {
   TempDir dir;
-  RecordingHost host;
+  TestHost host;
   std::string input = dir.File("track.bin");
   std::string output = dir.File("out.plt");
 
-  Conversion() { host.saveAnswer = output; }
-  bool Run() { return ConvertBinaryTrackFile(host, input); }
+  bool Run() { return ConvertBinaryTrackFile(host, input, output); }
   std::vector<std::string> Intro() const { return {"Converting file", input, "--> " + output}; }
   std::vector<std::string> IntroPl() const { return {"Konwersja pliku", input, "--> " + output}; }
 };
@@ -74,34 +73,6 @@ std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<st
 }
 
 }  // namespace
-
-TEST(BinaryConversionTest, AsksForTheOutputWithTheDefaultName) {
-  for (int language : {kPolish, kEnglish}) {
-    LanguageGuard guard(language);
-    Conversion c;
-    c.host.saveAnswer.reset();
-    WriteWholeFile(c.input, kWorkedRecord);
-    EXPECT_FALSE(c.Run());
-    ASSERT_EQ(c.host.saveChoices.size(), 1u);
-    const FileChoice& choice = c.host.saveChoices[0];
-    EXPECT_EQ(choice.defaultName, "20061107_log");
-    EXPECT_EQ(choice.defaultExtension, "plt");
-    if (language == kPolish) {
-      EXPECT_EQ(choice.title, "Zapisz ślad jako");
-      EXPECT_EQ(choice.filter,
-                "Pliki śladu (*.plt)|*.plt|Pliki GPX (*.gpx)|*.gpx|Pliki KML (*.kml)|*.kml|Obraz SVG (*.svg)|*.svg|"
-                "Wszystkie pliki (*.*)|*.*||");
-    } else {
-      EXPECT_EQ(choice.title, "Save track as");
-      EXPECT_EQ(choice.filter,
-                "Track files (*.plt)|*.plt|GPX files (*.gpx)|*.gpx|KML files (*.kml)|*.kml|SVG picture (*.svg)|*.svg|"
-                "All files (*.*)|*.*||");
-    }
-    // Cancelled: nothing logged, nothing created.
-    EXPECT_TRUE(c.host.log.Entries().empty());
-    EXPECT_FALSE(PathExists(c.output));
-  }
-}
 
 TEST(BinaryConversionTest, ConvertsWholeRecordsAndIgnoresATail) {
   LanguageGuard english(kEnglish);
@@ -188,7 +159,7 @@ TEST(BinaryConversionTest, AnInvalidRecordLeftOutOrAFailureThatLeavesTheOldFileA
   c.host.log = EventLog();
   BinaryConversionOptions skip;
   skip.skipInvalid = true;
-  EXPECT_TRUE(ConvertBinaryTrackFile(c.host, c.input, skip));
+  EXPECT_TRUE(ConvertBinaryTrackFile(c.host, c.input, c.output, skip));
   const std::string text = ReadTextFile(c.output);
   ASSERT_EQ(text.rfind(Header("out") + kWorkedLine, 0), 0u) << text;
   const std::string second = text.substr(Header("out").size() + std::string(kWorkedLine).size());
@@ -200,7 +171,7 @@ TEST(BinaryConversionTest, AnInvalidRecordLeftOutOrAFailureThatLeavesTheOldFileA
     two.insert(two.end(), later.begin(), later.end());
     return two;
   }());
-  EXPECT_TRUE(ConvertBinaryTrackFile(c.host, c.input, skip));
+  EXPECT_TRUE(ConvertBinaryTrackFile(c.host, c.input, c.output, skip));
   EXPECT_EQ(ReadTextFile(c.output).substr(Header("out").size() + std::string(kWorkedLine).size(), 26),
             "52.225000,21.012200,0,367,");
   // Nothing else is left in the folder: no temporary file on either path.
@@ -278,14 +249,12 @@ TEST(BinaryConversionTest, OutputThatCannotBeCreated) {
     {
       Conversion noFolder;
       noFolder.output = noFolder.dir.File("gone") + "/out.plt";
-      noFolder.host.saveAnswer = noFolder.output;
       expect(noFolder, ENOENT);
     }
     {
       Conversion underFile;
       WriteWholeFile(underFile.dir.File("plain"), {1});
       underFile.output = underFile.dir.File("plain") + "/out.plt";
-      underFile.host.saveAnswer = underFile.output;
       expect(underFile, ENOTDIR);
     }
     {
@@ -300,7 +269,6 @@ TEST(BinaryConversionTest, OutputThatCannotBeCreated) {
       } else {
         readOnly.output = "/sys/stravener-test.plt";
       }
-      readOnly.host.saveAnswer = readOnly.output;
       const uint32_t code = CreateError(readOnly.output);
       ASSERT_NE(code, 0u) << readOnly.output << " can be created";
       expect(readOnly, code);
@@ -314,7 +282,6 @@ TEST(BinaryConversionTest, FullDiskEndsWithoutTheSuccessLine) {
     LanguageGuard guard(language);
     Conversion c;
     c.output = "/dev/full";
-    c.host.saveAnswer = c.output;
     WriteWholeFile(c.input, kWorkedRecord);
     EXPECT_FALSE(c.Run());
     const std::string line = language == kPolish ? "Błąd 0x1c zapisu do pliku śladu." : "Error 0x1c writing track file.";
@@ -329,7 +296,6 @@ TEST(BinaryConversionTest, RefusesToReplaceTheInputItself) {
     WriteWholeFile(c.input, kWorkedRecord);
     // The same file under another spelling of its path.
     c.output = c.dir.File(".") + "/track.bin";
-    c.host.saveAnswer = c.output;
     EXPECT_FALSE(c.Run());
     EXPECT_EQ(ReadWholeFile(c.input), kWorkedRecord);
     ASSERT_EQ(c.host.log.Entries().size(), 4u);
@@ -372,19 +338,16 @@ TEST(BinaryConversionTest, AStopRequestEndsTheConversionAndLeavesAnExistingFileA
   LanguageGuard english(kEnglish);
   StopRequestGuard stop;
   // Ctrl+C while the first block of records is converted.
-  struct StoppingHost : RecordingHost {
-    void SetProgressPosition(uint32_t position) override {
-      RecordingHost::SetProgressPosition(position);
-      if (position == 4096) RequestStop();
-    }
-  } host;
   Conversion c;
+  TestHost& host = c.host;
+  host.onProgress = [](uint32_t position) {
+    if (position == 4096) RequestStop();
+  };
   sim::SyntheticTrackOptions options;
   options.points = 20000;
   WriteWholeFile(c.input, sim::MakeSyntheticTrack(options));
   WriteWholeFile(c.output, {'o', 'l', 'd'});
-  host.saveAnswer = c.output;
-  EXPECT_FALSE(ConvertBinaryTrackFile(host, c.input));
+  EXPECT_FALSE(c.Run());
   EXPECT_EQ(ReadTextFile(c.output), "old");
   const std::string partial = ReadTextFile(c.dir.File("out.partial.plt"));
   EXPECT_EQ(std::count(partial.begin(), partial.end(), '\n'), 6 + 4096);
@@ -419,7 +382,7 @@ TEST(BinaryConversionTest, SplitByDayCountsLocalDaysAcrossMidnightAndDaylightSav
   BinaryConversionOptions options;
   options.splitByDay = true;
   WrittenTrack written;
-  ASSERT_TRUE(ConvertBinaryTrackFile(c.host, c.input, options, &written)) << ::testing::PrintToString(c.host.Lines());
+  ASSERT_TRUE(ConvertBinaryTrackFile(c.host, c.input, c.output, options, &written)) << ::testing::PrintToString(c.host.Lines());
 
   std::map<std::string, uint32_t> days;
   std::vector<std::string> log{"Converting file", c.input};
@@ -450,7 +413,7 @@ TEST(BinaryConversionTest, SplitByDayCountsLocalDaysAcrossMidnightAndDaylightSav
     records.insert(records.end(), record.begin(), record.end());
   }
   WriteWholeFile(many.input, records);
-  EXPECT_FALSE(ConvertBinaryTrackFile(many.host, many.input, options, &written));
+  EXPECT_FALSE(ConvertBinaryTrackFile(many.host, many.input, many.output, options, &written));
   EXPECT_EQ(many.host.Lines().back(), "The track's points fall on 1001 days; a split writes at most 1000 files.");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(many.dir.Path()), std::filesystem::directory_iterator()),
             1);

@@ -13,8 +13,8 @@
 
 #include "app/format.h"
 #include "platform/file.h"
-#include "recording_host.h"
 #include "sim/synthetic_track.h"
+#include "support/test_host.h"
 #include "support/language_guard.h"
 #include "support/temp_dir.h"
 #include "support/track_read_back.h"
@@ -140,17 +140,17 @@ std::vector<SyntheticPoint> InteropTrack() {
 bool ConvertAndReadBack(const TempDir& dir, const std::vector<unsigned char>& records, std::string& gpx,
                         const std::string& extension = "plt", int layout = 2) {
   WriteWholeFile(dir.File("track.bin"), records);
-  RecordingHost host;
-  host.saveAnswer = dir.File("track." + extension);
+  TestHost host;
+  const std::string output = dir.File("track." + extension);
   BinaryConversionOptions options;
   options.layout = layout;
-  if (!ConvertBinaryTrackFile(host, dir.File("track.bin"), options)) {
-    ADD_FAILURE() << "the conversion failed: " << (host.Lines().empty() ? "" : host.Lines().back());
+  if (!ConvertBinaryTrackFile(host, dir.File("track.bin"), output, options)) {
+    ADD_FAILURE() << "the conversion failed: " << host.LastLine();
     return false;
   }
-  if (extension == "gpx" && !ValidGpx(dir, *host.saveAnswer)) return false;
-  if (extension == "kml" && !WellFormedXml(dir, *host.saveAnswer)) return false;
-  return GpsBabelReadsBack(dir, *host.saveAnswer, extension == "plt" ? "ozi" : extension, gpx);
+  if (extension == "gpx" && !ValidGpx(dir, output)) return false;
+  if (extension == "kml" && !WellFormedXml(dir, output)) return false;
+  return GpsBabelReadsBack(dir, output, extension == "plt" ? "ozi" : extension, gpx);
 }
 
 std::vector<unsigned char> Encoded(const std::vector<SyntheticPoint>& points, int layout) {
@@ -319,10 +319,9 @@ TEST(GpsBabelInteropTest, GpxAndKmlCutShortOrEmptyAreStillWholeDocuments) {
   for (const std::string extension : {"gpx", "kml", "svg"}) {
     TempDir dir;
     WriteWholeFile(dir.File("track.bin"), bytes);
-    RecordingHost host;
-    host.saveAnswer = dir.File("cut." + extension);
+    TestHost host;
     LanguageGuard english(kEnglish);
-    EXPECT_FALSE(ConvertBinaryTrackFile(host, dir.File("track.bin")));
+    EXPECT_FALSE(ConvertBinaryTrackFile(host, dir.File("track.bin"), dir.File("cut." + extension)));
     const std::string partial = dir.File(std::string("cut.partial.") + extension);
     EXPECT_EQ(host.Lines().back(), "The incomplete track is in " + partial + ".");
     ASSERT_TRUE(WellFormedXml(dir, partial)) << extension;
@@ -338,9 +337,9 @@ TEST(GpsBabelInteropTest, GpxAndKmlCutShortOrEmptyAreStillWholeDocuments) {
 
     // An empty binary file: a document without a point.
     WriteWholeFile(dir.File("empty.bin"), {});
-    host.saveAnswer = dir.File("empty." + extension);
-    EXPECT_TRUE(ConvertBinaryTrackFile(host, dir.File("empty.bin")));
-    EXPECT_TRUE(WellFormedXml(dir, *host.saveAnswer)) << extension;
+    const std::string empty = dir.File("empty." + extension);
+    EXPECT_TRUE(ConvertBinaryTrackFile(host, dir.File("empty.bin"), empty));
+    EXPECT_TRUE(WellFormedXml(dir, empty)) << extension;
   }
 }
 
@@ -389,13 +388,13 @@ TEST(GpsBabelInteropTest, SvgPictureHasALinePerSegmentAndRendersInLibrsvg) {
     ASSERT_GT(segments, 2u);
     TempDir dir;
     WriteWholeFile(dir.File("track.bin"), bytes);
-    RecordingHost host;
-    host.saveAnswer = dir.File("trip.svg");
+    TestHost host;
+    const std::string output = dir.File("trip.svg");
     LanguageGuard polish(kPolish);
-    ASSERT_TRUE(ConvertBinaryTrackFile(host, dir.File("track.bin")));
-    ASSERT_TRUE(WellFormedXml(dir, *host.saveAnswer));
-    EXPECT_TRUE(RendersWithLibrsvg(dir, *host.saveAnswer));
-    const std::string svg = ReadTextFile(*host.saveAnswer);
+    ASSERT_TRUE(ConvertBinaryTrackFile(host, dir.File("track.bin"), output));
+    ASSERT_TRUE(WellFormedXml(dir, output));
+    EXPECT_TRUE(RendersWithLibrsvg(dir, output));
+    const std::string svg = ReadTextFile(output);
     const std::string track = SvgGroup(svg, "track");
     EXPECT_EQ(Occurrences(track, "<polyline "), segments) << count;
     EXPECT_EQ(Occurrences(SvgGroup(svg, "profile"), "<polyline "), segments) << count;
@@ -419,11 +418,10 @@ TEST(GpsBabelInteropTest, SvgPictureHasALinePerSegmentAndRendersInLibrsvg) {
   }
   TempDir dir;
   WriteWholeFile(dir.File("track.bin"), Encoded(points, 2));
-  RecordingHost host;
-  host.saveAnswer = dir.File("dateline.svg");
+  TestHost host;
   LanguageGuard english(kEnglish);
-  ASSERT_TRUE(ConvertBinaryTrackFile(host, dir.File("track.bin")));
-  const std::string svg = ReadTextFile(*host.saveAnswer);
+  ASSERT_TRUE(ConvertBinaryTrackFile(host, dir.File("track.bin"), dir.File("dateline.svg")));
+  const std::string svg = ReadTextFile(dir.File("dateline.svg"));
   EXPECT_NE(svg.find(">500 m</text>"), std::string::npos) << SvgGroup(svg, "scale");
   EXPECT_NE(svg.find(">Distance: 3.34 km</text>"), std::string::npos);
 }

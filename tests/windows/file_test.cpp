@@ -18,8 +18,8 @@
 #include "platform/utf8_path.h"
 #include "support/language_guard.h"
 #include "support/temp_dir.h"
+#include "support/test_host.h"
 #include "track/binary_conversion.h"
-#include "../track/recording_host.h"
 #include "../track/worked_records.h"
 
 using namespace stravener;
@@ -96,9 +96,8 @@ TEST(WindowsFileTest, ConversionReportsTheCodesOfItsFiles) {
   TempDir dir;
   const std::string input = dir.File("track.bin");
   {
-    RecordingHost host;
-    host.saveAnswer = dir.File("out.plt");
-    EXPECT_FALSE(ConvertBinaryTrackFile(host, input));
+    TestHost host;
+    EXPECT_FALSE(ConvertBinaryTrackFile(host, input, dir.File("out.plt")));
     const auto lines = host.Lines();
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[3], "Error 0x2 opening binary track file.");
@@ -107,9 +106,8 @@ TEST(WindowsFileTest, ConversionReportsTheCodesOfItsFiles) {
   }
   WriteWholeFile(input, std::vector<unsigned char>(kWorkedLayout2.begin(), kWorkedLayout2.end()));
   {
-    RecordingHost host;
-    host.saveAnswer = dir.File("gone\\out.plt");
-    EXPECT_FALSE(ConvertBinaryTrackFile(host, input));
+    TestHost host;
+    EXPECT_FALSE(ConvertBinaryTrackFile(host, input, dir.File("gone\\out.plt")));
     const auto lines = host.Lines();
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[3], "Error 0x3 creating track file.");
@@ -119,9 +117,8 @@ TEST(WindowsFileTest, ConversionReportsTheCodesOfItsFiles) {
     // The same file under another spelling: Windows names are not case-sensitive, and
     // ".\\" is the folder itself.
     for (const std::string& other : {dir.File("TRACK.BIN"), dir.File(".\\track.bin"), dir.File("track.bin")}) {
-      RecordingHost host;
-      host.saveAnswer = other;
-      EXPECT_FALSE(ConvertBinaryTrackFile(host, input)) << other;
+      TestHost host;
+      EXPECT_FALSE(ConvertBinaryTrackFile(host, input, other)) << other;
       ASSERT_FALSE(host.Lines().empty());
       EXPECT_EQ(host.Lines().back(), "The track file cannot replace the binary file being converted.") << other;
       EXPECT_EQ(ReadWholeFile(input).size(), 16u);
@@ -129,9 +126,8 @@ TEST(WindowsFileTest, ConversionReportsTheCodesOfItsFiles) {
   }
   {
     LanguageGuard polish(kPolish);
-    RecordingHost host;
-    host.saveAnswer = dir.File("out.plt");
-    EXPECT_TRUE(ConvertBinaryTrackFile(host, input));
+    TestHost host;
+    EXPECT_TRUE(ConvertBinaryTrackFile(host, input, dir.File("out.plt")));
     EXPECT_EQ(host.Lines().back(), "OK, zapisano 1 punktów.");
   }
 }
@@ -163,14 +159,12 @@ TEST(WindowsFileTest, PolishLettersInPathsNameTheFilesTheySay) {
 
   // The conversion finds its files by those names, and knows its input under them.
   LanguageGuard polish(kPolish);
-  RecordingHost host;
-  host.saveAnswer = folder + "\\ślad.plt";
-  EXPECT_TRUE(ConvertBinaryTrackFile(host, path)) << ::testing::PrintToString(host.Lines());
+  TestHost host;
+  EXPECT_TRUE(ConvertBinaryTrackFile(host, path, folder + "\\ślad.plt")) << ::testing::PrintToString(host.Lines());
   EXPECT_TRUE(std::filesystem::exists(dir.Path() / L"\u0141\u00f3d\u017a" / L"\u015blad.plt"));
   EXPECT_EQ(host.Lines()[1], path);
-  RecordingHost same;
-  same.saveAnswer = folder + "\\.\\ślad żółw.bin";
-  EXPECT_FALSE(ConvertBinaryTrackFile(same, path));
+  TestHost same;
+  EXPECT_FALSE(ConvertBinaryTrackFile(same, path, folder + "\\.\\ślad żółw.bin"));
   EXPECT_EQ(same.Lines().back(), "Plik śladu nie może zastąpić konwertowanego pliku binarnego.");
   // The input is whole.
   ASSERT_EQ(in.OpenForReading(path), 0u);
@@ -214,9 +208,8 @@ TEST(WindowsFileTest, AReplacedFileKeepsItsAccessAndLongNamesAndPartialNamesFit)
   const std::string spoiled = dir.File("spoiled.bin");
   WriteWholeFile(spoiled, garbage);
   const auto convert = [](const std::string& from, const std::string& to) {
-    RecordingHost host;
-    host.saveAnswer = to;
-    const bool converted = ConvertBinaryTrackFile(host, from);
+    TestHost host;
+    const bool converted = ConvertBinaryTrackFile(host, from, to);
     return converted ? std::string() : host.Lines().back();
   };
 

@@ -18,7 +18,6 @@
 #include <thread>
 #include <vector>
 
-#include "../logger/logger_test_host.h"
 #include "app/language.h"
 #include "link/adapter_model.h"
 #include "logger/configure_logger.h"
@@ -32,7 +31,9 @@
 #include "sim_service_session.h"
 #include "support/language_guard.h"
 #include "support/log_lines.h"
+#include "support/read_track_into.h"
 #include "support/temp_dir.h"
+#include "support/test_host.h"
 #include "track/plt_writer.h"
 #include "wine_paths.h"
 
@@ -124,9 +125,9 @@ TEST(WineLoggerTest, InformationReport) {
   LanguageGuard english(kEnglish);
   RemoteLoggerBench bench({"points=5000", "pace=0"});
   ASSERT_EQ(bench.Error(), "");
-  EXPECT_EQ(ShowLoggerInfo(bench.connection, bench.host), OperationResult::Done);
-  ASSERT_EQ(bench.host.notices.size(), 1u);
-  EXPECT_EQ(bench.host.notices[0],
+  LoggerInfo info;
+  EXPECT_EQ(ReadLoggerInfo(bench.connection, bench.host.clock, info), 0);
+  EXPECT_EQ(FormatLoggerInfoReport(info),
             "Information about stravener:\r\n\r\nSerial number: 01-001234\r\nProduction date: 15.03.2006\r\n"
             "Firmware version: 2.10\r\n\r\nMemory size: 524288 bytes\r\nUsed: 80000 bytes (15.3%)\r\n"
             "Free: 444288 bytes (84.7%)");
@@ -140,8 +141,7 @@ TEST(WineLoggerTest, RawDownloadsAtEverySpeedLimit) {
     RemoteLoggerBench bench({"points=1500", "pace=0"}, limit);  // 24000 bytes
     ASSERT_EQ(bench.Error(), "") << limit;
     TempDir dir;
-    bench.host.saveAnswer = dir.File("track.bin");
-    EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Done) << limit;
+    EXPECT_EQ(ReadTrackInto(bench.connection, bench.host, dir.File("track.bin")), OperationResult::Done) << limit;
     const std::vector<uint8_t> used = bench.session.UsedMemory();
     ASSERT_EQ(used.size(), 24000u);
     EXPECT_EQ(ReadWholeFile(dir.File("track.bin")), Unsigned(used)) << limit;
@@ -162,8 +162,7 @@ TEST(WineLoggerTest, PltDownloadsOfBothLayoutsMatchTheLoggersMemory) {
     RemoteLoggerBench bench({"points=700", "pace=0", "layout=" + std::to_string(layout)}, 230400);
     ASSERT_EQ(bench.Error(), "") << layout;
     TempDir dir;
-    bench.host.saveAnswer = dir.File("trip.plt");
-    EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Done) << layout;
+    EXPECT_EQ(ReadTrackInto(bench.connection, bench.host, dir.File("trip.plt")), OperationResult::Done) << layout;
     const std::vector<uint8_t> used = bench.session.UsedMemory();
     ASSERT_EQ(used.size(), 700u * 16);
     // The track name comes from the file name, so the expected file has the same one.
@@ -179,8 +178,7 @@ TEST(WineLoggerTest, AFailedBlockIsRepeated) {
   RemoteLoggerBench bench({"points=1000", "pace=0", "fault=checksum@3"});
   ASSERT_EQ(bench.Error(), "");
   TempDir dir;
-  bench.host.saveAnswer = dir.File("track.bin");
-  EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Done);
+  EXPECT_EQ(ReadTrackInto(bench.connection, bench.host, dir.File("track.bin")), OperationResult::Done);
   EXPECT_EQ(ReadWholeFile(dir.File("track.bin")), Unsigned(bench.session.UsedMemory()));
   const std::vector<std::string> lines = LogLines(bench.host.log);
   EXPECT_EQ(Count(lines, "E Checksum error."), 1u);
@@ -200,8 +198,7 @@ TEST(WineLoggerTest, AnAdapterPulledOutEndsTheDownloadAtOnceInPlainWords) {
   RemoteLoggerBench bench({"points=1000", "pace=0"}, 115200, {}, pulled);
   ASSERT_EQ(bench.Error(), "");
   TempDir dir;
-  bench.host.saveAnswer = dir.File("track.bin");
-  EXPECT_EQ(ReadTrack(bench.connection, bench.host), OperationResult::Failed);
+  EXPECT_EQ(ReadTrackInto(bench.connection, bench.host, dir.File("track.bin")), OperationResult::Failed);
   const std::vector<unsigned char> used = Unsigned(bench.session.UsedMemory());
   ASSERT_EQ(used.size(), 16000u);
   EXPECT_EQ(ReadWholeFile(dir.File("track.partial.bin")), std::vector<unsigned char>(used.begin(), used.begin() + 3072));
@@ -220,19 +217,14 @@ TEST(WineLoggerTest, ConfigurationEraseAndRestart) {
   RemoteLoggerBench bench({"points=100", "pace=0", "skip=5"});
   ASSERT_EQ(bench.Error(), "");
 
-  bench.host.user = [](ConfigurationDialog&, DialogControls& controls) {
-    controls.field = "9";
-    return true;
-  };
-  EXPECT_EQ(ConfigureLogger(bench.connection, bench.host), OperationResult::Done);
-  EXPECT_EQ(bench.host.dialogOpenedWith.field, "5");
+  // The Configuration command: the information request, then the setting saved.
+  LoggerInfo info;
+  ASSERT_EQ(ReadLoggerInfo(bench.connection, bench.host.clock, info), 0);
+  EXPECT_EQ(info.SkipSetting(), 5);
+  EXPECT_EQ(ConfigureLogger(bench.connection, bench.host, 9), OperationResult::Done);
   EXPECT_EQ(bench.session.SkipSetting(), 9);
-  bench.host.user = [](ConfigurationDialog& dialog, DialogControls& controls) {
-    controls.boxChecked = false;
-    dialog.OnSkipClicked();
-    return true;
-  };
-  EXPECT_EQ(ConfigureLogger(bench.connection, bench.host), OperationResult::Done);
+  ASSERT_EQ(ReadLoggerInfo(bench.connection, bench.host.clock, info), 0);
+  EXPECT_EQ(ConfigureLogger(bench.connection, bench.host, 0), OperationResult::Done);
   EXPECT_EQ(bench.session.SkipSetting(), 0);
 
   ASSERT_EQ(bench.session.UsedMemory().size(), 1600u);

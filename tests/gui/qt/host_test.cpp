@@ -72,7 +72,7 @@ TEST(WindowHostTest, MessageBoxesHaveTheCaptionIconsAndButtonsOfTheirKind) {
   ScopedConfigHome home;
   LanguageGuard polish(kPolish);
   MainWindow window(Operations{}, SetupServices{});
-  Host& host = window;
+  WindowHost& host = window;
 
   Box notice;
   {
@@ -112,7 +112,7 @@ TEST(WindowHostTest, MessageBoxesHaveTheCaptionIconsAndButtonsOfTheirKind) {
 TEST(WindowHostTest, TheProgressBarTakesTheWhole32BitRange) {
   ScopedConfigHome home;
   MainWindow window(Operations{}, SetupServices{});
-  Host& host = window;
+  WindowHost& host = window;
   auto* bar = Control<QProgressBar>(window, kIdProgress);
   host.SetProgressRange(2048);
   host.SetProgressPosition(1024);
@@ -135,7 +135,7 @@ TEST(WindowHostTest, SaveChoiceShowsTheTypesAsWrittenAppendsTheirExtensionAndWan
   const QString previous = QDir::currentPath();
   QDir::setCurrent(QString::fromStdString(folder.Path().string()));
   MainWindow window(Operations{}, SetupServices{});
-  Host& host = window;
+  WindowHost& host = window;
   // The download's own choice.
   const FileChoice choice{"Save track as",
                           "Track files (*.plt)|*.plt|Binary files (*.bin)|*.bin|All files (*.*)|*.*||", "plt",

@@ -18,7 +18,7 @@
 #include "app/language.h"
 #include "gui/common/control_ids.h"
 #include "gui/qt/main_window.h"
-#include "logger/configuration_dialog.h"
+#include "gui/common/configuration_dialog.h"
 #include "platform/stop_signals.h"
 #include "gui_test_support.h"
 #include "sim/simulated_logger.h"

@@ -3,14 +3,14 @@
 #include <cstdint>
 #include <string>
 
-namespace stravener {
+namespace stravener::gui {
 
 // Control ids of the configuration dialog.
 constexpr int kSkipCheckBoxId = 1017;
 constexpr int kSkipCountFieldId = 1018;
 
 // The two controls the configuration dialog works on, as each front end provides them:
-// widgets in the desktop program, options on the command line, recorders in tests.
+// widgets in the desktop programs, recorders in tests.
 class ConfigurationDialogView {
  public:
   virtual ~ConfigurationDialogView() = default;
@@ -29,7 +29,9 @@ class ConfigurationDialogView {
 
 // The dialog in which the user edits the logger's one setting: how many points it skips
 // between two writes to its track memory. Toolkit-independent: it talks to its controls
-// only through ConfigurationDialogView, so every front end and the tests share it.
+// only through ConfigurationDialogView, so both desktop programs and the tests share it.
+// The Configuration command opens it on the logger's value and, when it ends with Save,
+// hands ValueToSave() to ConfigureLogger.
 class ConfigurationDialog {
  public:
   // The number shown in the field; the caller sets the logger's value before running.
@@ -78,4 +80,4 @@ struct ConfigurationDialogTexts {
 };
 ConfigurationDialogTexts CurrentConfigurationDialogTexts();
 
-}  // namespace stravener
+}  // namespace stravener::gui

@@ -3,34 +3,17 @@
 #include <string>
 #include <vector>
 
-#include "logger/configuration_dialog.h"
+#include "gui/common/configuration_dialog.h"
+#include "support/dialog_controls.h"
 #include "support/language_guard.h"
 
 using namespace stravener;
+using namespace stravener::gui;
 
 namespace {
 
-// The dialog's two controls, as a user would see and change them.
-class FakeControls : public ConfigurationDialogView {
- public:
-  std::string NumberFieldText() const override { return field; }
-  void SetNumberFieldText(const std::string& text) override { field = text; }
-  void EnableNumberField(bool enabled) override { fieldEnabled = enabled; }
-  void FocusNumberField() override { events.push_back("focus"); }
-  void SelectAllOfNumberField() override { events.push_back("select"); }
-  bool SkipBoxChecked() const override { return boxChecked; }
-  void SetSkipBoxChecked(bool checked) override { boxChecked = checked; }
-  void ShowRangeWarning(const std::string& text) override { warnings.push_back(text); }
-
-  std::string field;
-  bool fieldEnabled = false;  // the field starts disabled
-  bool boxChecked = false;
-  std::vector<std::string> events;
-  std::vector<std::string> warnings;
-};
-
 struct Opened {
-  FakeControls controls;
+  DialogControls controls;
   ConfigurationDialog dialog;
   explicit Opened(uint8_t loggerValue) {
     dialog.skipCount = loggerValue;

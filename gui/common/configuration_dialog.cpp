@@ -1,4 +1,4 @@
-#include "logger/configuration_dialog.h"
+#include "gui/common/configuration_dialog.h"
 
 #include <cerrno>
 #include <climits>
@@ -7,7 +7,7 @@
 #include "app/format.h"
 #include "app/language.h"
 
-namespace stravener {
+namespace stravener::gui {
 
 bool ConfigurationDialog::ExchangeData(bool saveAndValidate) {
   if (view_ == nullptr) return false;
@@ -68,4 +68,4 @@ ConfigurationDialogTexts CurrentConfigurationDialogTexts() {
   };
 }
 
-}  // namespace stravener
+}  // namespace stravener::gui
