@@ -46,6 +46,7 @@ TEST(CommandLineTest, WrongUsageSaysWhatAndEndsWithStatus2) {
       {{"erase", "--yes=no"}, "option --yes takes no value"},
       {{"config", "--skip", "256"}, "Input number from 1 to 255."},
       {{"config", "--skip", "0"}, "Input number from 1 to 255."},
+      {{"config", "--skip", "4294967297"}, "Input number from 1 to 255."},  // not 1 after a wrap
       {{"config", "--skip", "-5"}, "--skip takes a number from 1 to 255"},
       {{"config", "--skip", "5", "--no-skip"}, "--skip and --no-skip exclude each other"},
       {{"upgrade"}, "stravener upgrade: missing FILE.upg"},

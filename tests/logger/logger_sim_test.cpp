@@ -78,12 +78,8 @@ TEST(LoggerSimTest, InformationOnTheWireWithItsPause) {
   EXPECT_EQ(sentences[1].toolSpeed, 4800u);
   ExpectPause(MillisecondsBetween(sentences[0].time, sentences[1].time), 150, "attention to command");
   EXPECT_TRUE(bench.Events(TraceKind::Noise).empty());
-
-  // The default logger: 5000 records in 2048 pages of 256 bytes.
-  EXPECT_EQ(FormatLoggerInfoReport(info),
-            "Information about stravener:\r\n\r\nSerial number: 01-001234\r\nProduction date: 15.03.2006\r\n"
-            "Firmware version: 2.10\r\n\r\nMemory size: 524288 bytes\r\nUsed: 80000 bytes (15.3%)\r\n"
-            "Free: 444288 bytes (84.7%)");
+  // The default logger: 5000 records (its report is LoggerInfoTest's).
+  EXPECT_EQ(info.UsedBytes(), 80000u);
 }
 
 TEST(LoggerSimTest, OneBlockDownloadOnTheWireWithItsPauses) {
@@ -148,7 +144,6 @@ TEST(LoggerSimTest, DownloadsAtEverySpeedOfTheTable) {
     TempDir dir;
     EXPECT_EQ(ReadTrackInto(bench.connection, bench.host, dir.File("t.bin")), OperationResult::Done) << c.limit;
     EXPECT_EQ(ReadWholeFile(dir.File("t.bin")), Prefix(bench.Sim().UsedMemory(), 24000)) << c.limit;
-    EXPECT_EQ(bench.connection.speedLimit, c.speed) << c.limit;
     const auto sentences = bench.SentenceTexts();
     ASSERT_GE(sentences.size(), 4u);
     EXPECT_EQ(sentences[3], c.sentence) << c.limit;
@@ -375,12 +370,6 @@ struct UpgradeRun {
     WriteWholeFile(path, image);
   }
   int Run() { return UpgradeFirmware(bench.connection, bench.host, path, true); }
-  bool Erased() {
-    for (const TraceEvent& e : bench.Events(TraceKind::BootByte)) {
-      if (e.bytes == std::vector<uint8_t>{'e'}) return true;
-    }
-    return false;
-  }
 
   SimLoggerBench bench;
   TempDir dir;
@@ -432,23 +421,7 @@ TEST(LoggerSimTest, ALastPartialPageIsPaddedWithFF) {
   EXPECT_GE(MillisecondsBetween(boot[boot.size() - 2].time, boot.back().time), 20.0 - 5.0) << "the wait before 'r'";
 }
 
-TEST(LoggerSimTest, ImagesThatDoNotFitAreRefusedBeforeAnythingIsErased) {
-  LanguageGuard english(kEnglish);
-  for (size_t size : {size_t{32256 + 1}, size_t{0}}) {
-    UpgradeRun run({0x02, 0x95, 0x1E}, size);
-    ASSERT_TRUE(run.bench.Started());
-    EXPECT_EQ(run.Run(), -1) << size;
-    EXPECT_EQ(LogLines(run.bench.host.log).back(), "E Unproper firmware file length.") << size;
-    EXPECT_FALSE(run.Erased()) << size;
-    // Too large for this processor: its boot loader restarts the old firmware. Empty: the
-    // logger is never handed over.
-    EXPECT_TRUE(run.bench.AwaitMode(LoggerMode::Command, 1000)) << size;
-    if (size == 0) {
-      EXPECT_TRUE(run.bench.Events(TraceKind::Sentence).empty());
-    }
-  }
-}
-
+// The refusal after ten is FirmwareUpgradeTest's; here, that the tenth attempt still counts.
 TEST(LoggerSimTest, SignatureRepeatsUpToTenTimes) {
   LanguageGuard english(kEnglish);
   // Nine reversed answers: the tenth attempt is right.
@@ -458,17 +431,6 @@ TEST(LoggerSimTest, SignatureRepeatsUpToTenTimes) {
   std::vector<unsigned char> padded = nine.image;
   padded.resize(384, 0xFF);  // three pages of 128 bytes
   EXPECT_EQ(nine.bench.Sim().ProgrammedImage(), padded) << "then the image loads";
-
-  UpgradeRun ten({0x02, 0x95, 0x1E}, 300, {{FaultKind::Signature, 10}});
-  ASSERT_TRUE(ten.bench.Started());
-  EXPECT_EQ(ten.Run(), -1);
-  const std::vector<std::string> lines = LogLines(ten.bench.host.log);
-  EXPECT_THAT(std::vector<std::string>(lines.end() - 2, lines.end()),
-              ElementsAre("E Bad processor signature (1E,95,02).", "E Connect stravener and begin upgrade again."));
-  EXPECT_FALSE(ten.Erased());
-  size_t requests = 0;
-  for (const TraceEvent& e : ten.bench.Events(TraceKind::BootByte)) requests += e.bytes == std::vector<uint8_t>{'s'};
-  EXPECT_EQ(requests, 10u);
 }
 
 TEST(LoggerSimTest, AWrongOrMissingAcknowledgementRunsTheUpgradeAgainByteByByte) {
