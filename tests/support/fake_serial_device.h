@@ -62,8 +62,11 @@ class FakeSerialLine {
   std::deque<uint8_t> input;
   // Every byte written, in order.
   std::vector<uint8_t> output;
-  // Every call made on the port, in order, by name ("Open COM3" for an open).
+  // Every call made on the port, in order, by name ("Open COM3" for an open); only counted
+  // in callCount when recordCalls is cleared (a fuzz target makes millions).
   std::vector<std::string> calls;
+  size_t callCount = 0;
+  bool recordCalls = true;
   // Called after each successful write with the bytes of that write: a scripted logger
   // puts its answer into `input` here.
   std::function<void(FakeSerialLine&, const std::vector<uint8_t>&)> respond;
@@ -83,8 +86,8 @@ class FakeSerialLine {
   // Bytes the reads took from `input`, in all.
   size_t bytesRead = 0;
 
-  // Makes the call with this ordinal among all calls (`calls.size()` once it is recorded)
-  // fail with `code`; 0 for none. `failedAtCall` tells whether it came.
+  // Makes the call with this ordinal among all calls (callCount once it is counted) fail
+  // with failAtCallCode; 0 for none. `failedAtCall` tells whether it came.
   size_t failAtCall = 0;
   uint32_t failAtCallCode = 5;
   bool failedAtCall = false;
@@ -115,7 +118,7 @@ class FakeSerialLine {
 
   // 0, or the code of a failure set up for this call.
   uint32_t Take(FakeCall call) {
-    calls.push_back(FakeCallName(call));
+    Record(FakeCallName(call));
     if (FailsByPlace()) return failAtCallCode;
     auto it = failures_.find(call);
     if (it == failures_.end() || it->second.empty()) return 0;
@@ -129,9 +132,16 @@ class FakeSerialLine {
     return code;
   }
 
+  void Record(const std::string& call) {
+    ++callCount;
+    if (recordCalls) calls.push_back(call);
+  }
+  // The bytes of the last write, handed to `respond`.
+  std::vector<uint8_t> lastWrite;
+
  private:
   bool FailsByPlace() {
-    if (failAtCall == 0 || calls.size() != failAtCall) return false;
+    if (failAtCall == 0 || callCount != failAtCall) return false;
     failedAtCall = true;
     return true;
   }
@@ -196,7 +206,10 @@ class FakeSerialDevice final : public stravener::SerialDevice {
     written = count < line_.writeCapacity ? count : line_.writeCapacity;
     if (line_.writeCapacity != SIZE_MAX) line_.writeCapacity -= written;
     line_.output.insert(line_.output.end(), data, data + written);
-    if (written == count && line_.respond) line_.respond(line_, std::vector<uint8_t>(data, data + count));
+    if (written == count && line_.respond) {
+      line_.lastWrite.assign(data, data + count);
+      line_.respond(line_, line_.lastWrite);
+    }
     return 0;
   }
   uint32_t Flush() override { return Call(FakeCall::Flush); }
@@ -211,7 +224,7 @@ class FakeSerialDevice final : public stravener::SerialDevice {
  private:
   uint32_t Call(FakeCall call) {
     if (closed_) {
-      line_.calls.push_back(FakeCallName(call));
+      line_.Record(FakeCallName(call));
       return stravener::kInvalidHandleCode;
     }
     return line_.Take(call);
@@ -224,7 +237,7 @@ class FakeSerialDevice final : public stravener::SerialDevice {
 inline stravener::SerialOpener FakeSerialLine::Opener() {
   return [this](const std::string& name, std::unique_ptr<stravener::SerialDevice>& device) -> uint32_t {
     device.reset();
-    calls.push_back("Open " + name);
+    Record("Open " + name);
     if (FailsByPlace()) return failAtCallCode;
     auto it = failures_.find(FakeCall::Open);
     if (it != failures_.end() && !it->second.empty()) {
