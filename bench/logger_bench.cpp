@@ -23,11 +23,11 @@
 #include <vector>
 
 #include "app/language.h"
-#include "link/adapter_model.h"
 #include "link/port_connection.h"
 #include "logger/firmware_upgrade.h"
 #include "logger/track_download.h"
 #include "sim/simulated_logger.h"
+#include "support/adapter_model.h"
 #include "support/read_track_into.h"
 #include "support/test_host.h"
 

@@ -15,7 +15,7 @@ extern const uint32_t kInvalidHandleCode;
 
 // The code every call on a port whose device has gone (a USB adapter pulled out) gives
 // first: EIO on POSIX, ERROR_ACCESS_DENIED on Windows (what usbser.sys gives on a handle
-// that worked). The adapter model (link/adapter_model.h) fails with it.
+// that worked). The tests' adapter model (tests/support/adapter_model.h) fails with it.
 extern const uint32_t kDeviceRemovedCode;
 
 // Whether a call on a port that was open fails with this code because the device went

@@ -14,8 +14,8 @@
 #include <cerrno>
 #endif
 
-#include "link/adapter_model.h"
 #include "link/port_connection.h"
+#include "support/adapter_model.h"
 #include "support/fake_serial_device.h"
 #include "support/language_guard.h"
 #include "support/log_lines.h"

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "link/adapter_model.h"
 #include "link/port_connection.h"
-#include "support/test_host.h"
 #include "sim/simulated_logger.h"
+#include "support/adapter_model.h"
+#include "support/test_host.h"
 
 // The simulated logger on a pseudo-terminal and the tool's connection to it, opened through
 // the machine's own serial code, seen through a USB adapter when one is given. Sleeps
@@ -18,14 +18,14 @@
 class SimLoggerBench {
  public:
   explicit SimLoggerBench(stravener::sim::SimulatedLoggerOptions options, uint32_t speedLimit = 115200,
-                          std::optional<stravener::AdapterModelOptions> adapterOptions = std::nullopt)
+                          std::optional<AdapterModelOptions> adapterOptions = std::nullopt)
       : sim_(std::move(options)) {
     std::string error;
     started_ = sim_.Start(&error) == 0;
     EXPECT_TRUE(started_) << error;
     host.clock.realSleeps = true;
     if (adapterOptions) {
-      adapter = std::make_unique<stravener::AdapterModel>(*adapterOptions);
+      adapter = std::make_unique<AdapterModel>(*adapterOptions);
       connection.opener = adapter->Opener(std::move(connection.opener));
     }
     connection.devicePath = sim_.SlavePath();
@@ -77,7 +77,7 @@ class SimLoggerBench {
 
  public:
   // Declared before the connection, whose devices it wraps.
-  std::unique_ptr<stravener::AdapterModel> adapter;
+  std::unique_ptr<AdapterModel> adapter;
   TestHost host;
   stravener::PortConnection connection{host.log};
 };

@@ -19,7 +19,6 @@
 #include <vector>
 
 #include "app/language.h"
-#include "link/adapter_model.h"
 #include "logger/configure_logger.h"
 #include "logger/erase_track_memory.h"
 #include "logger/firmware_upgrade.h"
@@ -29,6 +28,7 @@
 #include "platform/file.h"
 #include "platform/utf8_path.h"
 #include "sim_service_session.h"
+#include "support/adapter_model.h"
 #include "support/language_guard.h"
 #include "support/log_lines.h"
 #include "support/read_track_into.h"
