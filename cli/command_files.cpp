@@ -11,9 +11,42 @@
 
 namespace stravener::cli {
 
+namespace {
+
+bool EndsWithSeparator(const std::string& path) {
+  if (path.empty()) return false;
+#ifdef _WIN32
+  if (path.back() == '\\') return true;
+#endif
+  return path.back() == '/';
+}
+
+bool IsFolderName(const std::string& path) {
+  std::error_code error;
+  return EndsWithSeparator(path) || std::filesystem::is_directory(PathFromUtf8(path), error);
+}
+
+// A name that stands for something other than a file: a device or a pipe (/dev/stdout, a
+// named pipe), written to directly, as it is; never given an extension.
+bool IsDeviceName(const std::string& path) {
+  return !path.empty() && !IsFolderName(path) && KindOfPath(path) == PathKind::Other;
+}
+
+bool RefuseFolder(const std::string& path) {
+  if (!IsFolderName(path)) return false;
+  const std::string message = FORMAT_PAIR("%s jest folderem: podaj nazwę pliku.", "%s is a folder: name a file.",
+                                          path.c_str());
+  PrintText(stderr, "%s\n", message.c_str());
+  return true;
+}
+
+}  // namespace
+
 std::string CommandFiles::OutputPath() const {
   const std::string path = output ? *output : defaultOutputName.value_or("");
-  if (path.empty()) return path;
+  // A folder's name stays as it is, to be refused; "trip", beside a folder trip, is trip.plt.
+  if (path.empty() || EndsWithSeparator(path)) return path;
+  if (IsDeviceName(path)) return AbsolutePath(path);
   return AbsolutePath(WithDefaultExtension(path, outputExtension));
 }
 
@@ -32,7 +65,8 @@ bool CommandFiles::RefuseFilesNamedTwice(EventLog& log, std::vector<std::pair<st
 }
 
 bool CommandFiles::RefuseExistingFile(const std::string& path) const {
-  if (force || !PathExists(path)) return false;
+  // A device or a pipe is written to, not replaced.
+  if (force || KindOfPath(path) != PathKind::RegularFile) return false;
   const std::string message = FORMAT_PAIR("Plik %s już istnieje; użyj --force, aby go zastąpić.",
                                           "The file %s already exists; use --force to replace it.", path.c_str());
   PrintText(stderr, "%s\n", message.c_str());
@@ -40,6 +74,7 @@ bool CommandFiles::RefuseExistingFile(const std::string& path) const {
 }
 
 bool CommandFiles::CheckTrace(EventLog& log, const std::string& tracePath) {
+  if (RefuseFolder(tracePath)) return false;
   trace_ = AbsolutePath(tracePath);
   std::vector<std::pair<std::string, FileRole>> files{{*trace_, FileRole::Trace}};
   if (defaultOutputName) {
@@ -56,7 +91,16 @@ bool CommandFiles::CheckTrace(EventLog& log, const std::string& tracePath) {
 
 std::optional<std::string> CommandFiles::ChooseOutput(EventLog& log) {
   const std::string path = OutputPath();
-  if (path.empty()) return std::nullopt;
+  if (path.empty() || RefuseFolder(path)) return std::nullopt;
+  if (IsDeviceName(path) && (splitByDay || (companions && !companions(path).empty()))) {
+    // The day files and the raw copy are named after the output: a device's name would
+    // put them beside it (/dev/null.bin).
+    const std::string message = FORMAT_PAIR("%s nie jest plikiem: --keep-raw i --split day wymagają nazwy pliku.",
+                                            "%s is not a file: --keep-raw and --split day need a file's name.",
+                                            path.c_str());
+    PrintText(stderr, "%s\n", message.c_str());
+    return std::nullopt;
+  }
   std::vector<std::pair<std::string, FileRole>> written;
   // A split writes its day files instead, checked once they are known.
   if (!splitByDay) written.emplace_back(path, FileRole::Track);

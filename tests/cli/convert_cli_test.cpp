@@ -135,6 +135,24 @@ TEST(ConvertCliTest, ReplacesAnExistingOutputOnlyWithForce) {
   EXPECT_EQ(o.status, 0) << o.err;
   EXPECT_NE(ReadTextFile(r.File(".plt")).find("\r\n0,2,16776960,,1,0,2,8421376\r\n0\r\n"), std::string::npos);
   EXPECT_FALSE(PathExistsForTest(r.File(".plt.plt")));
+
+#ifndef _WIN32
+  // A device is written to as it is named, without --force and without an extension; the
+  // files named after the output would land beside the device, so they are refused.
+  std::filesystem::create_symlink("/dev/null", r.File("sink"));
+  o = r.Run({"convert", "w.bin", "-o", "sink"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_FALSE(PathExistsForTest(r.File("sink.plt")));
+  o = r.Run({"convert", "w.bin", "-o", "sink", "--split", "day"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("is not a file: --keep-raw and --split day need a file's name."), std::string::npos) << o.err;
+#endif
+  // A folder's name is refused, not given a hidden file.
+  std::filesystem::create_directory(r.File("sub"));
+  o = r.Run({"convert", "w.bin", "-o", "sub/"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("sub/ is a folder: name a file."), std::string::npos) << o.err;
+  EXPECT_TRUE(std::filesystem::is_empty(r.File("sub")));
 }
 
 TEST(ConvertCliTest, FailuresEndWithStatus1AndTheirLines) {
