@@ -6,19 +6,15 @@
 
 namespace stravener::gui {
 
-EventLogView::EventLogView(EventLog& log, QListWidget& list, std::function<void()> repaint)
-    : log_(log), list_(list), repaint_(std::move(repaint)) {
+EventLogView::EventLogView(QListWidget& list) : list_(list) {
   pictures_ = {LogPicture(LogKind::Error), LogPicture(LogKind::Info), LogPicture(LogKind::Separator)};
-  for (const LogEntry& entry : log_.Entries()) Append(entry);
-  log_.SetListener([this](const LogEntry& added, bool droppedOldest) {
-    if (droppedOldest && list_.count() > 0) delete list_.takeItem(0);
-    Append(added);
-    list_.scrollToItem(list_.item(list_.count() - 1), QAbstractItemView::EnsureVisible);
-    if (repaint_) repaint_();
-  });
 }
 
-EventLogView::~EventLogView() { log_.SetListener(nullptr); }
+void EventLogView::Add(const LogEntry& entry, bool droppedOldest) {
+  if (droppedOldest && list_.count() > 0) delete list_.takeItem(0);
+  Append(entry);
+  list_.scrollToItem(list_.item(list_.count() - 1), QAbstractItemView::EnsureVisible);
+}
 
 void EventLogView::Append(const LogEntry& entry) {
   const int kind = static_cast<int>(entry.kind);

@@ -2,7 +2,6 @@
 
 #include <QIcon>
 #include <array>
-#include <functional>
 
 #include "app/event_log.h"
 
@@ -10,22 +9,21 @@ class QListWidget;
 
 namespace stravener::gui {
 
-// Shows an EventLog in a list: one line a row with the picture of its kind, the newest
-// row scrolled into view, at most as many rows as the log keeps. Every addition calls the
-// repaint function so the line shows at once, also while an operation is running.
+// Shows the lines of an EventLog in a list: one line a row with the picture of its kind,
+// the newest row scrolled into view, at most as many rows as the log keeps.
 class EventLogView {
  public:
-  EventLogView(EventLog& log, QListWidget& list, std::function<void()> repaint);
-  ~EventLogView();
+  explicit EventLogView(QListWidget& list);
   EventLogView(const EventLogView&) = delete;
   EventLogView& operator=(const EventLogView&) = delete;
+
+  // A line added to the log; when droppedOldest, the oldest row goes first.
+  void Add(const LogEntry& entry, bool droppedOldest);
 
  private:
   void Append(const LogEntry& entry);
 
-  EventLog& log_;
   QListWidget& list_;
-  std::function<void()> repaint_;
   std::array<QIcon, 3> pictures_;
 };
 

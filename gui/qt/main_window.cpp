@@ -14,13 +14,9 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
-#include <climits>
 
 #include "app/format.h"
-#include "app/language.h"
-#include "app/settings_store.h"
 #include "app/stop_request.h"
-#include "gui/common/command_dispatch.h"
 #include "gui/common/control_ids.h"
 #include "gui/qt/about_dialog.h"
 #include "gui/qt/configuration_dialog_widget.h"
@@ -40,32 +36,11 @@ namespace {
 constexpr int kStopWatchIntervalMs = 100;
 }  // namespace
 
-class MainWindow::BusyScope {
- public:
-  explicit BusyScope(MainWindow& window) : window_(window) {
-    window_.busy_ = true;
-    window_.inputBlocker_ = std::make_unique<InputBlocker>(&window_);
-  }
-  ~BusyScope() {
-    // Input that came in while the command ran is delivered now, to be dropped.
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    window_.inputBlocker_.reset();
-    window_.busy_ = false;
-  }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-
- private:
-  MainWindow& window_;
-};
-
 MainWindow::MainWindow(Operations operations, SetupServices setupServices, SerialOpener opener, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      operations_(std::move(operations)),
-      setupServices_(std::move(setupServices)),
-      connection_(log_, std::move(opener)) {
-  LoadPortSettings(connection_.portNumber, connection_.speedLimit);
+      session_(std::make_unique<WindowSession>(*this, std::move(operations), std::move(setupServices),
+                                               std::move(opener))) {
 
   const DialogUnits du(font());
   setWindowTitle(QString::fromUtf8(kCaption));
@@ -83,12 +58,6 @@ MainWindow::MainWindow(Operations operations, SetupServices setupServices, Seria
         break;
       case ControlKind::FlagButton:
         languageButton_ = AddButton(control);
-        // The flag of the language the button switches to.
-        if (Language == kEnglish) {
-          languageButton_->setIcon(PolishFlagIcon());
-        } else if (Language == kPolish) {
-          languageButton_->setIcon(BritishFlagIcon());
-        }
         languageButton_->setIconSize(QSize(16, 16));
         break;
       case ControlKind::EventLog:
@@ -114,26 +83,23 @@ MainWindow::MainWindow(Operations operations, SetupServices setupServices, Seria
     }
   }
 
-  logView_ = std::make_unique<EventLogView>(log_, *logList_, [this] { Repaint(); });
-  connection_.updateButtonStates = [this] { UpdateButtonStates(); };
-  UpdateButtonStates();
+  logView_ = std::make_unique<EventLogView>(*logList_);
+  session_->Attach();
+  session_->UpdateButtonStates();
 
   // A stop request (SIGTERM, the session ending) ends the window, as Exit does, once the
   // command that runs has stopped at its safe point and run its closing steps.
   auto* stopWatch = new QTimer(this);
   connect(stopWatch, &QTimer::timeout, this, [this] {
-    if (StopRequested() && !busy_) done(QDialog::Rejected);
+    if (StopRequested() && !session_->Busy()) done(QDialog::Rejected);
   });
   stopWatch->start(kStopWatchIntervalMs);
 }
 
 MainWindow::~MainWindow() {
-  connection_.updateButtonStates = nullptr;
+  // The session's end: an open port closed without a word, the settings stored.
+  session_.reset();
   logView_.reset();
-  // An open port is closed without a log line; the speed limit stored is the one in force,
-  // lowered by the last opening.
-  if (connection_.openFlag != 0) CloseHandleSilently(connection_);
-  SaveSettings(Language, connection_.portNumber, connection_.speedLimit);
 }
 
 QPushButton* MainWindow::AddButton(const MainWindowControl& control) {
@@ -146,72 +112,14 @@ QPushButton* MainWindow::AddButton(const MainWindowControl& control) {
   button->setDefault(false);
   button->setFocusPolicy(Qt::StrongFocus);
   button->installEventFilter(tooltips_);
-  connect(button, &QPushButton::clicked, this, [this, id = control.id] { RunCommand(id); });
+  connect(button, &QPushButton::clicked, this, [this, id = control.id] { session_->RunCommand(id); });
   return button;
 }
 
-QPushButton* MainWindow::Button(int id) const { return findChild<QPushButton*>(QString::number(id)); }
-
-void MainWindow::UpdateButtonStates() {
-  const bool open = PortOpen();
-  for (const MainWindowControl& control : MainWindowControls()) {
-    if (control.enabledWhen == EnabledWhen::Always) continue;
-    Button(control.id)->setEnabled(ControlEnabled(control, open));
-  }
-  Button(FocusedControlId(open))->setFocus(Qt::OtherFocusReason);
-}
-
-void MainWindow::RunCommand(int id) {
-  if (busy_) return;
-  if (CommandOperation(operations_, id) != nullptr) {
-    BusyScope busy(*this);
-    RunCommandOperation(operations_, id, *this, connection_);
-    return;
-  }
-  switch (id) {
-    case kIdSetup:
-      return RunSetup();
-    case kIdAbout:
-      return RunAbout();
-    case kIdLanguage:
-      return SwitchLanguage();
-    case kIdCancel:
-      reject();
-      return;
-    default:
-      return;
-  }
-}
-
-void MainWindow::RunSetup() {
-  BusyScope busy(*this);
-  SetupDialog dialog(setupServices_, connection_.portNumber, connection_.speedLimit, this);
-  if (dialog.exec() == QDialog::Accepted) {
-    connection_.portNumber = dialog.PortNumber();
-    connection_.speedLimit = dialog.Speed();
-  }
-}
-
-void MainWindow::RunAbout() {
-  BusyScope busy(*this);
-  AboutDialog dialog(this);
-  dialog.exec();
-}
-
-void MainWindow::SwitchLanguage() {
-  {
-    BusyScope busy(*this);
-    AnnounceLanguageSwitch(*this);
-  }
-  done(QDialog::Accepted);  // once no longer busy: ending the window closes it
-}
-
 void MainWindow::HandleDroppedFiles(const QStringList& paths) {
-  if (busy_) return;
-  BusyScope busy(*this);
   std::vector<std::string> files;
   for (const QString& path : paths) files.push_back(path.toStdString());
-  gui::HandleDroppedFiles(operations_, files, *this, connection_);
+  session_->DropFiles(files);
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
@@ -222,15 +130,15 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
       return;
     case Qt::Key_F1:
       event->accept();
-      RunCommand(kIdAbout);
+      session_->RunCommand(kIdAbout);
       return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
       event->accept();
       if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button != nullptr && button->isEnabled()) {
         button->click();
-      } else if (!busy_) {
-        done(QDialog::Accepted);  // the dialog's OK: ends the window as Exit does
+      } else {
+        session_->RunCommand(kIdOk);  // the dialog's OK: ends the window as Exit does
       }
       return;
     default:
@@ -239,7 +147,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (busy_) {
+  if (session_->Busy()) {
     event->ignore();
     return;
   }
@@ -264,18 +172,37 @@ void MainWindow::dropEvent(QDropEvent* event) {
   QMetaObject::invokeMethod(this, [this, paths] { HandleDroppedFiles(paths); }, Qt::QueuedConnection);
 }
 
-void MainWindow::SetProgressRange(uint32_t maximum) {
-  progressShift_ = 0;
-  while ((maximum >> progressShift_) > static_cast<uint32_t>(INT_MAX)) ++progressShift_;
-  progress_->setRange(0, static_cast<int>(maximum >> progressShift_));
+void MainWindow::EnableControl(int id, bool enabled) {
+  if (auto* control = findChild<QWidget*>(QString::number(id)); control != nullptr) control->setEnabled(enabled);
 }
 
-void MainWindow::SetProgressPosition(uint32_t position) {
-  progress_->setValue(static_cast<int>(position >> progressShift_));
+void MainWindow::FocusControl(int id) {
+  if (auto* control = findChild<QWidget*>(QString::number(id)); control != nullptr) {
+    control->setFocus(Qt::OtherFocusReason);
+  }
 }
 
-void MainWindow::Repaint() {
-  if (busy_) {
+void MainWindow::ShowLanguageFlag(LanguageFlag flag) {
+  switch (flag) {
+    case LanguageFlag::Polish:
+      languageButton_->setIcon(PolishFlagIcon());
+      return;
+    case LanguageFlag::British:
+      languageButton_->setIcon(BritishFlagIcon());
+      return;
+    case LanguageFlag::None:
+      return;
+  }
+}
+
+void MainWindow::AppendLogLine(const LogEntry& entry, bool droppedOldest) { logView_->Add(entry, droppedOldest); }
+
+void MainWindow::SetProgressRange(int maximum) { progress_->setRange(0, maximum); }
+
+void MainWindow::SetProgressPosition(int position) { progress_->setValue(position); }
+
+void MainWindow::Repaint(bool commandRunning) {
+  if (commandRunning) {
     // The command runs inside a click: bring the window up to date now. The input blocker
     // drops whatever the user does meanwhile.
     QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -284,28 +211,29 @@ void MainWindow::Repaint() {
   }
 }
 
-void MainWindow::ShowNotice(const std::string& text) {
-  ShowMessageBox(this, text, QMessageBox::NoIcon, QMessageBox::Ok);
+void MainWindow::CommandStarting() { inputBlocker_ = std::make_unique<InputBlocker>(this); }
+
+void MainWindow::CommandEnding() {
+  // Input that came in while the command ran is delivered now, to be dropped.
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  inputBlocker_.reset();
 }
 
-bool MainWindow::AskOkCancel(const std::string& text) {
-  return ShowMessageBox(this, text, QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel) ==
-         QMessageBox::Ok;
+bool MainWindow::ShowMessage(MessageKind kind, const std::string& text) {
+  switch (kind) {
+    case MessageKind::Question:
+      return ShowMessageBox(this, text, QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel) ==
+             QMessageBox::Ok;
+    case MessageKind::Warning:
+      return ShowMessageBox(this, text, QMessageBox::Warning, QMessageBox::Ok) == QMessageBox::Ok;
+    case MessageKind::Notice:
+      break;
+  }
+  return ShowMessageBox(this, text, QMessageBox::NoIcon, QMessageBox::Ok) == QMessageBox::Ok;
 }
 
-void MainWindow::ShowWarning(const std::string& text) {
-  ShowMessageBox(this, text, QMessageBox::Warning, QMessageBox::Ok);
-}
-
-std::optional<std::string> MainWindow::ChooseSaveFile(const FileChoice& choice) {
-  return ChooseFile(choice, QFileDialog::AcceptSave);
-}
-
-std::optional<std::string> MainWindow::ChooseOpenFile(const FileChoice& choice) {
-  return ChooseFile(choice, QFileDialog::AcceptOpen);
-}
-
-std::optional<std::string> MainWindow::ChooseFile(const FileChoice& choice, QFileDialog::AcceptMode mode) {
+std::optional<std::string> MainWindow::ChooseFile(FileChoiceKind kind, const FileChoice& choice) {
+  const QFileDialog::AcceptMode mode = kind == FileChoiceKind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen;
   FileChoiceDialog dialog(this, choice, mode, lastFolder_.isEmpty() ? QDir::currentPath() : lastFolder_);
   std::optional<std::string> path = dialog.Choose();
   if (path) lastFolder_ = QFileInfo(QString::fromStdString(*path)).absolutePath();
@@ -316,5 +244,20 @@ bool MainWindow::RunConfigurationDialog(ConfigurationDialog& dialog) {
   ConfigurationDialogWidget widget(dialog, this);
   return widget.exec() == QDialog::Accepted;
 }
+
+bool MainWindow::RunSetupDialog(SetupChoice& choice) {
+  SetupDialog dialog(choice.services, choice.portNumber, choice.speedLimit, this);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  choice.portNumber = dialog.PortNumber();
+  choice.speedLimit = dialog.Speed();
+  return true;
+}
+
+void MainWindow::RunAboutDialog() {
+  AboutDialog dialog(this);
+  dialog.exec();
+}
+
+void MainWindow::EndWindow(WindowEnd end) { done(end == WindowEnd::Ok ? QDialog::Accepted : QDialog::Rejected); }
 
 }  // namespace stravener::gui

@@ -2,13 +2,10 @@
 
 #include <shellapi.h>
 
-#include <climits>
 #include <utility>
 
 #include "app/language.h"
-#include "app/settings_store.h"
 #include "app/stop_request.h"
-#include "gui/common/command_dispatch.h"
 #include "gui/common/command_table.h"
 #include "gui/common/control_ids.h"
 #include "gui/win32/about_dialog.h"
@@ -55,25 +52,21 @@ void DropQueuedInput() {
 MainWindow::MainWindow(HINSTANCE instance, gui::Operations operations, gui::SetupServices setupServices,
                        SerialOpener opener)
     : instance_(instance),
-      operations_(std::move(operations)),
-      setupServices_(std::move(setupServices)),
-      connection_(log_, std::move(opener)) {
+      session_(std::make_unique<gui::WindowSession>(*this, std::move(operations), std::move(setupServices),
+                                                    std::move(opener))) {
   largeIcon_ = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_PROGRAM));
   accelerators_ = LoadAcceleratorsW(instance_, MAKEINTRESOURCEW(IDR_ACCELERATORS));
   // The small icon and the log pictures at the scale of the monitor the window opens on:
   // 16 and 12 pixels at 100 %.
   LoadScaledPictures(SystemDpi());
-  LoadPortSettings(connection_.portNumber, connection_.speedLimit);
 }
 
 MainWindow::~MainWindow() {
+  // The session's end: an open port closed without a word, the settings stored.
+  session_.reset();
   if (pictures_ != nullptr) ImageList_Destroy(pictures_);
   if (smallIcon_ != nullptr) DestroyIcon(smallIcon_);
   if (flagIcon_ != nullptr) DestroyIcon(flagIcon_);
-  // An open port is closed without a log line; the speed limit stored is the one in force,
-  // lowered by the last opening.
-  if (connection_.openFlag != 0) CloseHandleSilently(connection_);
-  SaveSettings(Language, connection_.portNumber, connection_.speedLimit);
 }
 
 INT_PTR MainWindow::Run() {
@@ -121,14 +114,9 @@ void MainWindow::InitDialog() {
   SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_));
   SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
   DragAcceptFiles(window_, TRUE);
-  ShowLanguageFlag();
   AddTooltips();
   logList_.Attach(GetDlgItem(window_, gui::kIdLog), pictures_);
-  log_.SetListener([this](const LogEntry& entry, bool droppedOldest) {
-    logList_.Add(entry, droppedOldest);
-    Repaint();
-  });
-  connection_.updateButtonStates = [this] { UpdateButtonStates(); };
+  session_->Attach();  // the flag on the language button, the log lines and the button states
 }
 
 void MainWindow::LoadScaledPictures(UINT dpi) {
@@ -139,10 +127,11 @@ void MainWindow::LoadScaledPictures(UINT dpi) {
   smallIcon_ = LoadIconOfSize(instance_, IDI_PROGRAM, SystemMetricForDpi(SM_CXSMICON, dpi));
 }
 
-void MainWindow::ShowLanguageFlag() {
-  // The flag of the language the button switches to, 16 pixels at 100 %.
-  if (Language != kEnglish && Language != kPolish) return;
-  const HICON flag = LoadIconOfSize(instance_, Language == kEnglish ? IDI_FLAG_PL : IDI_FLAG_GB, ScaleToDpi(16, dpi_));
+void MainWindow::ShowLanguageFlag(gui::LanguageFlag shown) {
+  // 16 pixels at 100 %.
+  if (shown == gui::LanguageFlag::None) return;
+  const HICON flag =
+      LoadIconOfSize(instance_, shown == gui::LanguageFlag::Polish ? IDI_FLAG_PL : IDI_FLAG_GB, ScaleToDpi(16, dpi_));
   SendDlgItemMessageW(window_, gui::kIdLanguage, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(flag));
   if (flagIcon_ != nullptr) DestroyIcon(flagIcon_);
   flagIcon_ = flag;
@@ -154,7 +143,7 @@ void MainWindow::Rescale(UINT dpi) {
   const HICON oldSmallIcon = std::exchange(smallIcon_, nullptr);
   LoadScaledPictures(dpi);
   SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
-  ShowLanguageFlag();
+  ShowLanguageFlag(gui::LanguageButtonFlag());
   logList_.Rescale(pictures_);
   if (oldPictures != nullptr) ImageList_Destroy(oldPictures);
   if (oldSmallIcon != nullptr) DestroyIcon(oldSmallIcon);
@@ -203,7 +192,7 @@ INT_PTR MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       // Buttons click (0), the shortcuts come as 1.
-      if (HIWORD(wParam) <= 1) Command(LOWORD(wParam));
+      if (HIWORD(wParam) <= 1) session_->RunCommand(LOWORD(wParam));
       return TRUE;
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
@@ -231,21 +220,21 @@ INT_PTR MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // The user logs off during a command: it stops at its next safe point and runs its
       // closing steps (the download sets the logger back to 4800 bit/s); the end of the
       // session then waits until the command has returned (see Repaint).
-      if (busy_) RequestStop();
+      if (session_->Busy()) RequestStop();
       SetWindowLongPtrW(window_, DWLP_MSGRESULT, TRUE);
       return TRUE;
     case WM_ENDSESSION:
       if (wParam) {
-        EndWithSession();
+        // The program ends with the session once this returns: the port and the settings now.
+        session_->StoreAtSessionEnd();
       } else {
         ClearStopRequest();  // the session goes on after all
       }
       SetWindowLongPtrW(window_, DWLP_MSGRESULT, 0);
       return TRUE;
     case WM_DESTROY:
-      log_.SetListener(nullptr);
+      session_->Detach();
       logList_.Detach();
-      connection_.updateButtonStates = nullptr;
       DragAcceptFiles(window_, FALSE);
       window_ = nullptr;
       return FALSE;
@@ -254,55 +243,8 @@ INT_PTR MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-void MainWindow::UpdateButtonStates() {
-  if (window_ == nullptr) return;
-  const bool open = connection_.openFlag != 0;
-  for (const gui::MainWindowControl& control : gui::MainWindowControls()) {
-    EnableWindow(GetDlgItem(window_, control.id), gui::ControlEnabled(control, open) ? TRUE : FALSE);
-  }
-  const HWND focus = GetDlgItem(window_, gui::FocusedControlId(open));
-  SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
-}
-
-void MainWindow::RunBusy(const std::function<void()>& command) {
-  busy_ = true;
-  command();
-  busy_ = false;
-  DropQueuedInput();
-}
-
-void MainWindow::Command(int id) {
-  // A command that a dialog's loop delivers while another one runs is not started.
-  if (busy_) return;
-  switch (id) {
-    case IDOK:  // Enter where no button has the focus: the window ends as with Exit
-    case IDCANCEL:
-      EndDialog(window_, id);
-      return;
-    case gui::kIdSetup:
-      return RunBusy([this] {
-        RunSetupDialog(instance_, window_, setupServices_, connection_.portNumber, connection_.speedLimit);
-      });
-    case gui::kIdAbout:
-      return RunBusy([this] { RunAboutDialog(instance_, window_); });
-    case gui::kIdLanguage:
-      return SwitchLanguage();
-    default:
-      // The logger commands, from Open port to Restart.
-      if (gui::CommandOperation(operations_, id) != nullptr) {
-        RunBusy([this, id] { gui::RunCommandOperation(operations_, id, *this, connection_); });
-      }
-      return;
-  }
-}
-
-void MainWindow::SwitchLanguage() {
-  RunBusy([this] { gui::AnnounceLanguageSwitch(*this); });
-  EndDialog(window_, IDOK);
-}
-
 void MainWindow::DropFiles(HDROP drop) {
-  if (!busy_) {
+  if (!session_->Busy()) {
     // Every dropped file's whole path, however long.
     std::vector<std::string> paths;
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
@@ -312,29 +254,30 @@ void MainWindow::DropFiles(HDROP drop) {
       path.resize(DragQueryFileW(drop, i, path.data(), length + 1));
       paths.push_back(Narrow(path));
     }
-    RunBusy([this, &paths] { gui::HandleDroppedFiles(operations_, paths, *this, connection_); });
+    session_->DropFiles(paths);
   }
   DragFinish(drop);
 }
 
-void MainWindow::EndWithSession() {
-  // The program ends with the session once this returns: the port and the settings now.
-  if (!busy_ && connection_.openFlag != 0) CloseHandleSilently(connection_);
-  SaveSettings(Language, connection_.portNumber, connection_.speedLimit);
+void MainWindow::EnableControl(int id, bool enabled) {
+  EnableWindow(GetDlgItem(window_, id), enabled ? TRUE : FALSE);
 }
 
-void MainWindow::SetProgressRange(uint32_t maximum) {
-  progressShift_ = 0;
-  while ((maximum >> progressShift_) > static_cast<uint32_t>(INT_MAX)) ++progressShift_;
-  SendDlgItemMessageW(window_, gui::kIdProgress, PBM_SETRANGE32, 0,
-                      static_cast<LPARAM>(maximum >> progressShift_));
+void MainWindow::FocusControl(int id) {
+  SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window_, id)), TRUE);
 }
 
-void MainWindow::SetProgressPosition(uint32_t position) {
-  SendDlgItemMessageW(window_, gui::kIdProgress, PBM_SETPOS, static_cast<WPARAM>(position >> progressShift_), 0);
+void MainWindow::AppendLogLine(const LogEntry& entry, bool droppedOldest) { logList_.Add(entry, droppedOldest); }
+
+void MainWindow::SetProgressRange(int maximum) {
+  SendDlgItemMessageW(window_, gui::kIdProgress, PBM_SETRANGE32, 0, static_cast<LPARAM>(maximum));
 }
 
-void MainWindow::Repaint() {
+void MainWindow::SetProgressPosition(int position) {
+  SendDlgItemMessageW(window_, gui::kIdProgress, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void MainWindow::Repaint(bool) {
   if (window_ == nullptr) return;
   // What needs painting is painted now: the command runs inside a click, without the loop.
   RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -347,24 +290,35 @@ void MainWindow::Repaint() {
   PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
 }
 
-void MainWindow::ShowNotice(const std::string& text) { ShowMessageBox(window_, text, MB_OK); }
+void MainWindow::CommandEnded() { DropQueuedInput(); }
 
-bool MainWindow::AskOkCancel(const std::string& text) {
-  return ShowMessageBox(window_, text, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+bool MainWindow::ShowMessage(gui::MessageKind kind, const std::string& text) {
+  switch (kind) {
+    case gui::MessageKind::Question:
+      return ShowMessageBox(window_, text, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+    case gui::MessageKind::Warning:
+      return ShowMessageBox(window_, text, MB_OK | MB_ICONEXCLAMATION) == IDOK;
+    case gui::MessageKind::Notice:
+      break;
+  }
+  return ShowMessageBox(window_, text, MB_OK) == IDOK;
 }
 
-void MainWindow::ShowWarning(const std::string& text) { ShowMessageBox(window_, text, MB_OK | MB_ICONEXCLAMATION); }
-
-std::optional<std::string> MainWindow::ChooseSaveFile(const gui::FileChoice& choice) {
-  return win32::ChooseSaveFile(window_, choice);
-}
-
-std::optional<std::string> MainWindow::ChooseOpenFile(const gui::FileChoice& choice) {
-  return win32::ChooseOpenFile(window_, choice);
+std::optional<std::string> MainWindow::ChooseFile(gui::FileChoiceKind kind, const gui::FileChoice& choice) {
+  return kind == gui::FileChoiceKind::Save ? win32::ChooseSaveFile(window_, choice)
+                                           : win32::ChooseOpenFile(window_, choice);
 }
 
 bool MainWindow::RunConfigurationDialog(gui::ConfigurationDialog& dialog) {
   return RunConfigurationDialogBox(instance_, window_, dialog);
 }
+
+bool MainWindow::RunSetupDialog(gui::SetupChoice& choice) {
+  return win32::RunSetupDialog(instance_, window_, choice.services, choice.portNumber, choice.speedLimit);
+}
+
+void MainWindow::RunAboutDialog() { win32::RunAboutDialog(instance_, window_); }
+
+void MainWindow::EndWindow(gui::WindowEnd end) { EndDialog(window_, end == gui::WindowEnd::Ok ? IDOK : IDCANCEL); }
 
 }  // namespace stravener::win32

@@ -4,25 +4,21 @@
 #include <commctrl.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
-#include "app/event_log.h"
-#include "gui/common/window_host.h"
-#include "gui/common/operations.h"
-#include "gui/common/setup_lists.h"
+#include <memory>
+
+#include "gui/common/window_session.h"
+#include "gui/common/window_surface.h"
 #include "gui/win32/event_log_list.h"
-#include "link/port_connection.h"
 
 namespace stravener::win32 {
 
 // The program's one window, a modal dialog from template 148 (Polish) or 102 (English):
 // the command buttons, the event log, the progress bar, and the Setup, About and language
-// buttons. It owns the port connection for its whole life, runs each command to its end
-// inside the click, accepts one dropped firmware image or binary track file at a time,
-// and is the WindowHost its commands report and ask through. Its destruction closes an
-// open port without a word and stores the settings.
-class MainWindow : public gui::WindowHost {
+// buttons. Its window session runs the commands; the window draws them with the Win32
+// controls, as the session's surface, and passes on the clicks, keys and dropped files.
+class MainWindow : public gui::WindowSurface {
  public:
   // Loads the icons, the shortcuts, the log pictures and the stored port settings. The
   // commands run `operations`, Setup asks `setupServices` and the port is opened through
@@ -42,23 +38,25 @@ class MainWindow : public gui::WindowHost {
   // The window while it runs, else null.
   HWND Window() const { return window_; }
 
-  // Enables Setup and Open port while the port is closed, the seven logger commands while
-  // it is open, and gives the focus to Close port or Open port accordingly.
-  void UpdateButtonStates();
+  gui::WindowSession& Session() { return *session_; }
+  PortConnection& Connection() { return session_->Connection(); }
+  EventLog& Log() { return session_->Log(); }
 
-  // WindowHost.
-  EventLog& Log() override { return log_; }
-  void SetProgressRange(uint32_t maximum) override;
-  void SetProgressPosition(uint32_t position) override;
-  void Repaint() override;
-  void ShowNotice(const std::string& text) override;
-  bool AskOkCancel(const std::string& text) override;
-  void ShowWarning(const std::string& text) override;
-  std::optional<std::string> ChooseSaveFile(const gui::FileChoice& choice) override;
-  std::optional<std::string> ChooseOpenFile(const gui::FileChoice& choice) override;
+  // WindowSurface.
+  void EnableControl(int id, bool enabled) override;
+  void FocusControl(int id) override;
+  void ShowLanguageFlag(gui::LanguageFlag flag) override;
+  void AppendLogLine(const LogEntry& entry, bool droppedOldest) override;
+  void SetProgressRange(int maximum) override;
+  void SetProgressPosition(int position) override;
+  void Repaint(bool commandRunning) override;
+  void CommandEnded() override;
+  bool ShowMessage(gui::MessageKind kind, const std::string& text) override;
+  std::optional<std::string> ChooseFile(gui::FileChoiceKind kind, const gui::FileChoice& choice) override;
   bool RunConfigurationDialog(gui::ConfigurationDialog& dialog) override;
-
-  PortConnection& Connection() { return connection_; }
+  bool RunSetupDialog(gui::SetupChoice& choice) override;
+  void RunAboutDialog() override;
+  void EndWindow(gui::WindowEnd end) override;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -68,26 +66,15 @@ class MainWindow : public gui::WindowHost {
   void InitDialog();
   // The small icon and the log pictures at this scale (dots per inch, 96 = 100 %).
   void LoadScaledPictures(UINT dpi);
-  // The flag on the language button, at the window's scale.
-  void ShowLanguageFlag();
   // The window is now at another scale.
   void Rescale(UINT dpi);
   void AddTooltips();
   bool AnswerTooltip(NMTTDISPINFOW& request) const;
   void PaintIconic();
-  void Command(int id);
   void DropFiles(HDROP drop);
-  void SwitchLanguage();
-  // Runs one command to its end; input that arrives meanwhile is dropped afterwards.
-  void RunBusy(const std::function<void()>& command);
-  // What ends the program with the user's session: the port closed, the settings stored.
-  void EndWithSession();
 
   HINSTANCE instance_;
-  gui::Operations operations_;
-  gui::SetupServices setupServices_;
-  EventLog log_;
-  PortConnection connection_;
+  std::unique_ptr<gui::WindowSession> session_;
   EventLogList logList_;
   HWND window_ = nullptr;
   HWND tooltips_ = nullptr;
@@ -98,9 +85,6 @@ class MainWindow : public gui::WindowHost {
   HIMAGELIST pictures_ = nullptr;
   UINT dpi_ = 96;  // the scale the pictures were loaded for
   HHOOK keyboardFilter_ = nullptr;
-  bool busy_ = false;
-  bool stored_ = false;      // the settings were stored at the end of the session
-  int progressShift_ = 0;    // a range above what the bar holds is scaled down by this
 };
 
 }  // namespace stravener::win32

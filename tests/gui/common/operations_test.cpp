@@ -1,18 +1,22 @@
-// The commands of the desktop window on the core's operations, against the scripted logger:
-// what each asks the user, at which moment of the command, and that nothing is sent after
-// a question that was declined.
+// The commands of the desktop window on the core's operations, run by the window session
+// against the scripted logger: what each asks the user, at which moment of the command,
+// and that nothing is sent after a question that was declined.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "gui/common/operations.h"
-#include "logger/fake_logger_bench.h"
+#include "gui/common/control_ids.h"
+#include "gui/common/window_session.h"
+#include "logger/scripted_logger.h"
+#include "support/fake_serial_device.h"
 #include "support/language_guard.h"
 #include "support/log_lines.h"
+#include "support/recording_surface.h"
+#include "support/scoped_config_home.h"
 #include "support/temp_dir.h"
-#include "support/test_window.h"
+#include "support/test_clock.h"
 
 using namespace stravener;
 using namespace stravener::gui;
@@ -24,12 +28,25 @@ namespace {
 const std::string kAttention = "$PMLR,06,00,02A9\r\n";
 const std::string kInformation = kAttention + "$PQRVI,\r\n";
 
-// The scripted logger behind the window's connection.
-struct Commands : FakeLoggerBench {
-  Commands() { logger.SetUsedMemory(2592); }
-  void Run(const Operation& operation) { operation(window, connection); }
-  TestWindow window{host};
-  Operations operations = DefaultOperations();
+// The window session on the scripted logger, with the port already open (silently).
+struct Commands {
+  Commands() {
+    logger.SetUsedMemory(2592);
+    OpenPort(session.Connection(), false);
+    line.output.clear();
+    line.calls.clear();
+  }
+  void Run(int id) { session.RunCommand(id); }
+  // Everything written to the port, as text.
+  std::string Wire() const { return std::string(line.output.begin(), line.output.end()); }
+  const EventLog& Log() { return session.Log(); }
+
+  ScopedConfigHome settings;
+  FakeSerialLine line;
+  TestClock clock;
+  RecordingSurface window;
+  WindowSession session{window, DefaultOperations(), {}, line.Opener(), clock};
+  ScriptedLogger logger{line};
   TempDir dir;
 };
 
@@ -38,14 +55,14 @@ struct Commands : FakeLoggerBench {
 TEST(WindowCommandsTest, InformationShowsTheReportWithoutLoggingIt) {
   LanguageGuard english(kEnglish);
   Commands c;
-  c.Run(c.operations.showLoggerInfo);
+  c.Run(kIdInformation);
   ASSERT_EQ(c.window.notices.size(), 1u);
   EXPECT_EQ(c.window.notices[0].rfind("Information about stravener:\r\n\r\nSerial number: 01-001234\r\n", 0), 0u);
-  EXPECT_THAT(LogLines(c.host.log), ElementsAre("I Read info command sent."));
+  EXPECT_THAT(LogLines(c.Log()), ElementsAre("I Read info command sent."));
 
   Commands silent;
   silent.logger.alterFrame = [](int, std::vector<uint8_t>& frame) { frame.clear(); };
-  silent.Run(silent.operations.showLoggerInfo);
+  silent.Run(kIdInformation);
   EXPECT_THAT(silent.window.notices, IsEmpty());
 }
 
@@ -53,9 +70,9 @@ TEST(WindowCommandsTest, ReadTrackAsksForTheFileBetweenTheRecordAndTheDownload) 
   LanguageGuard english(kEnglish);
   // Cancelled: nothing after the information request.
   Commands cancelled;
-  cancelled.Run(cancelled.operations.readTrack);
+  cancelled.Run(kIdReadTrack);
   EXPECT_EQ(cancelled.Wire(), kInformation);
-  EXPECT_EQ(cancelled.host.log.Entries().size(), 1u) << "only the information request's line";
+  EXPECT_EQ(cancelled.Log().Entries().size(), 1u) << "only the information request's line";
   ASSERT_EQ(cancelled.window.saveChoices.size(), 1u);
   const FileChoice& choice = cancelled.window.saveChoices[0];
   EXPECT_EQ(choice.title, "Save track as");
@@ -67,14 +84,14 @@ TEST(WindowCommandsTest, ReadTrackAsksForTheFileBetweenTheRecordAndTheDownload) 
 
   Commands chosen;
   chosen.window.saveAnswer = chosen.dir.File("t.bin");
-  chosen.Run(chosen.operations.readTrack);
+  chosen.Run(kIdReadTrack);
   EXPECT_EQ(chosen.Wire(), kInformation + kAttention + "$PQRVS,1\r\n$PQRVT,0,2592,\r\n$PQRVS,0\r\n");
   EXPECT_EQ(std::filesystem::file_size(chosen.dir.File("t.bin")), 2592u);
 
   // Nothing to download: the notice, and no file is asked for.
   Commands empty;
   empty.logger.SetGeometry(2048, 256, 0, 0);
-  empty.Run(empty.operations.readTrack);
+  empty.Run(kIdReadTrack);
   EXPECT_THAT(empty.window.notices, ElementsAre("The track memory is clear."));
   EXPECT_THAT(empty.window.saveChoices, IsEmpty());
   EXPECT_EQ(empty.Wire(), kInformation);
@@ -84,13 +101,13 @@ TEST(WindowCommandsTest, EraseAsksFirstAndSendsNothingWhenDeclined) {
   LanguageGuard polish(kPolish);
   Commands declined;
   declined.window.answerOk = false;
-  declined.Run(declined.operations.eraseTrackMemory);
+  declined.Run(kIdEraseTrack);
   EXPECT_THAT(declined.window.questions, ElementsAre("Czy chcesz wyczyścić pamięć śladu?"));
   EXPECT_THAT(declined.line.calls, IsEmpty());
-  EXPECT_THAT(LogLines(declined.host.log), IsEmpty());
+  EXPECT_THAT(LogLines(declined.Log()), IsEmpty());
 
   Commands confirmed;
-  confirmed.Run(confirmed.operations.eraseTrackMemory);
+  confirmed.Run(kIdEraseTrack);
   EXPECT_EQ(confirmed.Wire(), kInformation + kAttention + "$PQRVE,\r\n");
 }
 
@@ -104,7 +121,7 @@ TEST(WindowCommandsTest, ConfigurationOpensTheDialogOnTheLoggersSettingAndSendsW
     controls.field = "9";
     return true;
   };
-  saved.Run(saved.operations.configureLogger);
+  saved.Run(kIdConfiguration);
   EXPECT_TRUE(saved.window.dialogOpenedWith.boxChecked);
   EXPECT_EQ(saved.window.dialogOpenedWith.field, "5");
   EXPECT_EQ(saved.Wire(), kInformation + kAttention + "$PQRVC,0,9,\r\n");
@@ -117,21 +134,21 @@ TEST(WindowCommandsTest, ConfigurationOpensTheDialogOnTheLoggersSettingAndSendsW
     EXPECT_FALSE(dialog.OnSave());
     return false;
   };
-  cancelled.Run(cancelled.operations.configureLogger);
+  cancelled.Run(kIdConfiguration);
   EXPECT_EQ(cancelled.Wire(), kInformation);
-  EXPECT_THAT(LogLines(cancelled.host.log), ElementsAre("I Read info command sent."));
+  EXPECT_THAT(LogLines(cancelled.Log()), ElementsAre("I Read info command sent."));
 
   // No dialog without the logger's setting.
   Commands silent;
   silent.logger.alterFrame = [](int, std::vector<uint8_t>& frame) { frame.clear(); };
-  silent.Run(silent.operations.configureLogger);
+  silent.Run(kIdConfiguration);
   EXPECT_EQ(silent.window.dialogsRun, 0);
 }
 
 TEST(WindowCommandsTest, UpgradeAsksForTheImage) {
   LanguageGuard english(kEnglish);
   Commands cancelled;
-  cancelled.Run(cancelled.operations.startFirmwareUpgrade);
+  cancelled.Run(kIdUpgrade);
   ASSERT_EQ(cancelled.window.openChoices.size(), 1u);
   EXPECT_EQ(cancelled.window.openChoices[0].title, "Choose firmware file");
   EXPECT_EQ(cancelled.window.openChoices[0].filter, "Firmware files (*.upg)|*.upg|All files (*.*)|*.*||");
@@ -142,12 +159,12 @@ TEST(WindowCommandsTest, UpgradeAsksForTheImage) {
   Commands chosen;
   chosen.window.openAnswer = chosen.dir.File("image.upg");
   WriteWholeFile(*chosen.window.openAnswer, std::vector<unsigned char>(64, 0x5A));
-  chosen.Run(chosen.operations.startFirmwareUpgrade);
+  chosen.Run(kIdUpgrade);
   EXPECT_EQ(chosen.logger.pagesWritten, 1u);
 
   LanguageGuard polish(kPolish);
   Commands polishChoice;
-  polishChoice.Run(polishChoice.operations.startFirmwareUpgrade);
+  polishChoice.Run(kIdUpgrade);
   EXPECT_EQ(polishChoice.window.openChoices[0].title, "Wybierz plik apgrejdu");
   EXPECT_EQ(polishChoice.window.openChoices[0].filter, "Pliki apgrejdu (*.upg)|*.upg|Wszystkie pliki (*.*)|*.*||");
 }
@@ -156,10 +173,10 @@ TEST(WindowCommandsTest, ADroppedTrackFileAsksWhereToSaveIt) {
   for (const int language : {kPolish, kEnglish}) {
     LanguageGuard guard(language);
     Commands c;
-    c.host.clock.today = {2006, 11, 7};
+    c.clock.today = {2006, 11, 7};
     const std::string input = c.dir.File("track.bin");
     WriteWholeFile(input, std::vector<unsigned char>(16, 0));
-    c.operations.convertBinaryTrackFile(c.window, c.connection, input);
+    c.session.DropFiles({input});
     ASSERT_EQ(c.window.saveChoices.size(), 1u);
     const FileChoice& choice = c.window.saveChoices[0];
     EXPECT_EQ(choice.defaultName, "20061107_log");
@@ -176,7 +193,7 @@ TEST(WindowCommandsTest, ADroppedTrackFileAsksWhereToSaveIt) {
                 "All files (*.*)|*.*||");
     }
     // Cancelled: nothing logged, nothing created.
-    EXPECT_TRUE(c.host.log.Entries().empty());
+    EXPECT_TRUE(c.Log().Entries().empty());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(c.dir.Path()), {}), 1);
   }
 }

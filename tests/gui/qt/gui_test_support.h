@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "support/scoped_config_home.h"
 #include "support/temp_dir.h"
 
 // Acts on the next modal window that opens (a dialog or message box run with exec()), once
@@ -60,35 +61,6 @@ struct NextMessageBox {
     icon = box->icon();
     box->buttons().front()->click();
   }};
-};
-
-// A private settings folder for one test: XDG_CONFIG_HOME points into a fresh temporary
-// folder and is restored afterwards.
-class ScopedConfigHome {
- public:
-  ScopedConfigHome() {
-    const char* previous = std::getenv("XDG_CONFIG_HOME");
-    hadPrevious_ = previous != nullptr;
-    if (hadPrevious_) previous_ = previous;
-    ::setenv("XDG_CONFIG_HOME", dir_.Path().c_str(), 1);
-  }
-  ~ScopedConfigHome() {
-    if (hadPrevious_) {
-      ::setenv("XDG_CONFIG_HOME", previous_.c_str(), 1);
-    } else {
-      ::unsetenv("XDG_CONFIG_HOME");
-    }
-  }
-  std::string SettingsFile() const { return dir_.File("Quillet/settings"); }
-  void WriteSettings(const std::string& text) const {
-    std::filesystem::create_directories(dir_.Path() / "Quillet");
-    std::ofstream(SettingsFile(), std::ios::binary) << text;
-  }
-
- private:
-  TempDir dir_;
-  bool hadPrevious_ = false;
-  std::string previous_;
 };
 
 // The widget of a control id in a window.

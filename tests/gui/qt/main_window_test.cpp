@@ -134,38 +134,18 @@ TEST(MainWindowTest, ControlsInTheirOrderWithTextsAndGeometryInBothLanguages) {
   }
 }
 
-TEST(MainWindowTest, EachCommandReachesItsOperation) {
+// Which command each id runs is WindowSessionTest's; here, that the buttons reach it.
+TEST(MainWindowTest, AClickOnAnEnabledButtonRunsItsCommand) {
   ScopedConfigHome home;
   LanguageGuard english(kEnglish);
   Recorder recorder;
   MainWindow window(recorder.Make(), SetupServices{});
-  const std::pair<int, const char*> commands[] = {
-      {kIdOpenPort, "open"},   {kIdClosePort, "close"},     {kIdInformation, "information"},
-      {kIdConfiguration, "configuration"}, {kIdReadTrack, "read"}, {kIdEraseTrack, "erase"},
-      {kIdUpgrade, "upgrade"}, {kIdRestart, "restart"}};
-  for (const auto& [id, name] : commands) {
-    recorder.calls.clear();
-    window.RunCommand(id);
-    EXPECT_EQ(recorder.calls, std::vector<std::string>{name}) << id;
-  }
-  // A click on the enabled Open port button goes the same way.
-  recorder.calls.clear();
   QTest::mouseClick(ButtonOf(window, kIdOpenPort), Qt::LeftButton);
   EXPECT_EQ(recorder.calls, std::vector<std::string>{"open"});
   // A click on a disabled button does nothing.
   recorder.calls.clear();
   QTest::mouseClick(ButtonOf(window, kIdReadTrack), Qt::LeftButton);
   EXPECT_TRUE(recorder.calls.empty());
-}
-
-TEST(MainWindowTest, ACommandWithoutItsOperationSaysSoInTheLog) {
-  ScopedConfigHome home;
-  LanguageGuard english(kEnglish);
-  MainWindow window(Operations{}, SetupServices{});
-  window.RunCommand(kIdReadTrack);
-  ASSERT_EQ(window.Log().Entries().size(), 1u);
-  EXPECT_EQ(window.Log().Entries().back().kind, LogKind::Error);
-  EXPECT_EQ(window.Log().Entries().back().text, "This command is not available in this version of the program.");
 }
 
 TEST(MainWindowTest, EscapeIsIgnoredExitAndTheCloseBoxEndTheWindow) {
@@ -276,67 +256,19 @@ TEST(ToolApplicationTest, TheProgramTakesNoOrdersFromTheEnvironment) {
   EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=1\nPort=1\nMaxSpeed=115200\n");
 }
 
-TEST(MainWindowTest, LanguageButtonTellsInTheNewLanguageAndStoresIt) {
-  for (const int language : {kEnglish, kPolish}) {
-    ScopedConfigHome home;
-    LanguageGuard guard(language);
-    NextMessageBox notice;
-    {
-      MainWindow window(Operations{}, SetupServices{});
-      window.show();
-      ButtonOf(window, kIdLanguage)->click();
-      EXPECT_FALSE(window.isVisible());
-      EXPECT_EQ(window.result(), QDialog::Accepted);
-    }
-    EXPECT_TRUE(notice.watcher.Seen());
-    EXPECT_EQ(notice.caption, "Stravener Tool");
-    EXPECT_EQ(notice.icon, QMessageBox::NoIcon);
-    if (language == kEnglish) {
-      EXPECT_EQ(notice.text, "Język interfejsu zostanie zmieniony przy następnym uruchomieniu programu.");
-      EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=0\nPort=1\nMaxSpeed=115200\n");
-    } else {
-      EXPECT_EQ(notice.text, "The interface language will change after next application start.");
-      EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=1\nPort=1\nMaxSpeed=115200\n");
-    }
-  }
-}
-
-TEST(MainWindowTest, DroppedFiles) {
+// What the language button says and stores is WindowSessionTest's; here, that its notice
+// is a message box and that the window ends with OK.
+TEST(MainWindowTest, LanguageButtonShowsItsNoticeAndEndsTheWindow) {
   ScopedConfigHome home;
-  LanguageGuard english(kEnglish);
-  Recorder recorder;
-  MainWindow window(recorder.Make(), SetupServices{});
+  LanguageGuard guard(kEnglish);
+  NextMessageBox notice;
+  MainWindow window(Operations{}, SetupServices{});
   window.show();
-
-  window.HandleDroppedFiles({"/data/track.bin"});
-  EXPECT_EQ(recorder.calls, std::vector<std::string>{"convert /data/track.bin"});
-
-  // A firmware image: the port is opened, the upgrade runs, the port is closed.
-  recorder.calls.clear();
-  window.HandleDroppedFiles({"/data/new.upg"});
-  EXPECT_EQ(recorder.calls, (std::vector<std::string>{"open", "upgrade /data/new.upg", "close"}));
-
-  struct Case {
-    QStringList paths;
-    const char* message;
-  };
-  const Case refused[] = {
-      {{"/data/a.bin", "/data/b.bin"}, "Drop only one file at a time."},
-      {{"/data/track.BIN"}, "File type unsupported."},
-      {{"/data/track"}, "File type unsupported."},
-      {{"/data.d/track"}, "File type unsupported."},
-      {{"/data/notes.txt"}, "File type unsupported."},
-  };
-  for (const Case& c : refused) {
-    recorder.calls.clear();
-    NextMessageBox notice;
-    window.HandleDroppedFiles(c.paths);
-    EXPECT_TRUE(notice.watcher.Seen());
-    EXPECT_EQ(notice.text, c.message);
-    EXPECT_EQ(notice.caption, "Stravener Tool");
-    EXPECT_EQ(notice.icon, QMessageBox::NoIcon);
-    EXPECT_TRUE(recorder.calls.empty()) << c.paths.join(' ').toStdString();
-  }
+  ButtonOf(window, kIdLanguage)->click();
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(window.result(), QDialog::Accepted);
+  EXPECT_TRUE(notice.watcher.Seen());
+  EXPECT_EQ(notice.text, "Język interfejsu zostanie zmieniony przy następnym uruchomieniu programu.");
 }
 
 TEST(MainWindowTest, ADropFromTheDesktopReachesTheConversion) {
@@ -450,10 +382,11 @@ TEST(MainWindowTest, InputDuringACommandIsDroppedButTheWindowRepaints) {
   Operations ops;
   int opened = 0;
   bool lineShownAtOnce = false;
+  MainWindow* running = nullptr;
   ops.openPort = [&](Host& host, PortConnection&) {
-    auto& window = dynamic_cast<MainWindow&>(host);
+    MainWindow& window = *running;
     ++opened;
-    window.Log().Add(LogKind::Info, "working");
+    host.Log().Add(LogKind::Info, "working");
     lineShownAtOnce = Control<QListWidget>(window, kIdLog)->count() == 1;
     // The user clicks Exit, presses F1, clicks Open port again, presses Tab and clicks the
     // log line meanwhile.
@@ -464,11 +397,12 @@ TEST(MainWindowTest, InputDuringACommandIsDroppedButTheWindowRepaints) {
     auto* log = Control<QListWidget>(window, kIdLog);
     const QPoint line = log->viewport()->mapTo(&window, log->visualItemRect(log->item(0)).center());
     QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, line);
-    window.Repaint();
-    window.SetProgressRange(10);
-    window.SetProgressPosition(5);
+    host.Repaint();
+    host.SetProgressRange(10);
+    host.SetProgressPosition(5);
   };
   MainWindow window(ops, SetupServices{});
+  running = &window;
   window.show();
   QApplication::setActiveWindow(&window);
   QTest::mouseClick(ButtonOf(window, kIdOpenPort), Qt::LeftButton);
