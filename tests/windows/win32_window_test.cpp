@@ -448,14 +448,9 @@ TEST_F(WindowTest, ReadTrackIntoPltConfigurationAndDroppedFiles) {
     const HWND progress = window.Item(1015);
     EXPECT_EQ(SendMessageW(progress, PBM_GETRANGE, FALSE, 0), 12800);
     EXPECT_EQ(SendMessageW(progress, PBM_GETPOS, 0, 0), 0);
-    // The download ends with the summary of the track, naming the file, after its own
-    // last line.
+    // The summary that follows is WindowCommandsTest's; its last line ends the command.
     ASSERT_TRUE(window.AwaitLogLine("Days: ")) << ::testing::PrintToString(window.LogLines());
-    std::vector<std::string> lines = window.LogLines();
-    auto file = std::find(lines.begin(), lines.end(), "File: " + downloaded);
-    ASSERT_NE(file, lines.end()) << ::testing::PrintToString(lines);
-    EXPECT_EQ(file[-1], "Changing port speed to 4800 bps.");
-    EXPECT_EQ(file[1], "Points: 800");
+    EXPECT_THAT(window.LogLines(), ::testing::Contains("File: " + downloaded));
 
     // The logger's memory saved as .bin and dropped: converted into the same PLT file.
     const std::vector<uint8_t> memory = logger.UsedMemory();
@@ -471,31 +466,20 @@ TEST_F(WindowTest, ReadTrackIntoPltConfigurationAndDroppedFiles) {
     const std::vector<std::string> conversion = {"Converting file", WindowsPath(dir.File("trip.bin")),
                                                  "--> " + converted};
     EXPECT_THAT(window.LogLines(), ::testing::IsSupersetOf(conversion));
-    // And so does the conversion: once its summary's last line is in too.
     const auto summaries = [&window] {
       const std::vector<std::string> now = window.LogLines();
       return std::count_if(now.begin(), now.end(), [](const std::string& l) { return l.rfind("Days: ", 0) == 0; });
     };
     for (int i = 0; i < 500 && summaries() < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    lines = window.LogLines();
-    file = std::find(lines.begin(), lines.end(), "File: " + converted);
-    ASSERT_NE(file, lines.end()) << ::testing::PrintToString(lines);
-    EXPECT_EQ(file[-1], "OK, 800 points written.");
-    EXPECT_EQ(file[1], "Points: 800");
     // The same points (the headers differ in the point count only the download knows).
     const std::vector<std::string> downloadedPoints = PointLines(ReadFile(dir.File("trip.plt")));
     EXPECT_EQ(downloadedPoints.size(), 800u);
     EXPECT_TRUE(PointLines(ReadFile(dir.File("converted/trip.plt"))) == downloadedPoints);
 
-    // The extension in capitals, and two files at once: refused with a notice.
-    window.DropFiles({Widen(WindowsPath(dir.File("trip.BIN")))});
-    HWND notice = window.AwaitWindow(L"Stravener Tool");
-    ASSERT_NE(notice, nullptr);
-    EXPECT_EQ(WindowDriver::MessageBoxText(notice), "File type unsupported.");
-    PostMessageW(notice, WM_COMMAND, IDOK, 0);
-    for (int i = 0; i < 100 && IsWindow(notice); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Two files at once reach the window as two (which files are refused is
+    // WindowSessionTest's).
     window.DropFiles({Widen(WindowsPath(dir.File("trip.bin"))), Widen(WindowsPath(dir.File("trip.plt")))});
-    notice = window.AwaitWindow(L"Stravener Tool");
+    HWND notice = window.AwaitWindow(L"Stravener Tool");
     ASSERT_NE(notice, nullptr);
     EXPECT_EQ(WindowDriver::MessageBoxText(notice), "Drop only one file at a time.");
     PostMessageW(notice, WM_COMMAND, IDOK, 0);
@@ -537,7 +521,7 @@ TEST_F(WindowTest, ReadTrackIntoPltConfigurationAndDroppedFiles) {
     for (int i = 0; i < 100 && IsWindow(again); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_FALSE(IsWindow(again)) << "Enter on Cancel left the dialog open";
     EXPECT_EQ(logger.SkipSetting(), 5);
-    lines = window.LogLines();
+    const std::vector<std::string> lines = window.LogLines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "The configuration was saved."), 1);
 
     window.ClickAndWait(1007);

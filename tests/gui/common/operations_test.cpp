@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "gui/common/control_ids.h"
@@ -87,6 +88,12 @@ TEST(WindowCommandsTest, ReadTrackAsksForTheFileBetweenTheRecordAndTheDownload) 
   chosen.Run(kIdReadTrack);
   EXPECT_EQ(chosen.Wire(), kInformation + kAttention + "$PQRVS,1\r\n$PQRVT,0,2592,\r\n$PQRVS,0\r\n");
   EXPECT_EQ(std::filesystem::file_size(chosen.dir.File("t.bin")), 2592u);
+  // The summary of the track, naming the file, in Info lines after the download's last.
+  std::vector<std::string> log = LogLines(chosen.Log());
+  auto file = std::find(log.begin(), log.end(), "I File: " + chosen.dir.File("t.bin"));
+  ASSERT_NE(file, log.end()) << ::testing::PrintToString(log);
+  EXPECT_EQ(file[-1], "I Changing port speed to 4800 bps.");
+  EXPECT_EQ(log.back().rfind("I Days: ", 0), 0u) << log.back();
 
   // Nothing to download: the notice, and no file is asked for.
   Commands empty;
@@ -196,4 +203,16 @@ TEST(WindowCommandsTest, ADroppedTrackFileAsksWhereToSaveIt) {
     EXPECT_TRUE(c.Log().Entries().empty());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(c.dir.Path()), {}), 1);
   }
+  // Chosen: the conversion, then the summary of the track naming the file, in Info lines.
+  LanguageGuard english(kEnglish);
+  Commands c;
+  const std::string input = c.dir.File("track.bin");
+  WriteWholeFile(input, std::vector<unsigned char>(32, 0));
+  c.window.saveAnswer = c.dir.File("out.plt");
+  c.session.DropFiles({input});
+  const std::vector<std::string> log = LogLines(c.Log());
+  ASSERT_EQ(log.size(), 13u) << ::testing::PrintToString(log);
+  EXPECT_EQ(log[3], "I OK, 2 points written.");
+  EXPECT_EQ(log[4], "I File: " + c.dir.File("out.plt"));
+  EXPECT_EQ(log[12], "I Days: 2236-01-06");
 }

@@ -14,6 +14,7 @@
 #include "gui/common/window_session.h"
 #include "support/fake_serial_device.h"
 #include "support/language_guard.h"
+#include "support/recording_operations.h"
 #include "support/log_lines.h"
 #include "support/recording_surface.h"
 #include "support/scoped_config_home.h"
@@ -23,41 +24,10 @@ using namespace stravener::gui;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-namespace {
-
-// Operations that only record that they were reached, in order.
-struct Recorder {
-  std::vector<std::string> calls;
-
-  Operations Make() {
-    Operations ops;
-    auto record = [this](const char* name) {
-      return [this, name](WindowHost&, PortConnection&) { calls.push_back(name); };
-    };
-    ops.openPort = record("open");
-    ops.closePort = record("close");
-    ops.showLoggerInfo = record("information");
-    ops.configureLogger = record("configuration");
-    ops.readTrack = record("read");
-    ops.eraseTrackMemory = record("erase");
-    ops.startFirmwareUpgrade = record("upgrade");
-    ops.restartLogger = record("restart");
-    ops.upgradeFirmware = [this](WindowHost&, PortConnection&, const std::string& path) {
-      calls.push_back("upgrade " + path);
-    };
-    ops.convertBinaryTrackFile = [this](WindowHost&, PortConnection&, const std::string& path) {
-      calls.push_back("convert " + path);
-    };
-    return ops;
-  }
-};
-
-}  // namespace
-
 TEST(WindowSessionTest, EachIdRunsItsCommandAndTheOthersGoToTheSurface) {
   ScopedConfigHome settings;
   LanguageGuard english(kEnglish);
-  Recorder recorder;
+  RecordingOperations recorder;
   RecordingSurface surface;
   WindowSession session(surface, recorder.Make(), SetupServices{});
   const std::pair<int, const char*> commands[] = {
@@ -142,44 +112,53 @@ TEST(WindowSessionTest, OneCommandAtATimeAndWhatComesMeanwhileIsDropped) {
 TEST(WindowSessionTest, DroppedFiles) {
   ScopedConfigHome settings;
   LanguageGuard english(kEnglish);
-  Recorder recorder;
+  RecordingOperations recorder;
+  Operations ops = recorder.Make();
+  ops.openPort = DefaultOperations().openPort;
+  ops.closePort = DefaultOperations().closePort;
+  ops.upgradeFirmware = [&recorder](WindowHost&, PortConnection& connection, const std::string& path) {
+    recorder.calls.push_back((connection.openFlag != 0 ? "open " : "closed ") + path);
+  };
+  FakeSerialLine line;
   RecordingSurface surface;
-  WindowSession session(surface, recorder.Make(), SetupServices{});
+  WindowSession session(surface, ops, SetupServices{}, line.Opener());
 
   session.DropFiles({"/data/track.bin"});
   EXPECT_THAT(recorder.calls, ElementsAre("convert /data/track.bin"));
-  // A firmware image: the port is opened, the upgrade runs, the port is closed.
-  recorder.calls.clear();
-  session.DropFiles({"/data/new.upg"});
-  EXPECT_THAT(recorder.calls, ElementsAre("open", "upgrade /data/new.upg", "close"));
+  // A firmware image, dropped while the port is closed, and while it is open: it runs on
+  // the port opened for it, which is closed after it.
+  session.DropFiles({"/data/fw.upg"});
+  EXPECT_FALSE(session.PortOpen());
+  EXPECT_THAT(LogLines(session.Log()), ElementsAre("I Port opened.", "I Changing port speed to 4800 bps.",
+                                                   "I Port closed.", "S -----"));
+  session.RunCommand(kIdOpenPort);
+  session.DropFiles({"/data/fw2.upg"});
+  EXPECT_FALSE(session.PortOpen());
+  // Even when the port cannot be opened.
+  line.Fail(FakeCall::Open, 2);
+  session.DropFiles({"/data/fw3.upg"});
+  EXPECT_THAT(recorder.calls, ElementsAre("convert /data/track.bin", "open /data/fw.upg", "open /data/fw2.upg",
+                                          "closed /data/fw3.upg"));
 
-  struct Case {
-    std::vector<std::string> paths;
-    const char* message;
-  };
-  const Case refused[] = {
-      {{"/data/a.bin", "/data/b.bin"}, "notice Drop only one file at a time."},
-      {{"/data/track.BIN"}, "notice File type unsupported."},
-      {{"/data/track"}, "notice File type unsupported."},
-      {{"/data.d/track"}, "notice File type unsupported."},
-      {{"/data/notes.txt"}, "notice File type unsupported."},
-  };
-  for (const Case& c : refused) {
-    recorder.calls.clear();
-    surface.calls.clear();
-    session.DropFiles(c.paths);
-    EXPECT_THAT(surface.calls, ElementsAre("starting", c.message, "ending", "ended")) << c.paths[0];
-    EXPECT_THAT(recorder.calls, IsEmpty()) << c.paths[0];
-  }
+  // Several files, or one of another type (which types, DroppedFileTest's): a notice only.
+  recorder.calls.clear();
+  surface.calls.clear();
+  session.DropFiles({"/data/a.bin", "/data/b.bin"});
+  session.DropFiles({"/data/notes.txt"});
+  EXPECT_THAT(surface.Calls("notice"),
+              ElementsAre("notice Drop only one file at a time.", "notice File type unsupported."));
+  EXPECT_THAT(recorder.calls, IsEmpty());
 }
 
 // The settings are loaded when the session starts and stored when it ends, with an open
-// port closed without a word; Setup changes them only with Save.
+// port closed without a word and the speed limit lowered by its opening; Setup changes
+// them only with Save.
 TEST(WindowSessionTest, TheSettingsOverTheSessionsLife) {
   ScopedConfigHome settings;
   LanguageGuard english(kEnglish);
   SaveSettings(kEnglish, 3, 57600);
   FakeSerialLine line;
+  line.maxSpeed = 115200;
   RecordingSurface surface;
   {
     WindowSession session(surface, DefaultOperations(), SetupServices{}, line.Opener());
@@ -199,14 +178,13 @@ TEST(WindowSessionTest, TheSettingsOverTheSessionsLife) {
     EXPECT_EQ(session.SpeedLimit(), 230400u);
     session.RunCommand(kIdOpenPort);
     ASSERT_TRUE(session.PortOpen());
-    surface.calls.clear();
+    line.calls.clear();
   }
-  EXPECT_FALSE(line.isOpen) << "the port was left open";
-  EXPECT_THAT(surface.Calls("log"), IsEmpty()) << "closed without a word";
+  EXPECT_EQ(line.Count(FakeCall::Close), 1u) << "the port was not closed";
   uint32_t port = 0, speed = 0;
   LoadPortSettings(port, speed);
   EXPECT_EQ(port, 7u);
-  EXPECT_EQ(speed, 230400u);
+  EXPECT_EQ(speed, 115200u);
 }
 
 // The language button: the notice in the new language, then the window ends with OK, and
@@ -228,30 +206,6 @@ TEST(WindowSessionTest, TheLanguageButtonSwitchesTellsAndEndsTheWindow) {
                                            notice, "ending", "ended", "end ok"));
     EXPECT_EQ(ReadLanguageSetting(), language == kEnglish ? kPolish : kEnglish);
   }
-}
-
-TEST(WindowSessionTest, ButtonsFollowThePortAndLogLinesShowAtOnce) {
-  ScopedConfigHome settings;
-  LanguageGuard english(kEnglish);
-  FakeSerialLine line;
-  RecordingSurface surface;
-  WindowSession session(surface, DefaultOperations(), SetupServices{}, line.Opener());
-  session.UpdateButtonStates();
-  EXPECT_THAT(surface.calls, IsEmpty()) << "before the surface's controls exist";
-  session.Attach();
-  session.RunCommand(kIdOpenPort);
-  // The port opens: Setup and Open port off, the logger commands on, the focus on Close port.
-  EXPECT_THAT(surface.Calls("enable 10"), ::testing::IsSupersetOf({"enable 1006 0", "enable 1007 1", "enable 1012 1"}));
-  EXPECT_THAT(surface.Calls("enable 1021"), ElementsAre("enable 1021 0"));
-  EXPECT_EQ(surface.Calls("focus").back(), "focus 1007");
-  // Each log line is shown and painted while the command runs.
-  const auto at = std::find(surface.calls.begin(), surface.calls.end(), "log Port opened.");
-  ASSERT_NE(at + 1, surface.calls.end());
-  EXPECT_EQ(at[1], "repaint busy");
-  session.Detach();
-  surface.calls.clear();
-  session.Log().Add(LogKind::Info, "after");
-  EXPECT_THAT(surface.calls, IsEmpty());
 }
 
 // A range above what a bar holds (a signed 32-bit number) is scaled down, and the

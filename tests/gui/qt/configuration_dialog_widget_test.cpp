@@ -37,16 +37,10 @@ struct Shown {
 
 }  // namespace
 
+// Which values the dialog opens with is ConfigurationDialogTest's; here, that the widgets
+// show them and Save ends the dialog with the value.
 TEST(ConfigurationDialogWidgetTest, OpensWithTheLoggersValue) {
   LanguageGuard english(kEnglish);
-  Shown zero(0);
-  EXPECT_FALSE(zero.Box()->isChecked());
-  EXPECT_FALSE(zero.Field()->isEnabled());
-  EXPECT_EQ(zero.Field()->text().toStdString(), "0");
-  zero.SaveButton()->click();
-  EXPECT_EQ(zero.widget->result(), QDialog::Accepted);
-  EXPECT_EQ(zero.model.ValueToSave(), 0);
-
   Shown five(5);
   EXPECT_TRUE(five.Box()->isChecked());
   EXPECT_TRUE(five.Field()->isEnabled());
@@ -73,15 +67,16 @@ TEST(ConfigurationDialogWidgetTest, TickingTheBoxOverZeroWarnsThenFocusesAndSele
 
 TEST(ConfigurationDialogWidgetTest, OutOfRangeNumbersKeepTheDialogOpen) {
   LanguageGuard polish(kPolish);
-  for (const char* typed : {"256", "0", "", "99999999999999999999"}) {
+  {
+    // Which numbers are refused is ConfigurationDialogTest's.
     Shown dialog(5);
-    dialog.Field()->setText(QString::fromUtf8(typed));
+    dialog.Field()->setText("256");
     NextMessageBox message;
     dialog.SaveButton()->click();
-    EXPECT_TRUE(message.watcher.Seen()) << typed;
+    EXPECT_TRUE(message.watcher.Seen());
     EXPECT_EQ(message.text, "Podaj liczbę z zakresu od 1 do 255.");
-    EXPECT_TRUE(dialog.widget->isVisible()) << typed;
-    EXPECT_EQ(dialog.widget->result(), 0) << typed;  // not ended
+    EXPECT_TRUE(dialog.widget->isVisible());
+    EXPECT_EQ(dialog.widget->result(), 0);  // not ended
     EXPECT_EQ(dialog.Field()->selectedText(), dialog.Field()->text());
   }
   Shown dialog(5);

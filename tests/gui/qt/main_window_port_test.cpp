@@ -142,63 +142,7 @@ TEST(MainWindowPortTest, AFailedOpenLeavesTheButtonsAsTheyWere) {
   EXPECT_EQ(window.Log().Entries().front().text, "Error 0x2 opening port COM0.");
 }
 
-TEST(MainWindowPortTest, ClosingTheWindowWithThePortOpenClosesItSilentlyAndStoresTheLoweredLimit) {
-  ScopedConfigHome home;
-  LanguageGuard english(kEnglish);
-  home.WriteSettings("Language=1\nPort=3\nMaxSpeed=460800\n");
-  FakeSerialLine line;
-  line.maxSpeed = 115200;
-  {
-    MainWindow window(DefaultOperations(), SetupServices{}, line.Opener());
-    window.show();
-    window.RunCommand(kIdOpenPort);
-    ASSERT_TRUE(window.PortOpen());
-    EXPECT_TRUE(line.isOpen);
-    EXPECT_EQ(window.SpeedLimit(), 115200u);
-    const size_t lines = window.Log().Entries().size();
-    window.close();
-    EXPECT_EQ(window.Log().Entries().size(), lines);
-  }
-  EXPECT_FALSE(line.isOpen);
-  EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=1\nPort=3\nMaxSpeed=115200\n");
-}
-
-TEST(MainWindowPortTest, ADroppedFirmwareImageRunsOnAnOpenedPortAndLeavesItClosed) {
-  ScopedConfigHome home;
-  LanguageGuard english(kEnglish);
-  FakeSerialLine line;
-  std::vector<std::string> upgraded;
-  Operations ops = DefaultOperations();
-  ops.upgradeFirmware = [&](Host&, PortConnection& connection, const std::string& path) {
-    upgraded.push_back((connection.openFlag != 0 ? "open " : "closed ") + path);
-  };
-  MainWindow window(ops, SetupServices{}, line.Opener());
-  window.show();
-  QApplication::setActiveWindow(&window);
-
-  // Dropped while the port is closed: opened for the upgrade, closed after it.
-  window.HandleDroppedFiles({"/data/fw.upg"});
-  EXPECT_EQ(upgraded, std::vector<std::string>{"open /data/fw.upg"});
-  ExpectPortState(window, false);
-  const std::vector<std::string> log = LogTexts(window);
-  ASSERT_EQ(log.size(), 4u);
-  EXPECT_EQ(log[0], "Port opened.");
-  EXPECT_EQ(log[2], "Port closed.");
-
-  // Dropped while it is open: the upgrade runs on it and it is closed as well.
-  window.RunCommand(kIdOpenPort);
-  ASSERT_TRUE(window.PortOpen());
-  window.HandleDroppedFiles({"/data/fw2.upg"});
-  EXPECT_EQ(upgraded.back(), "open /data/fw2.upg");
-  ExpectPortState(window, false);
-
-  // The upgrade runs even when the port cannot be opened.
-  line.Fail(FakeCall::Open, 2);
-  window.HandleDroppedFiles({"/data/fw3.upg"});
-  EXPECT_EQ(upgraded.back(), "closed /data/fw3.upg");
-  ExpectPortState(window, false);
-}
-
+// Closing with the port open and a dropped firmware image's port are WindowSessionTest's.
 TEST(MainWindowPortTest, ADroppedBinaryTrackFileIsConvertedIntoTheChosenFile) {
   ScopedConfigHome home;
   LanguageGuard english(kEnglish);
@@ -216,16 +160,9 @@ TEST(MainWindowPortTest, ADroppedBinaryTrackFileIsConvertedIntoTheChosenFile) {
   });
   window.HandleDroppedFiles({QString::fromStdString(input)});
   EXPECT_TRUE(save.Seen());
+  // What the conversion logs is WindowCommandsTest's; here, the file the dialog chose.
   const std::vector<std::string> log = LogTexts(window);
-  ASSERT_EQ(log.size(), 13u);
-  EXPECT_EQ(log[0], "Converting file");
-  EXPECT_EQ(log[1], input);
+  ASSERT_GE(log.size(), 3u);
   EXPECT_EQ(log[2], "--> " + folder.File("out.plt"));
-  EXPECT_EQ(log[3], "OK, 2 points written.");
-  // Then the summary of the track, naming the file, in Info lines.
-  EXPECT_EQ(log[4], "File: " + folder.File("out.plt"));
-  EXPECT_EQ(log[5], "Points: 2");
-  EXPECT_EQ(log[12], "Days: 2236-01-06");
-  EXPECT_EQ(window.Log().Entries()[12].kind, LogKind::Info);
   EXPECT_TRUE(std::filesystem::exists(folder.File("out.plt")));
 }

@@ -20,38 +20,12 @@
 #include "gui/qt/tool_application.h"
 #include "gui_test_support.h"
 #include "support/language_guard.h"
+#include "support/recording_operations.h"
 
 using namespace stravener;
 using namespace stravener::gui;
 
 namespace {
-
-// Operations that only record that they were reached, in order.
-struct Recorder {
-  std::vector<std::string> calls;
-
-  Operations Make() {
-    Operations ops;
-    auto record = [this](const char* name) {
-      return [this, name](Host&, PortConnection&) { calls.push_back(name); };
-    };
-    ops.openPort = record("open");
-    ops.closePort = record("close");
-    ops.showLoggerInfo = record("information");
-    ops.configureLogger = record("configuration");
-    ops.readTrack = record("read");
-    ops.eraseTrackMemory = record("erase");
-    ops.startFirmwareUpgrade = record("upgrade");
-    ops.restartLogger = record("restart");
-    ops.upgradeFirmware = [this](Host&, PortConnection&, const std::string& path) {
-      calls.push_back("upgrade " + path);
-    };
-    ops.convertBinaryTrackFile = [this](Host&, PortConnection&, const std::string& path) {
-      calls.push_back("convert " + path);
-    };
-    return ops;
-  }
-};
 
 QPushButton* ButtonOf(MainWindow& window, int id) { return Control<QPushButton>(window, id); }
 
@@ -138,7 +112,7 @@ TEST(MainWindowTest, ControlsInTheirOrderWithTextsAndGeometryInBothLanguages) {
 TEST(MainWindowTest, AClickOnAnEnabledButtonRunsItsCommand) {
   ScopedConfigHome home;
   LanguageGuard english(kEnglish);
-  Recorder recorder;
+  RecordingOperations recorder;
   MainWindow window(recorder.Make(), SetupServices{});
   QTest::mouseClick(ButtonOf(window, kIdOpenPort), Qt::LeftButton);
   EXPECT_EQ(recorder.calls, std::vector<std::string>{"open"});
@@ -173,7 +147,7 @@ TEST(MainWindowTest, EscapeIsIgnoredExitAndTheCloseBoxEndTheWindow) {
 TEST(MainWindowTest, EnterClicksTheFocusedButtonElsewhereEndsTheWindow) {
   ScopedConfigHome home;
   LanguageGuard english(kEnglish);
-  Recorder recorder;
+  RecordingOperations recorder;
   MainWindow window(recorder.Make(), SetupServices{});
   window.show();
   QApplication::setActiveWindow(&window);
@@ -189,51 +163,21 @@ TEST(MainWindowTest, EnterClicksTheFocusedButtonElsewhereEndsTheWindow) {
   EXPECT_EQ(window.result(), QDialog::Accepted);
 }
 
-TEST(MainWindowTest, SettingsAreStoredOnEveryWayOut) {
+// That the settings are loaded at the start and stored at the end is WindowSessionTest's;
+// here, that the Setup dialog's values reach them.
+TEST(MainWindowTest, SetupsValuesAreStoredAtTheEnd) {
   LanguageGuard english(kEnglish);
-  // First start: no settings yet; the defaults are stored when the window ends.
+  ScopedConfigHome home;
   {
-    ScopedConfigHome home;
-    {
-      MainWindow window(Operations{}, SetupServices{});
-      EXPECT_EQ(window.PortNumber(), 1u);
-      EXPECT_EQ(window.SpeedLimit(), 115200u);
-      window.show();
-      ButtonOf(window, kIdCancel)->click();
-    }
-    EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=1\nPort=1\nMaxSpeed=115200\n");
+    SetupServices fake{[] { return std::vector<std::string>{"COM4"}; }, [](uint32_t) { return 460800u; }};
+    MainWindow window(Operations{}, fake);
+    window.show();
+    OnNextModal save([](QWidget* modal) { Control<QPushButton>(*modal, kIdOk)->click(); });
+    ButtonOf(window, kIdSetup)->click();
+    EXPECT_TRUE(save.Seen());
   }
-  // Port 0 is kept as it is, through the close box.
-  {
-    ScopedConfigHome home;
-    home.WriteSettings("Language=1\nPort=0\nMaxSpeed=57600\n");
-    {
-      MainWindow window(Operations{}, SetupServices{});
-      EXPECT_EQ(window.PortNumber(), 0u);
-      EXPECT_EQ(window.SpeedLimit(), 57600u);
-      window.show();
-      window.close();
-    }
-    EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=1\nPort=0\nMaxSpeed=57600\n");
-  }
-  // Enter away from the buttons ends the window with OK; the values come from Setup.
-  {
-    ScopedConfigHome home;
-    {
-      SetupServices fake{[] { return std::vector<std::string>{"COM4"}; }, [](uint32_t) { return 460800u; }};
-      MainWindow window(Operations{}, fake);
-      window.show();
-      OnNextModal save([](QWidget* modal) { Control<QPushButton>(*modal, kIdOk)->click(); });
-      ButtonOf(window, kIdSetup)->click();
-      EXPECT_TRUE(save.Seen());
-      auto* log = Control<QListWidget>(window, kIdLog);
-      log->setFocus();
-      QTest::keyClick(log, Qt::Key_Return);
-      EXPECT_FALSE(window.isVisible());
-    }
-    // The port offers 460800, but the stored limit 115200 stays selected.
-    EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=1\nPort=4\nMaxSpeed=115200\n");
-  }
+  // The port offers 460800, but the stored limit 115200 stays selected.
+  EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=1\nPort=4\nMaxSpeed=115200\n");
 }
 
 TEST(ToolApplicationTest, TheProgramTakesNoOrdersFromTheEnvironment) {
@@ -274,7 +218,7 @@ TEST(MainWindowTest, LanguageButtonShowsItsNoticeAndEndsTheWindow) {
 TEST(MainWindowTest, ADropFromTheDesktopReachesTheConversion) {
   ScopedConfigHome home;
   LanguageGuard english(kEnglish);
-  Recorder recorder;
+  RecordingOperations recorder;
   MainWindow window(recorder.Make(), SetupServices{});
   window.show();
   QMimeData data;

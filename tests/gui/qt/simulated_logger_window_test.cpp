@@ -85,21 +85,13 @@ TEST(SimulatedLoggerWindowTest, OpenPortAndClosePortFollowTheLogger) {
   LoggerAndWindow setup(SmallLogger());
   ASSERT_NE(setup.window, nullptr);
   MainWindow& window = *setup.window;
+  // The buttons and the log lines that follow are MainWindowPortTest's; here, the line.
   setup.Click(kIdOpenPort);
   ASSERT_TRUE(window.PortOpen());
-  EXPECT_EQ(window.focusWidget(), setup.Button(kIdClosePort));
-  EXPECT_FALSE(setup.Button(kIdSetup)->isEnabled());
-  EXPECT_TRUE(setup.Button(kIdReadTrack)->isEnabled());
-  EXPECT_EQ(setup.Log(), (std::vector<std::string>{"Port opened.", "Changing port speed to 4800 bps."}));
   // The logger sees the line at 4800 bit/s (it looks at the line now and then).
   EXPECT_TRUE(QTest::qWaitFor([&setup] { return setup.logger.ToolSpeed() == 4800u; }, 2000));
-
   setup.Click(kIdClosePort);
   EXPECT_FALSE(window.PortOpen());
-  EXPECT_EQ(window.focusWidget(), setup.Button(kIdOpenPort));
-  EXPECT_TRUE(setup.Button(kIdSetup)->isEnabled());
-  EXPECT_FALSE(setup.Button(kIdReadTrack)->isEnabled());
-  EXPECT_EQ(setup.Log().back(), "-----");
 }
 
 TEST(SimulatedLoggerWindowTest, EveryButtonServicesTheLogger) {
@@ -145,15 +137,6 @@ TEST(SimulatedLoggerWindowTest, EveryButtonServicesTheLogger) {
   setup.Click(kIdReadTrack);
   EXPECT_TRUE(read.Seen());
   EXPECT_EQ(ReadWholeFile(saved), setup.logger.UsedMemory());
-  // It ends with the summary of the track, naming the file, in Info lines after the log's
-  // last line of the download.
-  const std::vector<std::string> log = setup.Log();
-  const auto file = std::find(log.begin(), log.end(), "File: " + saved);
-  ASSERT_NE(file, log.end());
-  EXPECT_EQ(file[-1], "Changing port speed to 4800 bps.");
-  EXPECT_EQ(file[1], "Points: 300");
-  EXPECT_EQ(log.back().rfind("Days: 2026-06-20", 0), 0u) << log.back();
-  EXPECT_EQ(window.Log().Entries().back().kind, LogKind::Info);
 
   // Erase track, after the question.
   OnNextModal erase([](QWidget* modal) {
