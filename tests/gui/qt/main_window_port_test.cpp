@@ -71,17 +71,22 @@ class Pty {
   std::string slave_;
 };
 
+// The pseudo-terminal as COM7 in the settings' ports folder, and the settings that name it.
+void UseAsCom7(const ScopedConfigHome& home, const Pty& pty, const char* settings) {
+  ASSERT_FALSE(pty.SlavePath().empty());
+  const std::filesystem::path ports = std::filesystem::path(home.SettingsFile()).parent_path() / "ports";
+  std::filesystem::create_directories(ports);
+  std::filesystem::create_symlink(pty.SlavePath(), ports / "COM7");
+  home.WriteSettings(settings);
+}
+
 }  // namespace
 
 TEST(MainWindowPortTest, OpenAndClosePortOnAPseudoTerminalSwitchTheButtonsAndTheFocus) {
   ScopedConfigHome home;
   LanguageGuard english(kEnglish);
   Pty pty;
-  ASSERT_FALSE(pty.SlavePath().empty());
-  const std::filesystem::path ports = std::filesystem::path(home.SettingsFile()).parent_path() / "ports";
-  std::filesystem::create_directories(ports);
-  std::filesystem::create_symlink(pty.SlavePath(), ports / "COM7");
-  home.WriteSettings("Language=1\nPort=7\nMaxSpeed=460800\n");
+  UseAsCom7(home, pty, "Language=1\nPort=7\nMaxSpeed=460800\n");
   {
     MainWindow window;
     window.show();
@@ -107,11 +112,7 @@ TEST(MainWindowPortTest, APulledCableEndsTheCommandInPlainWordsAndTheButtonsFoll
   ScopedConfigHome home;
   LanguageGuard english(kEnglish);
   Pty pty;
-  ASSERT_FALSE(pty.SlavePath().empty());
-  const std::filesystem::path ports = std::filesystem::path(home.SettingsFile()).parent_path() / "ports";
-  std::filesystem::create_directories(ports);
-  std::filesystem::create_symlink(pty.SlavePath(), ports / "COM7");
-  home.WriteSettings("Language=1\nPort=7\nMaxSpeed=115200\n");
+  UseAsCom7(home, pty, "Language=1\nPort=7\nMaxSpeed=115200\n");
   MainWindow window;
   window.show();
   QApplication::setActiveWindow(&window);
