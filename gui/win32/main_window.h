@@ -4,9 +4,8 @@
 #include <commctrl.h>
 
 #include <cstdint>
-#include <string>
-
 #include <memory>
+#include <string>
 
 #include "gui/common/window_session.h"
 #include "gui/common/window_surface.h"
