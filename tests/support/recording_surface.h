@@ -39,11 +39,6 @@ class RecordingSurface : public stravener::gui::WindowSurface {
   bool ShowMessage(MessageKind kind, const std::string& text) override {
     const char* names[] = {"notice ", "question ", "warning "};
     calls.push_back(names[static_cast<int>(kind)] + text);
-    if (kind == MessageKind::Question) {
-      questions.push_back(text);
-    } else {
-      notices.push_back(text);
-    }
     return kind != MessageKind::Question || answerOk;
   }
   std::optional<std::string> ChooseFile(stravener::gui::FileChoiceKind kind,
@@ -90,8 +85,6 @@ class RecordingSurface : public stravener::gui::WindowSurface {
   bool answerOk = true;
   std::optional<std::string> saveAnswer;
   std::optional<std::string> openAnswer;
-  std::vector<std::string> notices;  // notices and warnings
-  std::vector<std::string> questions;
   std::vector<stravener::gui::FileChoice> saveChoices;
   std::vector<stravener::gui::FileChoice> openChoices;
   // What the user does in the configuration dialog; false for Cancel. Unset: Cancel.

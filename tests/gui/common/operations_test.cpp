@@ -57,14 +57,15 @@ TEST(WindowCommandsTest, InformationShowsTheReportWithoutLoggingIt) {
   LanguageGuard english(kEnglish);
   Commands c;
   c.Run(kIdInformation);
-  ASSERT_EQ(c.window.notices.size(), 1u);
-  EXPECT_EQ(c.window.notices[0].rfind("Information about stravener:\r\n\r\nSerial number: 01-001234\r\n", 0), 0u);
+  const std::vector<std::string> notices = c.window.Calls("notice");
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0].rfind("notice Information about stravener:\r\n\r\nSerial number: 01-001234\r\n", 0), 0u);
   EXPECT_THAT(LogLines(c.Log()), ElementsAre("I Read info command sent."));
 
   Commands silent;
   silent.logger.alterFrame = [](int, std::vector<uint8_t>& frame) { frame.clear(); };
   silent.Run(kIdInformation);
-  EXPECT_THAT(silent.window.notices, IsEmpty());
+  EXPECT_THAT(silent.window.Calls("notice"), IsEmpty());
 }
 
 TEST(WindowCommandsTest, ReadTrackAsksForTheFileBetweenTheRecordAndTheDownload) {
@@ -99,7 +100,7 @@ TEST(WindowCommandsTest, ReadTrackAsksForTheFileBetweenTheRecordAndTheDownload) 
   Commands empty;
   empty.logger.SetGeometry(2048, 256, 0, 0);
   empty.Run(kIdReadTrack);
-  EXPECT_THAT(empty.window.notices, ElementsAre("The track memory is clear."));
+  EXPECT_THAT(empty.window.Calls("notice"), ElementsAre("notice The track memory is clear."));
   EXPECT_THAT(empty.window.saveChoices, IsEmpty());
   EXPECT_EQ(empty.Wire(), kInformation);
 }
@@ -109,7 +110,7 @@ TEST(WindowCommandsTest, EraseAsksFirstAndSendsNothingWhenDeclined) {
   Commands declined;
   declined.window.answerOk = false;
   declined.Run(kIdEraseTrack);
-  EXPECT_THAT(declined.window.questions, ElementsAre("Czy chcesz wyczyścić pamięć śladu?"));
+  EXPECT_THAT(declined.window.Calls("question"), ElementsAre("question Czy chcesz wyczyścić pamięć śladu?"));
   EXPECT_THAT(declined.line.calls, IsEmpty());
   EXPECT_THAT(LogLines(declined.Log()), IsEmpty());
 
