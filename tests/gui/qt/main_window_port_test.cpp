@@ -16,7 +16,6 @@
 #include "gui/common/control_ids.h"
 #include "gui/qt/main_window.h"
 #include "gui_test_support.h"
-#include "support/fake_serial_device.h"
 #include "support/language_guard.h"
 #include "support/log_lines.h"
 
@@ -128,21 +127,7 @@ TEST(MainWindowPortTest, APulledCableEndsTheCommandInPlainWordsAndTheButtonsFoll
                                       "The port went away: was the logger's cable pulled?", "Port closed.", "-----"}));
 }
 
-TEST(MainWindowPortTest, AFailedOpenLeavesTheButtonsAsTheyWere) {
-  ScopedConfigHome home;
-  LanguageGuard english(kEnglish);
-  home.WriteSettings("Language=1\nPort=0\nMaxSpeed=115200\n");
-  FakeSerialLine line;
-  line.Fail(FakeCall::Open, 2);
-  MainWindow window(DefaultOperations(), SetupServices{}, line.Opener());
-  window.show();
-  QApplication::setActiveWindow(&window);
-  QTest::mouseClick(ButtonOf(window, kIdOpenPort), Qt::LeftButton);
-  ExpectPortState(window, false);
-  ASSERT_FALSE(window.Log().Entries().empty());
-  EXPECT_EQ(window.Log().Entries().front().text, "Error 0x2 opening port COM0.");
-}
-
+// A failed open, which leaves the buttons as they were, is PortConnectionTest's.
 // Closing with the port open and a dropped firmware image's port are WindowSessionTest's.
 TEST(MainWindowPortTest, ADroppedBinaryTrackFileIsConvertedIntoTheChosenFile) {
   ScopedConfigHome home;
