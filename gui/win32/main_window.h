@@ -37,8 +37,7 @@ class MainWindow : public gui::WindowSurface {
   // The window while it runs, else null.
   HWND Window() const { return window_; }
 
-  gui::WindowSession& Session() { return *session_; }
-  PortConnection& Connection() { return session_->Connection(); }
+  // The session's event log, for the tests.
   EventLog& Log() { return session_->Log(); }
 
   // WindowSurface.
