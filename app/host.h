@@ -12,7 +12,7 @@ namespace stravener {
 // with the terminal, tests with recorders. Every operation takes what it needs as
 // parameters and runs to its end inside one call from the front end; it never asks the
 // user anything through here (the caller asks before or between its calls). A stop
-// request reaches it through app/stop_request.h.
+// request reaches it through platform/stop_request.h.
 class Host {
  public:
   virtual ~Host() = default;

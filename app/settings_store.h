@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 namespace stravener {
@@ -23,16 +22,5 @@ void LoadPortSettings(uint32_t& portNumber, uint32_t& speedLimit);
 
 // Stores Language, Port and MaxSpeed; failures are silent.
 void SaveSettings(int32_t language, uint32_t portNumber, uint32_t speedLimit);
-
-#if !defined(_WIN32)
-// The per-user folder of the settings, $XDG_CONFIG_HOME/Quillet (an absolute
-// XDG_CONFIG_HOME only, as the XDG rules say), else $HOME/.config/Quillet.
-std::string SettingsDirectory();
-// Parses the settings file's text: "Name=value" lines. A damaged line is ignored.
-struct StoredValues {
-  std::optional<uint32_t> language, port, maxSpeed;
-};
-StoredValues ParseSettingsText(const std::string& text);
-#endif
 
 }  // namespace stravener

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/format.h"
-#include "app/settings_store.h"
+#include "app/settings_store_posix.h"
 #include "platform/system_language.h"
 
 namespace stravener {

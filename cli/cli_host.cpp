@@ -4,17 +4,8 @@
 #include <iostream>
 #include <string>
 
-#if defined(_WIN32)
-#include <io.h>
-
-#include "cli/windows_console.h"
-#define isatty _isatty
-#define fileno _fileno
-#else
-#include <unistd.h>
-#endif
-
 #include "cli/console_text.h"
+#include "cli/terminal.h"
 
 namespace stravener::cli {
 
@@ -33,12 +24,7 @@ std::string TerminalText(const std::string& text) {
 
 }  // namespace
 
-#if defined(_WIN32)
-// A console shows the escapes only when it was told to (WindowsConsole).
-CliHost::CliHost() : stderrIsTerminal_(isatty(fileno(stderr)) != 0 && StderrTakesEscapes()) {
-#else
-CliHost::CliHost() : stderrIsTerminal_(isatty(fileno(stderr)) != 0) {
-#endif
+CliHost::CliHost() : stderrIsTerminal_(StderrTakesEscapes()) {
   log_.SetListener([this](const LogEntry& entry, bool) { PrintLine(entry); });
 }
 
@@ -99,7 +85,7 @@ void CliHost::ShowNotice(const std::string& text) {
 
 bool CliHost::AskYesNo(const std::string& text) {
   ClearProgress();
-  if (isatty(fileno(stdin)) == 0) {
+  if (!StdinIsTerminal()) {
     PrintText(stderr, "%s\n%s\n", TerminalText(text).c_str(),
               PickTextOrEmpty("Brak terminala do zadania pytania; potwierdź opcją --yes.",
                               "No terminal to ask on; confirm with --yes."));

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "app/language.h"
-#include "app/stop_request.h"
 #include "cli/cli_host.h"
 #include "cli/command.h"
 #include "cli/port_session.h"
 #include "cli/track_file_options.h"
+#include "platform/stop_request.h"
 #include "track/binary_conversion.h"
 
 namespace stravener::cli {

@@ -4,17 +4,13 @@
 #include <optional>
 #include <string>
 
-#include "app/stop_request.h"
 #include "cli/cli_host.h"
 #include "cli/command.h"
 #include "cli/command_files.h"
 #include "cli/port_argument.h"
 #include "link/wire_trace.h"
-#if defined(_WIN32)
-#include "cli/windows_console.h"
-#else
+#include "platform/stop_request.h"
 #include "platform/stop_signals.h"
-#endif
 
 namespace stravener::cli {
 
@@ -52,13 +48,7 @@ int RunOnPort(Invocation& invocation, const std::function<int(PortConnection&, C
   return status;
 }
 
-void HearStopRequests() {
-#if defined(_WIN32)
-  HearConsoleStopRequests();
-#else
-  InstallStopSignals();
-#endif
-}
+void HearStopRequests() { InstallStopSignals(); }
 
 int ExitStatus(OperationResult result) {
   if (result == OperationResult::Done) return kExitOk;

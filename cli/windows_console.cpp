@@ -3,9 +3,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "app/stop_request.h"
-#include "platform/file.h"
-
 namespace stravener::cli {
 
 namespace {
@@ -18,28 +15,7 @@ std::string Utf8(const wchar_t* text) {
   return out;
 }
 
-// Runs on a thread of its own, which the system starts for each event.
-BOOL WINAPI OnConsoleControl(DWORD event) {
-  switch (event) {
-    case CTRL_C_EVENT:
-    case CTRL_BREAK_EVENT:
-    case CTRL_CLOSE_EVENT:
-    case CTRL_LOGOFF_EVENT:
-    case CTRL_SHUTDOWN_EVENT:
-      if (RequestStop()) {
-        RemoveFilesAtAbruptEnd();
-        TerminateProcess(GetCurrentProcess(), kStoppedExitStatus);
-      }
-      if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) Sleep(INFINITE);
-      return TRUE;
-    default:
-      return FALSE;
-  }
-}
-
 }  // namespace
-
-void HearConsoleStopRequests() { SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
 
 std::vector<std::string> Utf8Arguments() {
   std::vector<std::string> arguments;
@@ -71,11 +47,6 @@ WindowsConsole::~WindowsConsole() {
   // The console belongs to the shell the program was started from.
   if (stdoutConsole_) SetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), stdoutMode_);
   if (stderrConsole_) SetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), stderrMode_);
-}
-
-bool StderrTakesEscapes() {
-  DWORD mode = 0;
-  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0 && (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
 
 }  // namespace stravener::cli

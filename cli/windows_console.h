@@ -29,14 +29,4 @@ class WindowsConsole {
   bool stderrConsole_ = false;
 };
 
-// Whether the standard error is a console that takes escape sequences.
-bool StderrTakesEscapes();
-
-// Ctrl+C, Ctrl+Break, closing the console, logging off and shutting down become stop
-// requests (app/stop_request.h); a second one ends the program at once with status 130.
-// After a close, log-off or shut-down the system ends the program as soon as the handler
-// returns, so the handler waits: the program ends when its operation has run its closing
-// steps (or when the system stops waiting, after about five seconds).
-void HearConsoleStopRequests();
-
 }  // namespace stravener::cli

@@ -11,7 +11,7 @@
 #include <cstdlib>
 
 #include "app/format.h"
-#include "app/settings_store.h"
+#include "app/settings_store_posix.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/system_language.h"

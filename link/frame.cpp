@@ -1,7 +1,7 @@
 #include "link/frame.h"
 
-#include "app/stop_request.h"
 #include "link/checksum.h"
+#include "platform/stop_request.h"
 
 namespace stravener {
 

@@ -20,8 +20,8 @@
 
 #include "app/format.h"
 #include "app/language.h"
-#include "app/settings_store.h"
-#include "link/port_names.h"
+#include "app/settings_store_posix.h"
+#include "link/port_names_posix.h"
 
 namespace stravener {
 

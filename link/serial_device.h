@@ -63,7 +63,7 @@ class SerialDevice {
 
   // Reads up to `count` bytes within the read time-out; `received` tells how many came.
   // Fewer than `count` with a result of 0 means the time-out ran out, or that a stop
-  // request (app/stop_request.h) came while the read waited: on POSIX it ends the read at
+  // request (platform/stop_request.h) came while the read waited: on POSIX it ends the read at
   // once; on Windows the read runs to its end or its time-out. A read begun after a stop
   // request runs its course.
   virtual uint32_t Read(uint8_t* buffer, size_t count, size_t& received) = 0;

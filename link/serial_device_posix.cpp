@@ -15,9 +15,9 @@
 #include <chrono>
 #include <cstring>
 
-#include "app/stop_request.h"
 #include "link/port_names.h"
 #include "link/serial_device.h"
+#include "platform/stop_request.h"
 
 namespace stravener {
 

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "app/format.h"
-#include "app/stop_request.h"
+#include "platform/stop_request.h"
 
 namespace stravener {
 

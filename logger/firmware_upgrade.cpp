@@ -7,10 +7,10 @@
 
 #include "app/format.h"
 #include "app/language.h"
-#include "app/stop_request.h"
 #include "logger/find_logger.h"
 #include "logger/logger_commands.h"
 #include "platform/file.h"
+#include "platform/stop_request.h"
 #include "platform/system_error.h"
 
 namespace stravener {

@@ -32,7 +32,7 @@ struct UpgradeOptions {
 // written and drained by itself; so too from the start with options.byteByByte. Lines are
 // logged only with the flag set. 0 when the image was written and the restart sent; -1
 // otherwise (reported, the connection left open at the speed it had then). A stop request
-// (app/stop_request.h) before the erase restarts the processor into its unchanged firmware;
+// (platform/stop_request.h) before the erase restarts the processor into its unchanged firmware;
 // after it, the page being written is finished, and the log says that the memory is
 // incomplete and the upgrade must be run again.
 // The Upgrade command chooses the file before it calls this; a dropped image is loaded

@@ -1,6 +1,6 @@
 #include "logger/logger_commands.h"
 
-#include "app/stop_request.h"
+#include "platform/stop_request.h"
 
 namespace stravener {
 

@@ -34,7 +34,7 @@ int SendAttention(PortConnection& connection, Clock& clock, ReportFlag report);
 // What every command at 4800 bit/s begins with: the port set to 4800 bit/s (which also
 // clears its line errors and empties both queues), the attention sentence with its pause,
 // then the command sentence. The first failure ends it with -1; the link has reported it.
-// A stop request (app/stop_request.h) ends it with -1 too, silently, before the attention
+// A stop request (platform/stop_request.h) ends it with -1 too, silently, before the attention
 // sentence or before the command sentence: a command is sent whole or not at all.
 int SendCommand(PortConnection& connection, Clock& clock, std::string_view sentence, ReportFlag report);
 

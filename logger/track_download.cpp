@@ -8,19 +8,19 @@
 
 #include "app/format.h"
 #include "app/language.h"
-#include "app/stop_request.h"
 #include "link/frame.h"
 #include "logger/logger_commands.h"
 #include "logger/logger_info.h"
 #include "logger/stopwatch.h"
 #include "platform/file.h"
+#include "platform/stop_request.h"
 #include "platform/system_error.h"
-#include "track/track_file_format.h"
 #include "track/day_split.h"
 #include "track/record_summary.h"
+#include "track/track_file_format.h"
 #include "track/track_file_replacement.h"
-#include "track/track_record.h"
 #include "track/track_output.h"
+#include "track/track_record.h"
 #include "track/track_writer.h"
 
 namespace stravener {

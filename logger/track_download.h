@@ -109,7 +109,7 @@ TrackReadStart PrepareTrackRead(PortConnection& connection, Host& host);
 // the chosen name only once it is whole
 // (TrackFileReplacement): after a failed transfer a file that was there is left as it was
 // and what came is kept as NAME.partial.EXT, never over another file.
-// A stop request (app/stop_request.h) before the speed sentence ends it at once; after it,
+// A stop request (platform/stop_request.h) before the speed sentence ends it at once; after it,
 // at the next block at the latest, with the closing steps and "Transfer aborted.", every
 // block received in the partial file. A split by day (options) that fails after a whole
 // transfer keeps the memory as read, in NAME.bin with keepRaw, else in NAME.partial.bin,

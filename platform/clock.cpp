@@ -1,10 +1,9 @@
 #include "platform/clock.h"
 
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <thread>
-
-#include "app/format.h"
 
 namespace stravener {
 
@@ -49,7 +48,10 @@ Clock& SystemClock() {
 }
 
 std::string DefaultTrackName(const LocalDate& date) {
-  return FormatText("%04d%02d%02d_log", date.year, date.month, date.day);
+  // Whole numbers only: no locale changes these digits.
+  char name[48];
+  std::snprintf(name, sizeof name, "%04d%02d%02d_log", date.year, date.month, date.day);
+  return name;
 }
 
 }  // namespace stravener

@@ -1,11 +1,12 @@
-#include "app/format.h"
+#include <string>
+
 #include "platform/program_version.h"
 
 namespace stravener {
 
 std::string ProgramVersionText() {
-  return FormatText("%d.%d.%d.%d", STRAVENER_VERSION_MAJOR, STRAVENER_VERSION_MINOR, STRAVENER_VERSION_PATCH,
-                    STRAVENER_VERSION_TWEAK);
+  return std::to_string(STRAVENER_VERSION_MAJOR) + '.' + std::to_string(STRAVENER_VERSION_MINOR) + '.' +
+         std::to_string(STRAVENER_VERSION_PATCH) + '.' + std::to_string(STRAVENER_VERSION_TWEAK);
 }
 
 }  // namespace stravener

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
-#include "app/format.h"
 #include "platform/program_version.h"
 
 namespace stravener {
@@ -23,10 +23,8 @@ std::string FileVersionText(const std::string& path) {
     return {};
   }
   const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(root);
-  return FormatText("%d.%d.%d.%d", static_cast<int>(HIWORD(fixed->dwProductVersionMS)),
-                    static_cast<int>(LOWORD(fixed->dwProductVersionMS)),
-                    static_cast<int>(HIWORD(fixed->dwProductVersionLS)),
-                    static_cast<int>(LOWORD(fixed->dwProductVersionLS)));
+  return std::to_string(HIWORD(fixed->dwProductVersionMS)) + '.' + std::to_string(LOWORD(fixed->dwProductVersionMS)) +
+         '.' + std::to_string(HIWORD(fixed->dwProductVersionLS)) + '.' + std::to_string(LOWORD(fixed->dwProductVersionLS));
 }
 
 std::string ProgramVersionText() {

@@ -2,8 +2,8 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include "app/stop_request.h"
 #include "platform/file.h"
+#include "platform/stop_request.h"
 #include "platform/stop_signals.h"
 
 namespace stravener {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_store.h"
+#include "app/settings_store_posix.h"
 #include "sim/sim_command_line.h"
 #include "sim/simulated_logger.h"
 

@@ -9,9 +9,9 @@
 
 #include "app/format.h"
 #include "app/language.h"
-#include "app/stop_request.h"
 #include "platform/clock.h"
 #include "platform/file.h"
+#include "platform/stop_request.h"
 #include "platform/utf8_path.h"
 #include "track/day_split.h"
 #include "track/track_file_replacement.h"

@@ -37,7 +37,7 @@ struct BinaryConversionOptions {
 // takes the chosen name only once it is whole (TrackFileReplacement): after a failure a
 // file that was there is left as it was, and what was written before the failure (a GPX
 // or KML file with its closing tags) is kept as NAME.partial.EXT, never over the input or
-// any other file. A stop request (app/stop_request.h) ends the conversion as a failure:
+// any other file. A stop request (platform/stop_request.h) ends the conversion as a failure:
 // "Conversion stopped.". After a whole conversion, `written` (when given) holds the file
 // written, or the day files, and the summary of the track, for the lines that end it
 // (WrittenTrackLines).

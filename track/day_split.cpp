@@ -8,9 +8,9 @@
 
 #include "app/format.h"
 #include "app/language.h"
-#include "app/stop_request.h"
 #include "platform/clock.h"
 #include "platform/file.h"
+#include "platform/stop_request.h"
 #include "track/track_file_replacement.h"
 #include "track/track_record_loop.h"
 #include "track/track_writer.h"

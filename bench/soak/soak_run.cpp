@@ -13,12 +13,12 @@
 #include <thread>
 
 #include "app/language.h"
-#include "app/stop_request.h"
 #include "link/port_connection.h"
 #include "logger/firmware_upgrade.h"
 #include "logger/logger_info.h"
 #include "logger/track_download.h"
 #include "platform/file.h"
+#include "platform/stop_request.h"
 #include "sim/simulated_logger.h"
 #include "support/read_track_into.h"
 #include "support/test_host.h"

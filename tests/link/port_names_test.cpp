@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "link/port_names.h"
+#include "link/port_names_posix.h"
 #include "support/language_guard.h"
 #include "support/temp_dir.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/stop_request.h"
+#include "platform/stop_request.h"
 
 // Forgets any stop request when a test ends, so that the next test in the process runs.
 class StopRequestGuard {

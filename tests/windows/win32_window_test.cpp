@@ -22,7 +22,6 @@
 #include <vector>
 
 #include "app/language.h"
-#include "app/stop_request.h"
 #include "gui/common/command_table.h"
 #include "gui/common/setup_lists.h"
 #include "gui/common/tooltip_texts.h"
@@ -31,6 +30,7 @@
 #include "gui/win32/setup_dialog.h"
 #include "gui/win32/wide_text.h"
 #include "link/port_names.h"
+#include "platform/stop_request.h"
 #include "scratch_current_user.h"
 #include "sim_service_session.h"
 #include "support/temp_dir.h"
