@@ -2,7 +2,6 @@
 
 #include "app/format.h"
 #include "app/language.h"
-#include "link/frame.h"
 #include "logger/find_logger.h"
 #include "logger/logger_commands.h"
 
@@ -20,11 +19,6 @@ int SendInfoCommand(PortConnection& connection, Clock& clock, ReportFlag report)
     LOG_TEXT(*connection.log, LogKind::Info, "Wysłano komendę odczytu informacji.", "Read info command sent.");
   }
   return 0;
-}
-
-int ReadLoggerInfo(PortConnection& connection, Clock& clock, uint8_t* buffer, uint16_t length, ReportFlag report) {
-  if (SendInfoCommand(connection, clock, report) != 0) return -1;
-  return ReadFrame(connection, buffer, length, false, report) == 0 ? 0 : -1;
 }
 
 int ReadLoggerInfo(PortConnection& connection, Clock& clock, LoggerInfo& info) {

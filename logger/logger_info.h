@@ -46,10 +46,6 @@ struct LoggerInfo {
   uint16_t Word(size_t offset) const { return static_cast<uint16_t>(bytes[offset] | (bytes[offset + 1] << 8)); }
 };
 
-// Asks the logger for its information record: the command prologue with "$PQRVI,\r\n", the
-// line "Read info command sent.", then a frame of `length` bytes with the CRC checksum into
-// `buffer`. 0 when a valid record is in the buffer, -1 otherwise (the link has reported).
-int ReadLoggerInfo(PortConnection& connection, Clock& clock, uint8_t* buffer, uint16_t length, ReportFlag report);
 // The information request that opens a command: FindLogger (logger/find_logger.h) into a
 // record, report set, which brings back a logger left at a transfer speed or in its boot
 // loader. 0 when the firmware answered, -1 otherwise (reported).

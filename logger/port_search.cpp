@@ -2,6 +2,7 @@
 
 #include "app/format.h"
 #include "app/language.h"
+#include "link/frame.h"
 #include "link/port_connection.h"
 #include "platform/system_error.h"
 
@@ -26,7 +27,9 @@ std::vector<PortSearchResult> SearchPortsForLogger(const std::vector<PortEntry>&
     if (OpenPort(connection, false) != 0) {
       result.outcome = PortSearchResult::Outcome::CannotOpen;
       result.code = openCode != 0 ? openCode : kInvalidHandleCode;
-    } else if (ReadLoggerInfo(connection, clock, result.info.bytes.data(), LoggerInfo::kSize, false) == 0) {
+    } else if (SendInfoCommand(connection, clock, false) == 0 &&
+               // One quiet question: a port is not woken from a transfer speed or a boot loader.
+               ReadFrame(connection, result.info.bytes.data(), LoggerInfo::kSize, false, false) == 0) {
       result.outcome = PortSearchResult::Outcome::Answered;
     }
     CloseHandleSilently(connection);
