@@ -23,7 +23,7 @@ class PltTextFormat : public TrackTextFormat {
   }
   void Point(TrackOutput& out, const TrackPoint& point, bool segmentStart) override {
     TextLine line;
-    FormatPltLine(line, point, segmentStart);
+    WritePltPoint(line, point, segmentStart);
     out.Append(line.data(), line.size());
   }
   void End(TrackOutput&) override {}
@@ -38,7 +38,7 @@ std::string PltHeaderText(const std::string& trackName, uint32_t pointCount) {
       kPltTrackColour, trackName.c_str(), pointCount);
 }
 
-void FormatPltLine(TextLine& line, const TrackPoint& point, bool segmentStart) {
+void WritePltPoint(TextLine& line, const TrackPoint& point, bool segmentStart) {
   const TrackStamp& s = point.stamp;
   const int feet = static_cast<int>(point.altitude * kFeetPerMetre);
   const char* month = kMonthNames[Language == kPolish ? 0 : 1][s.month - 1];

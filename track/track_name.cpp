@@ -1,18 +1,8 @@
-#include "track/plt_writer.h"
-
-#include "app/format.h"
-#include "app/language.h"
-#include "platform/system_error.h"
-#include "track/plt_text.h"
-#include "track/text_line.h"
-#include "track/track_output.h"
+#include "track/track_name.h"
 
 namespace stravener {
 
 namespace {
-
-// The stamp of the last point written, shared by all calls of one file's run.
-TrackStamp previousStamp;
 
 #if defined(_WIN32)
 constexpr char kPathSeparator = '\\';
@@ -29,16 +19,6 @@ size_t SequenceLength(unsigned char lead) {
 }
 
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-
-// Writes the whole text in one write. On failure logs it when asked and returns false.
-bool WriteWhole(EventLog& log, File& file, const char* text, size_t size, bool reportFlag) {
-  size_t written = 0;
-  uint32_t code = file.Write(text, size, written);
-  if (code == 0 && written == size) return true;
-  if (code == 0) code = LastSystemError();
-  if (reportFlag) ReportTrackWriteFailure(log, code);
-  return false;
-}
 
 }  // namespace
 
@@ -66,32 +46,6 @@ std::string MakeTrackName(const std::string& outputPath) {
     i = next;
   }
   return clean;
-}
-
-TrackStamp PreviousPltStamp() { return previousStamp; }
-
-int32_t WritePltPoint(EventLog& log, File& file, const std::string& outputPath, int layout, const uint8_t* record,
-                      bool firstPoint, bool reportFlag, uint32_t pointCount) {
-  int32_t headerBytes = 0;
-  if (firstPoint) {
-    previousStamp = TrackStamp{};
-    const std::string header = PltHeaderText(MakeTrackName(outputPath), pointCount);
-    if (!WriteWhole(log, file, header.data(), header.size(), reportFlag)) return -1;
-    headerBytes = static_cast<int32_t>(header.size());
-  }
-
-  const TrackPoint point = DecodeTrackRecord(record, layout);
-  if (!IsValidTrackPoint(point)) {
-    LOG_TEXT(log, LogKind::Error, "Błąd zawartości pamięci śladu.", "Error in track memory contents.");
-    return -1;
-  }
-
-  TextLine line;
-  FormatPltLine(line, point, StartsNewSegment(layout, firstPoint, previousStamp, point));
-  if (!WriteWhole(log, file, line.data(), line.size(), reportFlag)) return -1;
-
-  previousStamp = point.stamp;
-  return headerBytes + static_cast<int32_t>(line.size());
 }
 
 }  // namespace stravener

@@ -2,7 +2,7 @@
 
 #include "app/format.h"
 #include "app/language.h"
-#include "track/plt_writer.h"
+#include "track/track_name.h"
 
 namespace stravener {
 

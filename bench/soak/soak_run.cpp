@@ -22,7 +22,7 @@
 #include "sim/simulated_logger.h"
 #include "support/read_track_into.h"
 #include "support/test_host.h"
-#include "track/plt_writer.h"
+#include "track/track_writer.h"
 
 namespace stravener::soak {
 
@@ -66,12 +66,15 @@ std::vector<uint8_t> ExpectedPlt(const std::string& folder, const std::string& n
   EventLog log;
   File file;
   if (file.Create(path) != 0) return {};
-  const uint32_t points = static_cast<uint32_t>(used.size() / 16);
-  for (uint32_t i = 0; i < points; ++i) {
-    if (WritePltPoint(log, file, i == 0 ? path : std::string(), layout, used.data() + 16 * i, i == 0, true, points) ==
-        -1) {
-      break;
-    }
+  TrackWriterOptions options;
+  options.layout = layout;
+  options.pointCount = static_cast<uint32_t>(used.size() / 16);
+  options.emptyWithoutRecords = true;
+  {
+    TrackWriter writer(log, file, path, options);
+    size_t at = 0;
+    while (at + 16 <= used.size() && writer.Write(used.data() + at)) at += 16;
+    writer.End();
   }
   file.Close();
   return ReadBytes(path);

@@ -8,19 +8,22 @@
 
 #include "platform/file.h"
 #include "support/temp_dir.h"
-#include "track/plt_writer.h"
+#include "track/track_writer.h"
 
-// The PLT file the writer makes of these records, written record by record at `path` for
-// comparison with what a download saved under the same file name.
+// The PLT file the writer makes of these records, written at `path` for comparison with
+// what a download saved under the same file name.
 inline std::string ExpectedPlt(const std::string& path, const std::vector<unsigned char>& used, int layout) {
   stravener::EventLog log;
   stravener::File file;
   EXPECT_EQ(file.Create(path), 0u);
-  const uint32_t points = static_cast<uint32_t>(used.size() / 16);
-  for (uint32_t i = 0; i < points; ++i) {
-    EXPECT_NE(stravener::WritePltPoint(log, file, i == 0 ? path : "", layout, used.data() + 16 * i, i == 0, true,
-                                       points),
-              -1);
+  stravener::TrackWriterOptions options;
+  options.layout = layout;
+  options.pointCount = static_cast<uint32_t>(used.size() / 16);
+  options.emptyWithoutRecords = true;
+  {
+    stravener::TrackWriter writer(log, file, path, options);
+    for (size_t at = 0; at + 16 <= used.size(); at += 16) EXPECT_TRUE(writer.Write(used.data() + at));
+    EXPECT_TRUE(writer.End());
   }
   file.Close();
   return ReadTextFile(path);

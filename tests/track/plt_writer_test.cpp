@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,9 @@
 #include "support/language_guard.h"
 #include "support/scoped_locale.h"
 #include "support/temp_dir.h"
+#include "track/track_name.h"
+#include "track/track_writer.h"
 #include "worked_records.h"
-#include "track/plt_writer.h"
 
 using namespace stravener;
 using stravener::sim::CivilTime;
@@ -48,24 +50,28 @@ SyntheticPoint PointAt(int secondsAfterTen, bool segmentStart = false) {
   return p;
 }
 
-// One run of the writer into a file of a temporary folder.
+// One run of the PLT writer into a file of a temporary folder, record by record; the
+// layout and point count are those of the first record's call.
 class WriterRun {
  public:
   explicit WriterRun(const std::string& name = "20060517_log.plt") : path_(dir_.File(name)) {
     EXPECT_EQ(file_.Create(path_), 0u);
   }
 
-  int32_t Write(const Record& record, int layout, uint32_t pointCount = 0) {
-    const bool first = first_;
-    first_ = false;
-    return WritePltPoint(log, file_, first ? path_ : std::string(), layout, record.data(), first, true, pointCount);
+  // False when the record was refused.
+  bool Write(const Record& record, int layout, uint32_t pointCount = 0) {
+    if (!writer_) {
+      TrackWriterOptions options;
+      options.layout = layout;
+      options.pointCount = pointCount;
+      writer_ = std::make_unique<TrackWriter>(log, file_, path_, options);
+    }
+    return writer_->Write(record.data());
   }
 
-  // The point lines written so far.
+  // The point lines of the file, once the run has ended.
   std::vector<std::string> Lines() {
-    file_.Close();
-    const std::string text = ReadTextFile(path_);
-    EXPECT_TRUE(file_.OpenForReading(path_) == 0);  // keeps the object usable; writes now fail
+    const std::string text = Text();
     std::vector<std::string> lines;
     size_t start = 0;
     for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
@@ -84,7 +90,9 @@ class WriterRun {
     }
     return flags;
   }
+  // Ends the run and gives the whole file.
   std::string Text() {
+    if (writer_) writer_->End();
     file_.Close();
     return ReadTextFile(path_);
   }
@@ -95,7 +103,7 @@ class WriterRun {
   TempDir dir_;
   std::string path_;
   File file_;
-  bool first_ = true;
+  std::unique_ptr<TrackWriter> writer_;
 };
 
 }  // namespace
@@ -103,9 +111,8 @@ class WriterRun {
 TEST(PltWriterTest, HeaderAndWorkedLineInBothLanguages) {
   LanguageGuard english(kEnglish);
   WriterRun run;
-  const int32_t written = run.Write(kWorkedLayout1, 1, 1234);
+  EXPECT_TRUE(run.Write(kWorkedLayout1, 1, 1234));
   const std::string header = std::string(kHeaderStart) + "0,2,16776960,20060517_log,1,0,2,8421376\r\n1234\r\n";
-  EXPECT_EQ(written, static_cast<int32_t>(header.size() + std::string(kWorkedLine).size()));
   EXPECT_EQ(run.Text(), header + kWorkedLine);
   EXPECT_TRUE(run.log.Entries().empty());
 
@@ -121,14 +128,6 @@ TEST(PltWriterTest, WorkedLayout2RecordGivesTheSameLineAsLayout1) {
   WriterRun run;
   run.Write(kWorkedLayout2, 2);
   EXPECT_EQ(run.Lines(), std::vector<std::string>{std::string(kWorkedLine, sizeof kWorkedLine - 3)});
-}
-
-TEST(PltWriterTest, LaterCallsReturnTheirLineLength) {
-  WriterRun run;
-  const int32_t first = run.Write(kWorkedLayout2, 2);
-  const int32_t second = run.Write(kWorkedLayout2, 2);
-  EXPECT_EQ(second, static_cast<int32_t>(std::string(kWorkedLine).size()));
-  EXPECT_EQ(static_cast<size_t>(first + second), run.Text().size());
 }
 
 // A path written with "/" in the platform's own folder separator.
@@ -180,30 +179,14 @@ TEST(PltWriterTest, Layout1SegmentsStartAfterTwoMinutes) {
 }
 
 TEST(PltWriterTest, Layout1BoundaryIs119Seconds) {
-  // A layout-1 second is always even, so the odd gaps of the rule come after a layout-2
-  // point: the previous stamp is the writer's, whatever the layout of its record.
-  WriterRun run;
-  run.Write(EncodeLayout2(PointAt(1)), 2);
-  run.Write(EncodeLayout1(PointAt(120)), 1);  // 119 s later
-  run.Write(EncodeLayout2(PointAt(241)), 2);
-  run.Write(EncodeLayout1(PointAt(120)), 1);  // 121 s earlier
-  run.Write(EncodeLayout2(PointAt(1)), 2);
-  run.Write(EncodeLayout1(PointAt(120)), 1);  // 119 s later
-  EXPECT_EQ(run.Flags(), "100100");
-}
-
-TEST(PltWriterTest, PreviousStampIsTheLastPointWritten) {
-  Record invalid = EncodeLayout1(PointAt(60));
-  invalid[5] = static_cast<uint8_t>(invalid[5] | 0xF0);  // 60-62 seconds: invalid
-  WriterRun run;
-  run.Write(EncodeLayout1(PointAt(0)), 1);
-  // An invalid record read after it leaves the previous stamp at the written point.
-  EXPECT_EQ(run.Write(invalid, 1), -1);
-  EXPECT_EQ(PreviousPltStamp(), DecodeTrackRecord(EncodeLayout1(PointAt(0)).data(), 1).stamp);
-  run.Write(EncodeLayout1(PointAt(110)), 1);
-  run.Write(EncodeLayout1(PointAt(228)), 1);
-  EXPECT_EQ(run.Flags(), "100");
-  EXPECT_EQ(run.log.Entries().size(), 1u);
+  // A layout-1 second is always even, so the rule's odd gaps are taken from layout-2 stamps.
+  const TrackPoint at120 = DecodeTrackRecord(EncodeLayout1(PointAt(120)).data(), 1);
+  const auto stampAt = [](int t) { return DecodeTrackRecord(EncodeLayout2(PointAt(t)).data(), 2).stamp; };
+  EXPECT_FALSE(StartsNewSegment(1, false, stampAt(1), at120));    // 119 s later
+  EXPECT_TRUE(StartsNewSegment(1, false, stampAt(-1), at120));    // 121 s later
+  EXPECT_FALSE(StartsNewSegment(1, false, stampAt(239), at120));  // 119 s earlier
+  EXPECT_TRUE(StartsNewSegment(1, false, stampAt(241), at120));   // 121 s earlier
+  EXPECT_TRUE(StartsNewSegment(1, true, at120.stamp, at120));
 }
 
 TEST(PltWriterTest, Layout2SegmentsFollowTheRecordBit) {
@@ -214,12 +197,6 @@ TEST(PltWriterTest, Layout2SegmentsFollowTheRecordBit) {
   run.Write(EncodeLayout2(PointAt(1, false)), 2);
   run.Write(EncodeLayout2(PointAt(2, true)), 2);
   EXPECT_EQ(run.Flags(), "11001");
-
-  // A new first call resets the previous stamp and starts with a segment again.
-  WriterRun second;
-  second.Write(EncodeLayout1(PointAt(3)), 1);
-  EXPECT_EQ(PreviousPltStamp(), DecodeTrackRecord(EncodeLayout1(PointAt(3)).data(), 1).stamp);
-  EXPECT_EQ(second.Flags(), "1");
 }
 
 TEST(PltWriterTest, HdopAltitudeAndYearFields) {
@@ -257,22 +234,13 @@ TEST(PltWriterTest, InvalidFirstRecordLeavesOnlyTheHeader) {
   for (int language : {kPolish, kEnglish}) {
     LanguageGuard guard(language);
     WriterRun run;
-    EXPECT_EQ(run.Write(kNorthLayout1, 2, 7), -1);
+    EXPECT_FALSE(run.Write(kNorthLayout1, 2, 7));
     EXPECT_EQ(run.Text(), std::string(kHeaderStart) + "0,2,16776960,20060517_log,1,0,2,8421376\r\n7\r\n");
     ASSERT_EQ(run.log.Entries().size(), 1u);
     EXPECT_EQ(run.log.Entries()[0].kind, LogKind::Error);
     EXPECT_EQ(run.log.Entries()[0].text,
               language == kPolish ? "Błąd zawartości pamięci śladu." : "Error in track memory contents.");
   }
-}
-
-TEST(PltWriterTest, InvalidRecordIsLoggedEvenWithoutReportFlag) {
-  TempDir dir;
-  File file;
-  ASSERT_EQ(file.Create(dir.File("a.plt")), 0u);
-  EventLog log;
-  EXPECT_EQ(WritePltPoint(log, file, dir.File("a.plt"), 2, kNorthLayout1.data(), true, false, 0), -1);
-  EXPECT_EQ(log.Entries().size(), 1u);
 }
 
 TEST(PltWriterTest, WriteFailuresAreReportedWithTheSystemText) {
@@ -296,21 +264,15 @@ TEST(PltWriterTest, WriteFailuresAreReportedWithTheSystemText) {
     File full;
     ASSERT_EQ(full.Create("/dev/full"), 0u);
     EventLog log;
-    EXPECT_EQ(WritePltPoint(log, full, "/dev/full", 2, kWorkedLayout2.data(), true, true, 0), -1);
+    TrackWriter writer(log, full, "/dev/full", TrackWriterOptions{});
+    writer.Write(kWorkedLayout2.data());
+    EXPECT_FALSE(writer.End());
     ASSERT_EQ(log.Entries().size(), 2u);
     EXPECT_EQ(log.Entries()[0].text,
               language == kPolish ? std::string("Błąd ") + hex + " zapisu do pliku śladu."
                                   : std::string("Error ") + hex + " writing track file.");
     EXPECT_EQ(log.Entries()[1].text, systemText);
     EXPECT_EQ(log.Entries()[1].kind, LogKind::Error);
-    // A later line fails the same way; the previous stamp stays as it was.
-    const TrackStamp before = PreviousPltStamp();
-    EXPECT_EQ(WritePltPoint(log, full, "", 2, kWorkedLayout2.data(), false, true, 0), -1);
-    EXPECT_EQ(log.Entries().size(), 4u);
-    EXPECT_EQ(PreviousPltStamp(), before);
-    // Silent without the report flag.
-    EXPECT_EQ(WritePltPoint(log, full, "/dev/full", 2, kWorkedLayout2.data(), true, false, 0), -1);
-    EXPECT_EQ(log.Entries().size(), 4u);
   }
 }
 

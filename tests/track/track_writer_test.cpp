@@ -18,7 +18,6 @@
 #include "sim/synthetic_track.h"
 #include "support/language_guard.h"
 #include "support/temp_dir.h"
-#include "track/plt_writer.h"
 #include "track/text_line.h"
 #include "track/track_summary.h"
 #include "track/track_writer.h"
@@ -64,16 +63,19 @@ std::string WriteAll(const TempDir& dir, const std::vector<uint8_t>& records, Tr
   return ReadTextFile(dir.File(name));
 }
 
-// The same records written the unbuffered way, one write per line.
-std::string WriteOneByOne(const TempDir& dir, const std::vector<uint8_t>& records, int layout) {
-  EventLog log;
-  File file;
-  EXPECT_EQ(file.Create(dir.File("reference.plt")), 0u);
+// The PLT file "t.plt" of these valid records, line by line from the printf template.
+std::string PrintfPlt(const std::vector<uint8_t>& records, int layout, uint32_t pointCount = 0) {
+  std::string text = FormatText(
+      "OziExplorer Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n"
+      "0,2,16776960,t,1,0,2,8421376\r\n%u\r\n",
+      pointCount);
+  TrackStamp previous;
   for (size_t p = 0; p + 16 <= records.size(); p += 16) {
-    EXPECT_NE(WritePltPoint(log, file, dir.File("t.plt"), layout, records.data() + p, p == 0, true, 0), -1);
+    const TrackPoint point = DecodeTrackRecord(records.data() + p, layout);
+    text += PrintfLine(point, StartsNewSegment(layout, p == 0, previous, point));
+    previous = point.stamp;
   }
-  file.Close();
-  return ReadTextFile(dir.File("reference.plt"));
+  return text;
 }
 
 std::vector<uint8_t> Concat(const std::vector<Record>& records) {
@@ -146,14 +148,7 @@ TEST(TrackWriterTest, LinesAreThoseOfThePrintfTemplate) {
     for (int language : {kPolish, kEnglish}) {
       LanguageGuard guard(language);
       const std::vector<Record> records = RandomValidRecords(layout, 4000);
-      std::string expected = "OziExplorer Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\n"
-                             "Reserved 3\r\n0,2,16776960,t,1,0,2,8421376\r\n4000\r\n";
-      TrackStamp previous;
-      for (size_t i = 0; i < records.size(); ++i) {
-        const TrackPoint point = DecodeTrackRecord(records[i].data(), layout);
-        expected += PrintfLine(point, StartsNewSegment(layout, i == 0, previous, point));
-        previous = point.stamp;
-      }
+      const std::string expected = PrintfPlt(Concat(records), layout, 4000);
       TrackWriterOptions options;
       options.layout = layout;
       options.pointCount = 4000;
@@ -199,7 +194,7 @@ TEST(TrackWriterTest, EveryBufferSizeGivesTheSameFile) {
     track.layout = layout;
     track.points = 300;
     const std::vector<uint8_t> records = sim::MakeSyntheticTrack(track);
-    const std::string reference = WriteOneByOne(dir, records, layout);
+    const std::string reference = PrintfPlt(records, layout);
     // Lines are some 70 bytes long: with these sizes lines straddle the buffer's end, end
     // exactly on it, or span several buffers.
     for (size_t size : {size_t{1}, size_t{2}, size_t{69}, size_t{70}, size_t{71}, size_t{4096},
@@ -221,7 +216,7 @@ TEST(TrackWriterTest, AnInvalidRecordFindsEverythingBeforeItInTheFile) {
   std::vector<uint8_t> records = sim::MakeSyntheticTrack(track);
   // Record 150 lies beyond the pole.
   records[150 * 16 + 6] = 0x7F;
-  const std::string reference = WriteOneByOne(dir, std::vector<uint8_t>(records.begin(), records.begin() + 150 * 16), 2);
+  const std::string reference = PrintfPlt(std::vector<uint8_t>(records.begin(), records.begin() + 150 * 16), 2);
   TrackWriterOptions options;
   options.bufferSize = 4096;
   EventLog log;
@@ -265,7 +260,7 @@ TEST(TrackWriterTest, AFailureInTheMiddleOfABufferIsReportedOnceAndKeepsWhatWasW
   ASSERT_TRUE(SystemErrorText(EFBIG, systemText));
   for (int language : {kPolish, kEnglish}) {
     LanguageGuard guard(language);
-    const std::string reference = WriteOneByOne(dir, records, 2);
+    const std::string reference = PrintfPlt(records, 2);
     ASSERT_GT(reference.size(), 20000u);
     EventLog log;
     File file;
