@@ -6,6 +6,7 @@
 #include "app/format.h"
 #include "cli/console_text.h"
 #include "platform/file.h"
+#include "platform/path_separator.h"
 #include "platform/utf8_path.h"
 #include "track/track_file_format.h"
 
@@ -13,13 +14,7 @@ namespace stravener::cli {
 
 namespace {
 
-bool EndsWithSeparator(const std::string& path) {
-  if (path.empty()) return false;
-#ifdef _WIN32
-  if (path.back() == '\\') return true;
-#endif
-  return path.back() == '/';
-}
+bool EndsWithSeparator(const std::string& path) { return !path.empty() && IsPathSeparator(path.back()); }
 
 bool IsFolderName(const std::string& path) {
   std::error_code error;

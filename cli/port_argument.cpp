@@ -9,6 +9,7 @@
 #include "link/port_names.h"
 #include "link/port_trouble.h"
 #include "logger/port_search.h"
+#include "platform/path_separator.h"
 
 namespace stravener::cli {
 
@@ -57,12 +58,7 @@ std::optional<PortArgument> ParsePortArgument(const std::string& text) {
     if (*number == 0) return std::nullopt;
     return PortArgument{*number, std::string()};
   }
-  const bool isPath = text.find('/') != std::string::npos
-#if defined(_WIN32)
-                      || text.find('\\') != std::string::npos
-#endif
-      ;
-  if (!isPath) return std::nullopt;
+  if (LastPathSeparator(text) == std::string::npos) return std::nullopt;
   return PortArgument{0, text};
 }
 

@@ -3,18 +3,13 @@
 #include <random>
 
 #include "app/format.h"
+#include "platform/path_separator.h"
 
 namespace stravener {
 
 namespace {
 
 constexpr int kNameAttempts = 16;
-
-#if defined(_WIN32)
-constexpr char kSeparator = '\\';
-#else
-constexpr char kSeparator = '/';
-#endif
 
 }  // namespace
 
@@ -31,7 +26,7 @@ void TextSpool::Append(const char* text, size_t size) {
 void TextSpool::Spill() {
   if (path_.empty()) {
     std::string folder = TemporaryFolder();
-    if (!folder.empty() && folder.back() != '/' && folder.back() != kSeparator) folder += kSeparator;
+    if (!folder.empty() && !IsPathSeparator(folder.back())) folder += kPathSeparator;
     thread_local std::mt19937 names{std::random_device{}()};
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
       path_ = folder + FormatText("stravener-%08x.tmp", static_cast<unsigned>(names()));

@@ -1,5 +1,7 @@
 #include "track/track_file_format.h"
 
+#include "platform/path_separator.h"
+
 namespace stravener {
 
 namespace {
@@ -17,11 +19,7 @@ constexpr NamedFormat kFormats[] = {{"plt", TrackFileFormat::Plt},
 }  // namespace
 
 size_t FileNameExtensionDot(const std::string& path) {
-#if defined(_WIN32)
-  const size_t separator = path.find_last_of("\\/");
-#else
-  const size_t separator = path.rfind('/');
-#endif
+  const size_t separator = LastPathSeparator(path);
   const size_t nameStart = separator == std::string::npos ? 0 : separator + 1;
   const size_t dot = path.rfind('.');
   return dot == std::string::npos || dot < nameStart ? std::string::npos : dot;

@@ -6,6 +6,7 @@
 
 #include "app/format.h"
 #include "app/language.h"
+#include "platform/path_separator.h"
 #include "platform/utf8_path.h"
 #include "track/track_file_format.h"
 #include "track/track_output.h"
@@ -19,19 +20,9 @@ constexpr int kTemporaryNameAttempts = 16;
 // NAME.partial.EXT, then NAME.partial-2.EXT up to this number.
 constexpr int kPartialNames = 999;
 
-#if defined(_WIN32)
-constexpr char kSeparator = '\\';
-#else
-constexpr char kSeparator = '/';
-#endif
-
 // Where the file name begins: after the last folder separator.
 size_t NameStart(const std::string& path) {
-#if defined(_WIN32)
-  const size_t separator = path.find_last_of("\\/");
-#else
-  const size_t separator = path.rfind('/');
-#endif
+  const size_t separator = LastPathSeparator(path);
   return separator == std::string::npos ? 0 : separator + 1;
 }
 
@@ -123,7 +114,7 @@ uint32_t TrackFileReplacement::Create(const std::string& path) {
     // The folder takes no new file, yet the file itself may be written: the track waits in
     // the temporary folder and is copied over the file once whole.
     std::string folder = TemporaryFolder();
-    if (!folder.empty() && folder.back() != '/' && folder.back() != kSeparator) folder += kSeparator;
+    if (!folder.empty() && !IsPathSeparator(folder.back())) folder += kPathSeparator;
     if (createTemporary(folder) == 0) {
       copyOver_ = true;
       code = 0;

@@ -1,14 +1,10 @@
 #include "track/track_name.h"
 
+#include "platform/path_separator.h"
+
 namespace stravener {
 
 namespace {
-
-#if defined(_WIN32)
-constexpr char kPathSeparator = '\\';
-#else
-constexpr char kPathSeparator = '/';
-#endif
 
 // The length of the UTF-8 sequence a lead byte begins (1 for a byte that begins none).
 size_t SequenceLength(unsigned char lead) {
@@ -24,7 +20,7 @@ bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 std::string MakeTrackName(const std::string& outputPath) {
   std::string name = outputPath;
-  if (const size_t separator = name.rfind(kPathSeparator); separator != std::string::npos) {
+  if (const size_t separator = LastPathSeparator(name); separator != std::string::npos) {
     name.erase(0, separator + 1);
   }
   if (const size_t dot = name.rfind('.'); dot != std::string::npos) name.erase(dot);

@@ -10,11 +10,13 @@
 
 #include "app/event_log.h"
 #include "platform/file.h"
+#include "platform/path_separator.h"
 #include "platform/system_error.h"
 #include "sim/synthetic_track.h"
 #include "support/language_guard.h"
 #include "support/scoped_locale.h"
 #include "support/temp_dir.h"
+#include "track/track_file_format.h"
 #include "track/track_name.h"
 #include "track/track_writer.h"
 #include "worked_records.h"
@@ -151,19 +153,26 @@ TEST(PltWriterTest, TrackNameRules) {
   EXPECT_EQ(MakeTrackName(NativePath("/t/a\xE2\x82\xAC" "b\xF0\x9F\x9A\xB4" "c.plt")), "a_b_c");
   // Bytes that are no UTF-8 sequence still each give one underscore.
   EXPECT_EQ(MakeTrackName(NativePath("/t/x\x80\x80y\xC5.plt")), "x__y_");
-#if defined(_WIN32)
-  EXPECT_EQ(MakeTrackName("C:\\Tracks\\20060517_log.plt"), "20060517_log");
-  EXPECT_EQ(MakeTrackName("C:\\My tracks\\trip, day 1.plt"), "trip__day_1");
-  // Only the backslash separates folders; a forward slash stays in the name.
-  EXPECT_EQ(MakeTrackName("C:\\t\\a/b.plt"), "a/b");
-#else
-  // A backslash is an ordinary character of a POSIX file name.
-  EXPECT_EQ(MakeTrackName("/tmp/back\\slash.plt"), "back\\slash");
-#endif
-
   WriterRun run(".plt");
   run.Write(kWorkedLayout2, 2);
   EXPECT_EQ(run.Text().rfind(std::string(kHeaderStart) + "0,2,16776960,,1,0,2,8421376\r\n0\r\n", 0), 0u);
+}
+
+// The one folder-separator rule, and the track name and the extension that follow it.
+TEST(PathSeparatorTest, TheSlashEverywhereAndTheBackslashOnWindows) {
+#if defined(_WIN32)
+  const bool windows = true;
+#else
+  const bool windows = false;
+#endif
+  EXPECT_TRUE(IsPathSeparator('/'));
+  EXPECT_EQ(IsPathSeparator('\\'), windows);
+  EXPECT_EQ(kPathSeparator, windows ? '\\' : '/');
+  EXPECT_EQ(LastPathSeparator("C:/t\\a.b/c\\d.plt"), windows ? 10u : 8u);
+  EXPECT_EQ(LastPathSeparator("track.plt"), std::string::npos);
+  EXPECT_EQ(MakeTrackName("t\\a/b.plt"), "b");
+  EXPECT_EQ(MakeTrackName("t/a\\b.plt"), windows ? "b" : "a\\b");
+  EXPECT_EQ(FileNameExtension("t/a.b\\c"), windows ? "" : "b\\c");
 }
 
 TEST(PltWriterTest, Layout1SegmentsStartAfterTwoMinutes) {

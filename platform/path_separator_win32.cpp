@@ -1,0 +1,9 @@
+#include "platform/path_separator.h"
+
+namespace stravener {
+
+const char kPathSeparator = '\\';
+
+bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
+
+}  // namespace stravener
