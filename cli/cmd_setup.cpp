@@ -2,6 +2,7 @@
 // share (the COM port, the speed limit and the interface language).
 
 #include <cstdio>
+#include <string>
 
 #include "app/language.h"
 #include "app/settings_store.h"
@@ -14,9 +15,9 @@ namespace stravener::cli {
 namespace {
 
 const OptionSpec kSetupPort{"--port", "-p", "COMn", {"zapisz port COM (COM7 lub 7)", "store the COM port (COM7 or 7)"}};
-const OptionSpec kSetupSpeed{"--max-speed", nullptr, "BPS",
-                             {"zapisz ograniczenie prędkości: 460800, 230400, 115200, 57600 lub 38400",
-                              "store the speed limit: 460800, 230400, 115200, 57600 or 38400"}};
+const std::string kSetupSpeedPolish = "zapisz ograniczenie prędkości: " + SpeedLimitChoices("lub");
+const std::string kSetupSpeedEnglish = "store the speed limit: " + SpeedLimitChoices("or");
+const OptionSpec kSetupSpeed{"--max-speed", nullptr, "BPS", {kSetupSpeedPolish.c_str(), kSetupSpeedEnglish.c_str()}};
 const OptionSpec kSetupLanguage{"--language", nullptr, "en|pl",
                                 {"zapisz język interfejsu", "store the interface language"}};
 
@@ -36,7 +37,7 @@ int RunSetup(Invocation& invocation) {
   if (auto text = invocation.Value(kSetupSpeed.name)) {
     const auto limit = ParseSpeedLimit(*text);
     if (!limit) {
-      return UsageError(invocation.Command(), "--max-speed takes 460800, 230400, 115200, 57600 or 38400");
+      return UsageError(invocation.Command(), "--max-speed takes " + SpeedLimitChoices("or"));
     }
     speed = *limit;
     changed = true;

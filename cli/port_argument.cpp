@@ -5,6 +5,7 @@
 #include "app/settings_store.h"
 #include "cli/cli_host.h"
 #include "cli/command.h"
+#include "link/line_speeds.h"
 #include "link/port_connection.h"
 #include "link/port_names.h"
 #include "link/port_trouble.h"
@@ -41,16 +42,19 @@ std::optional<uint32_t> ParseSpeedLimit(const std::string& text) {
   while (!digits.empty() && digits.back() == ' ') digits.pop_back();
   const std::optional<uint32_t> value = ParseDecimal(digits);
   if (!value) return std::nullopt;
-  switch (*value) {
-    case 460800:
-    case 230400:
-    case 115200:
-    case 57600:
-    case 38400:
-      return value;
-    default:
-      return std::nullopt;
+  for (const uint32_t speed : kTransferSpeeds) {
+    if (*value == speed) return value;
   }
+  return std::nullopt;
+}
+
+std::string SpeedLimitChoices(const char* lastJoin) {
+  std::string text;
+  for (size_t i = 0; i < kTransferSpeeds.size(); ++i) {
+    if (i > 0) text += i + 1 < kTransferSpeeds.size() ? ", " : std::string(" ") + lastJoin + " ";
+    text += std::to_string(kTransferSpeeds[i]);
+  }
+  return text;
 }
 
 std::optional<PortArgument> ParsePortArgument(const std::string& text) {
@@ -118,7 +122,7 @@ int ConfigurePortConnection(const Invocation& invocation, PortConnection& connec
   }
   if (auto text = invocation.Value(kMaxSpeedOption.name)) {
     const auto limit = ParseSpeedLimit(*text);
-    if (!limit) return UsageError(invocation.Command(), "--max-speed takes 460800, 230400, 115200, 57600 or 38400");
+    if (!limit) return UsageError(invocation.Command(), "--max-speed takes " + SpeedLimitChoices("or"));
     connection.speedLimit = *limit;
   }
   return kExitOk;

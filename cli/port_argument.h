@@ -15,8 +15,11 @@ class Invocation;
 // "COM7", "com7" or "7" as the port number 7; nothing for anything else.
 std::optional<uint32_t> ParseComPortNumber(const std::string& text);
 
-// A speed limit the Setup dialog can offer: 460800, 230400, 115200, 57600 or 38400.
+// A speed limit the Setup dialog can offer: one of the transfer speeds (link/line_speeds.h).
 std::optional<uint32_t> ParseSpeedLimit(const std::string& text);
+// Those speeds for a text: "460800, 230400, 115200, 57600 or 38400", `lastJoin` ("or",
+// "lub") before the last.
+std::string SpeedLimitChoices(const char* lastJoin);
 
 // What --port names: a COM port by number, or a device by its path (devicePath not empty).
 struct PortArgument {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/event_log.h"
+#include "link/line_speeds.h"
 #include "link/serial_device.h"
 
 namespace stravener {
@@ -15,10 +16,6 @@ namespace stravener {
 // event log before the operation returns; when clear, the failure is silent.
 using ReportFlag = bool;
 
-// The line speeds the connection uses.
-constexpr uint32_t kCommandSpeed = 4800;
-// Tried in this order when a port is opened or probed.
-constexpr uint32_t kProbeSpeeds[] = {115200, 230400, 460800};
 // Each single read or write call ends at the latest this long after it began.
 constexpr uint32_t kPortTimeoutMs = 2000;
 // Queue sizes asked for at open.

@@ -106,7 +106,7 @@ void AskLoggerBackTo4800(PortConnection& connection, Clock& clock, bool garbled,
   }
   for (const uint32_t speed : kTransferSpeeds) {
     if (SetPortSpeed(connection, speed, false) != 0) continue;
-    WriteSentence(connection, kBackTo4800Sentence, false);
+    WriteSentence(connection, SpeedSentence(kCommandLineSpeed), false);
     clock.Sleep(kSpeedSwitchPauseMs);
   }
   SetPortSpeed(connection, kCommandSpeed, false);

@@ -8,6 +8,8 @@ int WriteSentence(PortConnection& connection, std::string_view sentence, ReportF
   return WritePort(connection, reinterpret_cast<const uint8_t*>(sentence.data()), sentence.size(), report);
 }
 
+std::string SpeedSentence(const LineSpeed& speed) { return std::string("$PQRVS,") + speed.sentenceCode + "\r\n"; }
+
 int SendAttention(PortConnection& connection, Clock& clock, ReportFlag report) {
   if (WriteSentence(connection, kAttentionSentence, report) != 0) return -1;
   clock.Sleep(kAttentionPauseMs);

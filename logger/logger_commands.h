@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "link/port_connection.h"
@@ -15,14 +16,15 @@ inline constexpr std::string_view kInfoSentence = "$PQRVI,\r\n";
 inline constexpr std::string_view kRestartSentence = "$PQRVX,\r\n";
 inline constexpr std::string_view kEraseSentence = "$PQRVE,\r\n";
 inline constexpr std::string_view kUpgradeSentence = "$PQRVU,\r\n";
-inline constexpr std::string_view kBackTo4800Sentence = "$PQRVS,0\r\n";
 
 // How long the logger needs after the attention sentence before it takes a command.
 constexpr uint32_t kAttentionPauseMs = 150;
 // How long the logger takes to change its speed after a speed sentence.
 constexpr uint32_t kSpeedSwitchPauseMs = 100;
-// The speeds a track download may leave the logger at, fastest first.
-inline constexpr uint32_t kTransferSpeeds[] = {460800, 230400, 115200, 57600, 38400};
+
+// The speed sentence that moves the logger to a line speed: "$PQRVS,n\r\n" with the
+// speed's number (link/line_speeds.h); "$PQRVS,0\r\n" brings it back to 4800 bit/s.
+std::string SpeedSentence(const LineSpeed& speed);
 
 // Writes a sentence with WritePort. 0 or -1.
 int WriteSentence(PortConnection& connection, std::string_view sentence, ReportFlag report);

@@ -132,11 +132,11 @@ OperationResult Transfer::Run(TrackReadSummary* summary) {
   // Up to the speed sentence the logger stays at 4800 bit/s, and a failure simply ends.
   if (SetPortSpeed(connection_, kCommandSpeed, true) != 0) return OperationResult::Failed;
   if (SendAttention(connection_, clock_, true) != 0) return OperationResult::Failed;
-  const TransferSpeed transfer = TransferSpeedFor(connection_.speedLimit);
-  connection_.speedLimit = transfer.speed;
-  speed_ = transfer.speed;
+  const LineSpeed& transfer = TransferLineSpeedFor(connection_.speedLimit);
+  connection_.speedLimit = transfer.bitsPerSecond;
+  speed_ = transfer.bitsPerSecond;
   if (StopRequested()) return OperationResult::Failed;
-  if (WriteSentence(connection_, transfer.sentence, true) != 0) return OperationResult::Failed;
+  if (WriteSentence(connection_, SpeedSentence(transfer), true) != 0) return OperationResult::Failed;
 
   // From here on the logger has left 4800 bit/s: every path ends with the closing steps.
   if (SwitchSpeed()) Loop();
@@ -366,13 +366,13 @@ bool Transfer::StepDown() {
            "Transfer at %u bps failed; continuing at %u bps.", speed_, lower);
   // Back to 4800 bit/s as the closing steps go, then on as the speed switch goes.
   Pause(kRepeatPauseMs);
-  if (WriteSentence(connection_, kBackTo4800Sentence, true) != 0) return false;
+  if (WriteSentence(connection_, SpeedSentence(kCommandLineSpeed), true) != 0) return false;
   LOG_TEXT(log_, LogKind::Info, "Wysłano komendę zmiany prędkości.", "Speed change command sent.");
   Pause(kSwitchPauseMs);
   if (SetPortSpeed(connection_, kCommandSpeed, true) != 0) return false;
   if (StopRequested()) return false;
   if (SendAttention(connection_, clock_, true) != 0) return false;
-  if (WriteSentence(connection_, TransferSpeedFor(lower).sentence, true) != 0) return false;
+  if (WriteSentence(connection_, SpeedSentence(TransferLineSpeedFor(lower)), true) != 0) return false;
   speed_ = lower;
   LOG_TEXT(log_, LogKind::Info, "Wysłano komendę zmiany prędkości.", "Speed change command sent.");
   Pause(kSwitchPauseMs);
@@ -394,7 +394,7 @@ void Transfer::Close() {
   // A device that went away ends the download at once: nothing is written to it.
   if (!PortWentAway(connection_, true)) {
     if (!done_ && buffer_) Pause(kFailurePauseMs);  // failures before the loop have paused already
-    WriteSentence(connection_, kBackTo4800Sentence, true);
+    WriteSentence(connection_, SpeedSentence(kCommandLineSpeed), true);
     if (!connection_.deviceGone) {
       LOG_TEXT(log_, LogKind::Info, "Wysłano komendę zmiany prędkości.", "Speed change command sent.");
       Pause(kSwitchPauseMs);
@@ -425,16 +425,6 @@ std::string UnreadableTrackNotice(const LoggerInfo& info) {
 }
 
 }  // namespace
-
-TransferSpeed TransferSpeedFor(uint32_t speedLimit) {
-  switch (speedLimit) {
-    case 38400: return {"$PQRVS,3\r\n", 38400};
-    case 57600: return {"$PQRVS,5\r\n", 57600};
-    case 230400: return {"$PQRVS,2\r\n", 230400};
-    case 460800: return {"$PQRVS,4\r\n", 460800};
-    default: return {"$PQRVS,1\r\n", 115200};
-  }
-}
 
 uint32_t TrackBlockSize(uint32_t speed, uint32_t pageSize, uint32_t remaining) {
   const uint32_t g = speed / (pageSize * kBlockDivisor);

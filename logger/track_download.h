@@ -23,14 +23,6 @@ constexpr size_t kReceiveBufferSize = 65536;
 // Consecutive failures of one block that end the transfer.
 constexpr int kBlockAttempts = 5;
 
-// The speed sentence for a speed limit and the speed the transfer then runs at. A limit
-// outside the table (115200 included) gives "$PQRVS,1\r\n" and 115200.
-struct TransferSpeed {
-  std::string_view sentence;
-  uint32_t speed;
-};
-TransferSpeed TransferSpeedFor(uint32_t speedLimit);
-
 // The byte count of the next block: about a quarter of a second of line time at the
 // transfer speed, an even number of pages and at least two, but no more than `remaining`.
 // The page size must lie in 1..kLargestPageSize.
@@ -95,7 +87,7 @@ TrackReadStart PrepareTrackRead(PortConnection& connection, Host& host);
 // both sides to the speed limit, requests the memory in blocks with the next request on the
 // wire before the previous block is written, repeats a failed block up to four times, and
 // ends by sending "$PQRVS,0\r\n" and switching the port back to 4800 bit/s. It may lower
-// the connection's speed limit to 115200 (see TransferSpeedFor). A block that fails a fifth
+// the connection's speed limit to 115200 (TransferLineSpeedFor). A block that fails a fifth
 // time above 38400 bit/s does not end the transfer: "Transfer at 460800 bps failed;
 // continuing at 230400 bps.", both sides go back to 4800 bit/s and on to the next lower
 // speed of kTransferSpeeds, and the same block is asked for again; the speed that carried

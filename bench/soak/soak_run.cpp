@@ -245,7 +245,7 @@ DownloadPlan DrawDownload(std::mt19937& random) {
 
   // The frames a download without faults takes: the record, then the blocks.
   const uint32_t used = plan.points * 16;
-  const uint32_t speed = TransferSpeedFor(plan.speedLimit).speed;
+  const uint32_t speed = TransferLineSpeedFor(plan.speedLimit).bitsPerSecond;
   uint32_t frames = 1;
   for (uint32_t received = 0; received < used; ++frames)
     received += TrackBlockSize(speed, plan.pageSize, used - received);

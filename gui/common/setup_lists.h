@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "link/line_speeds.h"
+
 namespace stravener::gui {
 
 // What the Find logger button found.
@@ -27,8 +29,8 @@ struct SetupServices {
   std::function<LoggerSearch()> findLogger = {};
 };
 
-// The speeds the speed list can offer, fastest first.
-inline constexpr uint32_t kOfferedSpeeds[] = {460800, 230400, 115200, 57600, 38400};
+// The speeds the speed list can offer, fastest first: the transfer speeds.
+inline constexpr const auto& kOfferedSpeeds = kTransferSpeeds;
 
 // The port list's entries from the reported names: only names beginning with "COM"
 // (capitals), a trailing ":" removed, sorted as text (so COM10 comes before COM2).

@@ -11,11 +11,14 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "cli/cli_host.h"
 #include "cli/command.h"
 #include "cli/port_argument.h"
+#include "link/line_speeds.h"
 #include "link/port_connection.h"
+#include "logger/logger_commands.h"
 #include "support/temp_dir.h"
 
 using namespace stravener;
@@ -32,6 +35,26 @@ TEST(PortArgumentTest, ComNamesNumbersAndPaths) {
   for (const char* bad : {"", "COM", "COM0", "0", "ttyUSB0", "COM3x", "99999999999"}) {
     EXPECT_FALSE(ParsePortArgument(bad).has_value()) << bad;
   }
+}
+
+// The one speed table and what derives from it: each speed's sentence, the probe's order,
+// the limits the command line takes and the text that names them.
+TEST(SpeedTableTest, EachSpeedWithItsSentenceAndTheListsMadeFromIt) {
+  std::map<uint32_t, std::string> sentences;
+  for (const uint32_t speed : kTransferSpeeds) sentences[speed] = SpeedSentence(TransferLineSpeedFor(speed));
+  EXPECT_EQ(sentences, (std::map<uint32_t, std::string>{{38400, "$PQRVS,3\r\n"},
+                                                        {57600, "$PQRVS,5\r\n"},
+                                                        {115200, "$PQRVS,1\r\n"},
+                                                        {230400, "$PQRVS,2\r\n"},
+                                                        {460800, "$PQRVS,4\r\n"}}));
+  EXPECT_EQ(SpeedSentence(kCommandLineSpeed), "$PQRVS,0\r\n");
+  EXPECT_EQ(kCommandSpeed, 4800u);
+  EXPECT_EQ(TransferLineSpeedFor(19200).bitsPerSecond, 115200u);
+  EXPECT_EQ(std::vector<uint32_t>(kProbeSpeeds.begin(), kProbeSpeeds.end()),
+            (std::vector<uint32_t>{115200, 230400, 460800}));
+  EXPECT_EQ(SpeedLimitChoices("or"), "460800, 230400, 115200, 57600 or 38400");
+  for (const char* text : {"38400", "460800 bps", "57600bps"}) EXPECT_TRUE(ParseSpeedLimit(text).has_value()) << text;
+  for (const char* text : {"4800", "19200", "115201"}) EXPECT_FALSE(ParseSpeedLimit(text).has_value()) << text;
 }
 
 TEST(PortArgumentTest, OptionsOverTheStoredSettings) {
