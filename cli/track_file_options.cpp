@@ -5,6 +5,7 @@
 #include "cli/cli_host.h"
 #include "cli/console_text.h"
 #include "platform/clock.h"
+#include "track/track_name.h"
 
 namespace stravener::cli {
 

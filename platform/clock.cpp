@@ -47,11 +47,4 @@ Clock& SystemClock() {
   return clock;
 }
 
-std::string DefaultTrackName(const LocalDate& date) {
-  // Whole numbers only: no locale changes these digits.
-  char name[48];
-  std::snprintf(name, sizeof name, "%04d%02d%02d_log", date.year, date.month, date.day);
-  return name;
-}
-
 }  // namespace stravener

@@ -40,7 +40,4 @@ class Clock {
 // The real clock of the machine.
 Clock& SystemClock();
 
-// "%04d%02d%02d_log" of a date (20060315_log): the default name of a saved track.
-std::string DefaultTrackName(const LocalDate& date);
-
 }  // namespace stravener

@@ -1,6 +1,7 @@
 #include "gui/common/file_choices.h"
 
 #include "app/format.h"
+#include "track/track_name.h"
 
 namespace stravener::gui {
 

@@ -16,7 +16,7 @@
 #include <QUrl>
 
 #include "app/format.h"
-#include "app/stop_request.h"
+#include "platform/stop_request.h"
 #include "gui/common/control_ids.h"
 #include "gui/qt/about_dialog.h"
 #include "gui/qt/configuration_dialog_widget.h"

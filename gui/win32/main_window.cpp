@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "app/language.h"
-#include "app/stop_request.h"
+#include "platform/stop_request.h"
 #include "gui/common/command_table.h"
 #include "gui/common/control_ids.h"
 #include "gui/win32/about_dialog.h"
