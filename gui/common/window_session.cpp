@@ -97,6 +97,9 @@ void WindowSession::RunSetup() {
   if (!surface_.RunSetupDialog(choice)) return;
   connection_.portNumber = choice.portNumber;
   connection_.speedLimit = choice.speedLimit;
+  // Stored at once, so that a crash does not lose them and the command line sees them
+  // while the window is open; the session's end stores them again.
+  SaveSettings(Language, connection_.portNumber, connection_.speedLimit);
 }
 
 void WindowSession::SwitchLanguage() {

@@ -20,10 +20,11 @@ LanguageFlag LanguageButtonFlag();
 
 // What happens in the program's one window, the same in both desktop programs; the front
 // end's surface only draws it. The session owns the port connection for the window's whole
-// life, the event log and the port settings (loaded at its start; at its end an open port
-// is closed without a word and the settings are stored). It runs each command of the
-// window to its end, one at a time: a click, key or drop that arrives while a command runs
-// is dropped. It is the WindowHost its commands report and ask through.
+// life, the event log and the port settings (loaded at its start, stored when Setup is
+// saved; at its end an open port is closed without a word and the settings are stored
+// again). It runs each command of the window to its end, one at a time: a click, key or
+// drop that arrives while a command runs is dropped. It is the WindowHost its commands
+// report and ask through.
 class WindowSession : public WindowHost {
  public:
   // The commands run `operations`, Setup asks `setupServices`, the port is opened through

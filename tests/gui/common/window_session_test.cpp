@@ -150,9 +150,10 @@ TEST(WindowSessionTest, DroppedFiles) {
   EXPECT_THAT(recorder.calls, IsEmpty());
 }
 
-// The settings are loaded when the session starts and stored when it ends, with an open
-// port closed without a word and the speed limit lowered by its opening; Setup changes
-// them only with Save.
+// The settings are loaded when the session starts and stored when Setup is saved (where
+// another reader sees them while the window is open) and when it ends, with an open port
+// closed without a word and the speed limit lowered by its opening; Setup changes them
+// only with Save.
 TEST(WindowSessionTest, TheSettingsOverTheSessionsLife) {
   ScopedConfigHome settings;
   LanguageGuard english(kEnglish);
@@ -176,6 +177,10 @@ TEST(WindowSessionTest, TheSettingsOverTheSessionsLife) {
     EXPECT_THAT(surface.Calls("setup"), ElementsAre("setup 3 57600", "setup 3 57600"));
     EXPECT_EQ(session.PortNumber(), 7u);
     EXPECT_EQ(session.SpeedLimit(), 230400u);
+    uint32_t port = 0, speed = 0;
+    LoadPortSettings(port, speed);
+    EXPECT_EQ(port, 7u);
+    EXPECT_EQ(speed, 230400u);
     session.RunCommand(kIdOpenPort);
     ASSERT_TRUE(session.PortOpen());
     line.calls.clear();

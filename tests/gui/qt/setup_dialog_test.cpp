@@ -242,6 +242,6 @@ TEST(SetupDialogTest, SaveHandsTheValuesToTheWindowAndCancelLeavesThemAlone) {
   EXPECT_TRUE(save.Seen());
   EXPECT_EQ(window.PortNumber(), 2u);
   EXPECT_EQ(window.SpeedLimit(), 57600u);
-  // Nothing is stored before the window ends.
-  EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=1\nPort=1\nMaxSpeed=460800\n");
+  // Stored at once, where the command line reads them while the window is open.
+  EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=1\nPort=2\nMaxSpeed=57600\n");
 }
