@@ -4,6 +4,7 @@
 #include "app/language.h"
 #include "gui/common/control_ids.h"
 #include "gui/common/dropped_file.h"
+#include "platform/file.h"
 
 namespace stravener::gui {
 
@@ -22,6 +23,23 @@ void RunOrReport(const Operation& operation, WindowHost& host, PortConnection& c
   }
   // A port whose device went away during the operation is closed: the buttons follow.
   if (connection.deviceGone) ClosePort(connection, true);
+}
+
+// A firmware image dropped perhaps by mistake replaces the logger's firmware: the user
+// confirms it first, with its size, and Enter declines. A file whose size cannot be read
+// is not asked about: the upgrade reads the file before it sends anything and reports why
+// it cannot.
+bool ConfirmDroppedImage(WindowHost& host, const std::string& path) {
+  File file;
+  uint64_t size = 0;
+  if (file.OpenForReading(path) != 0 || file.Size(size) != 0) return true;
+  file.Close();
+  // From 100 on, the Polish ending depends on the last two digits alone.
+  const auto ending = static_cast<uint32_t>(size < 100 ? size : 100 + size % 100);
+  const std::string question =
+      FORMAT_PAIR("Załadować %s (%llu bajt%s) do loggera?", "Load %s (%llu bytes%s) into the logger?", path.c_str(),
+                  static_cast<unsigned long long>(size), BytePluralEnding(ending));
+  return host.AskOkCancel(question, DefaultButton::Cancel);
 }
 
 }  // namespace
@@ -67,6 +85,7 @@ void HandleDroppedFiles(const Operations& operations, const std::vector<std::str
   switch (ClassifyDroppedFile(path)) {
     case DroppedFileKind::FirmwareImage:
       if (!operations.upgradeFirmware) return ReportUnavailable(host);
+      if (!ConfirmDroppedImage(host, path)) return;
       // The port is opened for the upgrade whatever its state, and closed afterwards.
       if (operations.openPort) operations.openPort(host, connection);
       operations.upgradeFirmware(host, connection, path);

@@ -20,8 +20,9 @@ const Operation* CommandOperation(const Operations& operations, int id);
 bool RunCommandOperation(const Operations& operations, int id, WindowHost& host, PortConnection& connection);
 
 // Files dropped on the main window: exactly one file is acted on, whatever the port's
-// state. A firmware image (".upg") opens the port, is loaded into the logger and closes the
-// port again, whatever the opening gave; a binary track file (".bin") is converted. Several
+// state. A firmware image (".upg") is loaded only once the user has confirmed it (Enter
+// declines): it opens the port, is loaded into the logger and closes the port again,
+// whatever the opening gave; a binary track file (".bin") is converted. Several
 // files, or a file of another type, get a notice and nothing else.
 void HandleDroppedFiles(const Operations& operations, const std::vector<std::string>& paths, WindowHost& host,
                         PortConnection& connection);

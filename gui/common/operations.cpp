@@ -63,10 +63,11 @@ Operations DefaultOperations() {
       LogWrittenTrack(window, summary.written);
     }
   };
-  // The question first: declined, nothing is sent and nothing logged.
+  // The question first: declined, nothing is sent and nothing logged. Enter declines, as
+  // the erase cannot be undone.
   operations.eraseTrackMemory = [](WindowHost& window, PortConnection& connection) {
     const char* question = PickTextOrEmpty("Czy chcesz wyczyścić pamięć śladu?", "Do you want to erase track memory?");
-    if (!window.AskOkCancel(question)) return;
+    if (!window.AskOkCancel(question, DefaultButton::Cancel)) return;
     EraseTrackMemory(connection, window);
   };
   operations.startFirmwareUpgrade = [](WindowHost& window, PortConnection& connection) {

@@ -18,6 +18,9 @@ struct FileChoice {
   std::string defaultName;       // may be empty
 };
 
+// The button of a question that Enter (or the default answer) presses.
+enum class DefaultButton { Ok, Cancel };
+
 // What a command of the desktop window needs besides the core's sink: the window's message
 // boxes, file choices and dialogs. The operations of the core never ask the user anything;
 // the command that calls them asks here, at its moment in the command's order.
@@ -25,8 +28,9 @@ class WindowHost : public Host {
  public:
   // A notice with the caption "Stravener Tool", an OK button and no icon.
   virtual void ShowNotice(const std::string& text) = 0;
-  // A question with OK and Cancel and the question icon; true for OK.
-  virtual bool AskOkCancel(const std::string& text) = 0;
+  // A question with OK and Cancel and the question icon; true for OK. Enter presses
+  // defaultButton.
+  virtual bool AskOkCancel(const std::string& text, DefaultButton defaultButton) = 0;
   // A warning with the exclamation icon and an OK button.
   virtual void ShowWarning(const std::string& text) = 0;
 

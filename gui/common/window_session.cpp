@@ -130,11 +130,17 @@ void WindowSession::SetProgressPosition(uint32_t position) {
 
 void WindowSession::Repaint() { surface_.Repaint(busy_); }
 
-void WindowSession::ShowNotice(const std::string& text) { surface_.ShowMessage(MessageKind::Notice, text); }
+void WindowSession::ShowNotice(const std::string& text) {
+  surface_.ShowMessage(MessageKind::Notice, text, DefaultButton::Ok);
+}
 
-bool WindowSession::AskOkCancel(const std::string& text) { return surface_.ShowMessage(MessageKind::Question, text); }
+bool WindowSession::AskOkCancel(const std::string& text, DefaultButton defaultButton) {
+  return surface_.ShowMessage(MessageKind::Question, text, defaultButton);
+}
 
-void WindowSession::ShowWarning(const std::string& text) { surface_.ShowMessage(MessageKind::Warning, text); }
+void WindowSession::ShowWarning(const std::string& text) {
+  surface_.ShowMessage(MessageKind::Warning, text, DefaultButton::Ok);
+}
 
 std::optional<std::string> WindowSession::ChooseSaveFile(const FileChoice& choice) {
   return surface_.ChooseFile(FileChoiceKind::Save, choice);

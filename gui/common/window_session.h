@@ -76,7 +76,7 @@ class WindowSession : public WindowHost {
   void Repaint() override;
   Clock& GetClock() override { return clock_; }
   void ShowNotice(const std::string& text) override;
-  bool AskOkCancel(const std::string& text) override;
+  bool AskOkCancel(const std::string& text, DefaultButton defaultButton) override;
   void ShowWarning(const std::string& text) override;
   std::optional<std::string> ChooseSaveFile(const FileChoice& choice) override;
   std::optional<std::string> ChooseOpenFile(const FileChoice& choice) override;

@@ -68,8 +68,9 @@ class WindowSurface {
   // The window takes input again.
   virtual void CommandEnded() {}
 
-  // A message box of this kind; true when it ended with OK.
-  virtual bool ShowMessage(MessageKind kind, const std::string& text) = 0;
+  // A message box of this kind; true when it ended with OK. Enter presses defaultButton
+  // where the box has it (a notice and a warning have OK only).
+  virtual bool ShowMessage(MessageKind kind, const std::string& text, DefaultButton defaultButton) = 0;
   // The chosen full path, or nothing when the user cancelled.
   virtual std::optional<std::string> ChooseFile(FileChoiceKind kind, const FileChoice& choice) = 0;
   // The dialogs, modal; true when they ended with Save.

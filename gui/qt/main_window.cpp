@@ -219,10 +219,11 @@ void MainWindow::CommandEnding() {
   inputBlocker_.reset();
 }
 
-bool MainWindow::ShowMessage(MessageKind kind, const std::string& text) {
+bool MainWindow::ShowMessage(MessageKind kind, const std::string& text, DefaultButton defaultButton) {
   switch (kind) {
     case MessageKind::Question:
-      return ShowMessageBox(this, text, QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel) ==
+      return ShowMessageBox(this, text, QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel,
+                            defaultButton == DefaultButton::Cancel ? QMessageBox::Cancel : QMessageBox::Ok) ==
              QMessageBox::Ok;
     case MessageKind::Warning:
       return ShowMessageBox(this, text, QMessageBox::Warning, QMessageBox::Ok) == QMessageBox::Ok;

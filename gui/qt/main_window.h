@@ -54,7 +54,7 @@ class MainWindow : public QDialog, public WindowSurface {
   void Repaint(bool commandRunning) override;
   void CommandStarting() override;
   void CommandEnding() override;
-  bool ShowMessage(MessageKind kind, const std::string& text) override;
+  bool ShowMessage(MessageKind kind, const std::string& text, DefaultButton defaultButton) override;
   std::optional<std::string> ChooseFile(FileChoiceKind kind, const FileChoice& choice) override;
   bool RunConfigurationDialog(ConfigurationDialog& dialog) override;
   bool RunSetupDialog(SetupChoice& choice) override;

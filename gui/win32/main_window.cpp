@@ -292,10 +292,13 @@ void MainWindow::Repaint(bool) {
 
 void MainWindow::CommandEnded() { DropQueuedInput(); }
 
-bool MainWindow::ShowMessage(gui::MessageKind kind, const std::string& text) {
+bool MainWindow::ShowMessage(gui::MessageKind kind, const std::string& text, gui::DefaultButton defaultButton) {
   switch (kind) {
-    case gui::MessageKind::Question:
-      return ShowMessageBox(window_, text, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+    case gui::MessageKind::Question: {
+      // The second button of MB_OKCANCEL is Cancel.
+      const UINT defaultStyle = defaultButton == gui::DefaultButton::Cancel ? MB_DEFBUTTON2 : MB_DEFBUTTON1;
+      return ShowMessageBox(window_, text, MB_OKCANCEL | MB_ICONQUESTION | defaultStyle) == IDOK;
+    }
     case gui::MessageKind::Warning:
       return ShowMessageBox(window_, text, MB_OK | MB_ICONEXCLAMATION) == IDOK;
     case gui::MessageKind::Notice:

@@ -49,7 +49,7 @@ class MainWindow : public gui::WindowSurface {
   void SetProgressPosition(int position) override;
   void Repaint(bool commandRunning) override;
   void CommandEnded() override;
-  bool ShowMessage(gui::MessageKind kind, const std::string& text) override;
+  bool ShowMessage(gui::MessageKind kind, const std::string& text, gui::DefaultButton defaultButton) override;
   std::optional<std::string> ChooseFile(gui::FileChoiceKind kind, const gui::FileChoice& choice) override;
   bool RunConfigurationDialog(gui::ConfigurationDialog& dialog) override;
   bool RunSetupDialog(gui::SetupChoice& choice) override;

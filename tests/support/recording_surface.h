@@ -36,10 +36,14 @@ class RecordingSurface : public stravener::gui::WindowSurface {
   void CommandEnding() override { calls.push_back("ending"); }
   void CommandEnded() override { calls.push_back("ended"); }
 
-  bool ShowMessage(MessageKind kind, const std::string& text) override {
+  // A question whose default button is Cancel is recorded as "question [Cancel] TEXT".
+  bool ShowMessage(MessageKind kind, const std::string& text, stravener::gui::DefaultButton defaultButton) override {
     const char* names[] = {"notice ", "question ", "warning "};
-    calls.push_back(names[static_cast<int>(kind)] + text);
-    return kind != MessageKind::Question || answerOk;
+    const bool question = kind == MessageKind::Question;
+    const bool cancelDefault = question && defaultButton == stravener::gui::DefaultButton::Cancel;
+    calls.push_back(names[static_cast<int>(kind)] + std::string(cancelDefault ? "[Cancel] " : "") + text);
+    if (!question) return true;
+    return pressEnter ? !cancelDefault : answerOk;
   }
   std::optional<std::string> ChooseFile(stravener::gui::FileChoiceKind kind,
                                         const stravener::gui::FileChoice& choice) override {
@@ -83,6 +87,8 @@ class RecordingSurface : public stravener::gui::WindowSurface {
 
   std::vector<std::string> calls;
   bool answerOk = true;
+  // The questions are answered with Enter: their default button.
+  bool pressEnter = false;
   std::optional<std::string> saveAnswer;
   std::optional<std::string> openAnswer;
   std::vector<stravener::gui::FileChoice> saveChoices;

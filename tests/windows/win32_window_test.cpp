@@ -485,6 +485,17 @@ TEST_F(WindowTest, ReadTrackIntoPltConfigurationAndDroppedFiles) {
     PostMessageW(notice, WM_COMMAND, IDOK, 0);
     for (int i = 0; i < 100 && IsWindow(notice); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
 
+    // The erase question's default button, which has the focus, is Cancel: Enter, which
+    // goes to the focus, erases nothing.
+    window.Click(1013);
+    const HWND question = window.AwaitWindow(L"Stravener Tool");
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(window.FocusId(), IDCANCEL);
+    EXPECT_EQ(GetWindowLongW(GetDlgItem(question, IDCANCEL), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    PostMessageW(GetDlgItem(question, window.FocusId()), WM_KEYDOWN, VK_RETURN, 0);
+    for (int i = 0; i < 100 && IsWindow(question); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(IsWindow(question)) << "Enter left the question open";
+
     // Configuration: the logger skips no points, so the box is clear and the field shows 0.
     // Ticking the box validates the 0 at once (the range warning), then 5 is saved.
     window.Click(1014);
@@ -523,6 +534,7 @@ TEST_F(WindowTest, ReadTrackIntoPltConfigurationAndDroppedFiles) {
     EXPECT_EQ(logger.SkipSetting(), 5);
     const std::vector<std::string> lines = window.LogLines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "The configuration was saved."), 1);
+    EXPECT_THAT(lines, ::testing::Not(::testing::Contains("Track memory erase command sent.")));
 
     window.ClickAndWait(1007);
     EXPECT_THAT(window.LogLines(), ::testing::Contains("Port closed."));

@@ -105,12 +105,13 @@ TEST(WindowCommandsTest, ReadTrackAsksForTheFileBetweenTheRecordAndTheDownload) 
   EXPECT_EQ(empty.Wire(), kInformation);
 }
 
+// Enter answers the question with its default button, Cancel.
 TEST(WindowCommandsTest, EraseAsksFirstAndSendsNothingWhenDeclined) {
   LanguageGuard polish(kPolish);
   Commands declined;
-  declined.window.answerOk = false;
+  declined.window.pressEnter = true;
   declined.Run(kIdEraseTrack);
-  EXPECT_THAT(declined.window.Calls("question"), ElementsAre("question Czy chcesz wyczyścić pamięć śladu?"));
+  EXPECT_THAT(declined.window.Calls("question"), ElementsAre("question [Cancel] Czy chcesz wyczyścić pamięć śladu?"));
   EXPECT_THAT(declined.line.calls, IsEmpty());
   EXPECT_THAT(LogLines(declined.Log()), IsEmpty());
 

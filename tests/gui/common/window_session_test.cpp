@@ -18,6 +18,7 @@
 #include "support/log_lines.h"
 #include "support/recording_surface.h"
 #include "support/scoped_config_home.h"
+#include "support/temp_dir.h"
 
 using namespace stravener;
 using namespace stravener::gui;
@@ -56,7 +57,7 @@ TEST(WindowSessionTest, EachIdRunsItsCommandAndTheOthersGoToTheSurface) {
   surface.calls.clear();
   surface.answerOk = false;
   session.ShowNotice("a");
-  EXPECT_FALSE(session.AskOkCancel("b"));
+  EXPECT_FALSE(session.AskOkCancel("b", DefaultButton::Ok));
   session.ShowWarning("c");
   EXPECT_THAT(surface.calls, ElementsAre("notice a", "question b", "warning c"));
 
@@ -122,23 +123,44 @@ TEST(WindowSessionTest, DroppedFiles) {
   FakeSerialLine line;
   RecordingSurface surface;
   WindowSession session(surface, ops, SetupServices{}, line.Opener());
+  TempDir dir;
+  const std::string image = dir.File("fw.upg");
+  WriteWholeFile(image, std::vector<unsigned char>(1022, 0xFF));
+
+  // A firmware image is loaded only when the user says so; Enter declines: the port is not
+  // even opened.
+  surface.pressEnter = true;
+  session.DropFiles({image});
+  {
+    LanguageGuard polish(kPolish);
+    session.DropFiles({image});
+  }
+  EXPECT_THAT(surface.Calls("question"),
+              ElementsAre("question [Cancel] Load " + image + " (1022 bytes) into the logger?",
+                          "question [Cancel] Załadować " + image + " (1022 bajty) do loggera?"));
+  EXPECT_EQ(line.Count(FakeCall::Open), 0u);
+  EXPECT_THAT(LogLines(session.Log()), IsEmpty());
+  surface.pressEnter = false;
 
   session.DropFiles({"/data/track.bin"});
   EXPECT_THAT(recorder.calls, ElementsAre("convert /data/track.bin"));
-  // A firmware image, dropped while the port is closed, and while it is open: it runs on
-  // the port opened for it, which is closed after it.
-  session.DropFiles({"/data/fw.upg"});
+  // Confirmed, dropped while the port is closed, and while it is open: it runs on the port
+  // opened for it, which is closed after it.
+  session.DropFiles({image});
   EXPECT_FALSE(session.PortOpen());
   EXPECT_THAT(LogLines(session.Log()), ElementsAre("I Port opened.", "I Changing port speed to 4800 bps.",
                                                    "I Port closed.", "S -----"));
   session.RunCommand(kIdOpenPort);
-  session.DropFiles({"/data/fw2.upg"});
+  session.DropFiles({image});
   EXPECT_FALSE(session.PortOpen());
-  // Even when the port cannot be opened.
+  // Even when the port cannot be opened. A file whose size cannot be read is not asked
+  // about: the upgrade itself says why it cannot be loaded.
   line.Fail(FakeCall::Open, 2);
-  session.DropFiles({"/data/fw3.upg"});
-  EXPECT_THAT(recorder.calls, ElementsAre("convert /data/track.bin", "open /data/fw.upg", "open /data/fw2.upg",
-                                          "closed /data/fw3.upg"));
+  surface.calls.clear();
+  session.DropFiles({"/data/gone.upg"});
+  EXPECT_THAT(surface.Calls("question"), IsEmpty());
+  EXPECT_THAT(recorder.calls, ElementsAre("convert /data/track.bin", "open " + image, "open " + image,
+                                          "closed /data/gone.upg"));
 
   // Several files, or one of another type (which types, DroppedFileTest's): a notice only.
   recorder.calls.clear();

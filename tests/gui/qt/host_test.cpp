@@ -27,6 +27,7 @@ struct Box {
   std::string text, caption;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   std::vector<std::string> buttons;
+  std::string defaultButton;  // the text of the button Enter presses
 };
 
 // Records the next message box and presses the button with the given role.
@@ -38,6 +39,7 @@ OnNextModal Answer(Box& box, QMessageBox::StandardButton press) {
     box.caption = message->windowTitle().toStdString();
     box.icon = message->icon();
     for (QAbstractButton* button : message->buttons()) box.buttons.push_back(button->text().toStdString());
+    if (message->defaultButton() != nullptr) box.defaultButton = message->defaultButton()->text().toStdString();
     message->button(press)->click();
   });
 }
@@ -88,17 +90,19 @@ TEST(WindowHostTest, MessageBoxesHaveTheCaptionIconsAndButtonsOfTheirKind) {
   Box question;
   {
     auto watcher = Answer(question, QMessageBox::Ok);
-    EXPECT_TRUE(host.AskOkCancel("Usunąć?"));
+    EXPECT_TRUE(host.AskOkCancel("Usunąć?", DefaultButton::Ok));
   }
   EXPECT_EQ(question.icon, QMessageBox::Question);
   EXPECT_EQ(question.caption, "Stravener Tool");
   ASSERT_EQ(question.buttons.size(), 2u);
+  EXPECT_EQ(question.defaultButton, "OK");
   Box refused;
   {
     auto watcher = Answer(refused, QMessageBox::Cancel);
-    EXPECT_FALSE(host.AskOkCancel("Usunąć?"));
+    EXPECT_FALSE(host.AskOkCancel("Usunąć?", DefaultButton::Cancel));
   }
   EXPECT_NE(std::find(refused.buttons.begin(), refused.buttons.end(), "Anuluj"), refused.buttons.end());
+  EXPECT_EQ(refused.defaultButton, "Anuluj");
 
   Box warning;
   {

@@ -163,7 +163,14 @@ TEST(SimulatedLoggerWindowTest, ADroppedFirmwareImageIsLoadedAndThePortLeftClose
   for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<unsigned char>(i * 7 + 1);
   const std::string path = folder.File("new.upg");
   WriteWholeFile(path, image);
+  // The question before the image is loaded, answered with OK.
+  OnNextModal question([](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    box->button(QMessageBox::Ok)->click();
+  });
   setup.window->HandleDroppedFiles({QString::fromStdString(path)});
+  EXPECT_TRUE(question.Seen());
   EXPECT_FALSE(setup.window->PortOpen());
   const std::vector<uint8_t> programmed = setup.logger.ProgrammedImage();
   ASSERT_GE(programmed.size(), image.size());
