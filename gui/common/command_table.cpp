@@ -30,13 +30,6 @@ constexpr std::array<MainWindowControl, 14> kControls = {{
 
 std::span<const MainWindowControl> MainWindowControls() { return kControls; }
 
-const MainWindowControl* FindMainWindowControl(int id) {
-  for (const MainWindowControl& control : kControls) {
-    if (control.id == id) return &control;
-  }
-  return nullptr;
-}
-
 bool ControlEnabled(const MainWindowControl& control, bool portOpen) {
   switch (control.enabledWhen) {
     case EnabledWhen::PortClosed:

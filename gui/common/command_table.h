@@ -41,8 +41,6 @@ inline constexpr int kMainWindowHeight = 228;
 // creation each is enabled as ControlEnabled gives for a closed port.
 std::span<const MainWindowControl> MainWindowControls();
 
-// The control with this id; nullptr when the main window has none.
-const MainWindowControl* FindMainWindowControl(int id);
 
 // The button-state rule: Setup and Open port are enabled exactly while the port is closed,
 // the seven logger commands from Close port to Restart exactly while it is open, and Exit,
