@@ -13,6 +13,7 @@
 #include "platform/file.h"
 #include "platform/stop_request.h"
 #include "platform/utf8_path.h"
+#include "track/binary_track_input.h"
 #include "track/day_split.h"
 #include "track/track_file_replacement.h"
 #include "track/track_record.h"
@@ -132,12 +133,7 @@ bool ConvertBinaryTrackFile(Host& host, const std::string& path, const std::stri
   if (!split) log.LogLine(LogKind::Info, "--> %s", outputPath.c_str());
 
   File input;
-  if (const uint32_t code = input.OpenForReading(path); code != 0) {
-    LOG_TEXT(log, LogKind::Error, "Błąd 0x%x otwarcia binarnego pliku śladu.", "Error 0x%x opening binary track file.",
-             code);
-    LogSystemFailure(log, code);
-    return false;
-  }
+  if (!OpenBinaryTrackFile(log, input, path)) return false;
 
   // A track file given by mistake would be read as records and refused at its first bytes,
   // after an output of a header alone was made.

@@ -6,6 +6,7 @@
 #include "app/format.h"
 #include "app/language.h"
 #include "platform/file.h"
+#include "track/binary_track_input.h"
 #include "track/track_record_loop.h"
 
 namespace stravener {
@@ -19,12 +20,7 @@ constexpr size_t kReadBlockSize = 4096 * kTrackRecordSize;
 BinaryTrackSummaryResult SummarizeBinaryTrackFile(EventLog& log, const std::string& path,
                                                   const BinaryTrackSummaryOptions& options, TrackSummary& summary) {
   File input;
-  if (const uint32_t code = input.OpenForReading(path); code != 0) {
-    LOG_TEXT(log, LogKind::Error, "Błąd 0x%x otwarcia binarnego pliku śladu.", "Error 0x%x opening binary track file.",
-             code);
-    log.LogSystemError(LogKind::Error, code);
-    return BinaryTrackSummaryResult::Failed;
-  }
+  if (!OpenBinaryTrackFile(log, input, path)) return BinaryTrackSummaryResult::Failed;
   TrackRecordLoop loop(options.layout, options.skipInvalid);
   const std::unique_ptr<uint8_t[]> block(new uint8_t[kReadBlockSize]);
   uint32_t records = 0;

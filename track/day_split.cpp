@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "platform/file.h"
 #include "platform/stop_request.h"
+#include "track/binary_track_input.h"
 #include "track/track_file_replacement.h"
 #include "track/track_record_loop.h"
 #include "track/track_writer.h"
@@ -54,12 +55,7 @@ template <typename Take>
 PassEnd ReadRecords(Host& host, const std::string& path, Take take) {
   EventLog& log = host.Log();
   File input;
-  if (const uint32_t code = input.OpenForReading(path); code != 0) {
-    LOG_TEXT(log, LogKind::Error, "Błąd 0x%x otwarcia binarnego pliku śladu.", "Error 0x%x opening binary track file.",
-             code);
-    log.LogSystemError(LogKind::Error, code);
-    return PassEnd::Failed;
-  }
+  if (!OpenBinaryTrackFile(log, input, path)) return PassEnd::Failed;
   uint64_t size = 0;
   const uint64_t records = input.Size(size) == 0 ? size / kTrackRecordSize : 0;
   const bool progress = records > kRecordsPerRead;
