@@ -23,13 +23,20 @@
 namespace stravener::cli {
 namespace {
 
-const OptionSpec kOutputOption{"--output", "-o", "FILE",
-                               {"plik do zapisania, w formacie wg rozszerzenia: .plt, .gpx, .kml, .svg, każde "
-                                "inne to pamięć bez zmian (domyślnie dzisiejszy RRRRMMDD_log.plt w bieżącym folderze; "
-                                "nazwa bez rozszerzenia dostaje rozszerzenie formatu)",
-                                "the file to write, its format by its extension: .plt, .gpx, .kml, .svg, any other "
-                                "the memory unchanged (default: YYYYMMDD_log.plt of today, in the current folder; a "
-                                "name without an extension gets the format's)"}};
+// -o lists the extensions of the track formats.
+constexpr auto kOutputHelpPolish = ComposeText<[](TextSink& s) {
+  s << "plik do zapisania, w formacie wg rozszerzenia: ";
+  ListTrackFormats<&TrackFileFormatEntry::extension>(s, ".", ", ", false);
+  s << ", każde inne to pamięć bez zmian (domyślnie dzisiejszy RRRRMMDD_log.plt w bieżącym "
+       "folderze; nazwa bez rozszerzenia dostaje rozszerzenie formatu)";
+}>();
+constexpr auto kOutputHelpEnglish = ComposeText<[](TextSink& s) {
+  s << "the file to write, its format by its extension: ";
+  ListTrackFormats<&TrackFileFormatEntry::extension>(s, ".", ", ", false);
+  s << ", any other the memory unchanged (default: YYYYMMDD_log.plt of today, in the current "
+       "folder; a name without an extension gets the format's)";
+}>();
+const OptionSpec kOutputOption{"--output", "-o", "FILE", {kOutputHelpPolish.text, kOutputHelpEnglish.text}};
 const OptionSpec kKeepRawOption{"--keep-raw", nullptr, nullptr,
                                 {"zapisz też pamięć bez zmian jako NAZWA.bin obok pliku śladu NAZWA.ROZ",
                                  "also save the memory unchanged as NAME.bin beside a track file NAME.EXT"}};

@@ -1,6 +1,8 @@
 #include "cli/track_file_options.h"
 
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 #include "cli/cli_host.h"
 #include "cli/console_text.h"
@@ -9,11 +11,54 @@
 
 namespace stravener::cli {
 
-const OptionSpec kFormatOption{"--format", nullptr, "plt|gpx|kml|svg|bin",
-                               {"format pliku wyjściowego, bez względu na rozszerzenie: PLT, GPX 1.1, KML 2.2, obraz "
-                                "SVG albo rekordy bez zmian (domyślnie wg rozszerzenia pliku wyjściowego)",
-                                "the output's format, whatever its extension: PLT, GPX 1.1, KML 2.2, an SVG "
-                                "picture or the records unchanged (default: by the output's extension)"}};
+namespace {
+
+constexpr auto kFormatWords = ComposeText<[](TextSink& s) {
+  bool first = true;
+  for (const TrackFileFormatEntry& entry : kTrackFileFormats) {
+    s << (first ? "" : "|") << entry.extension;
+    first = false;
+  }
+}>();
+constexpr auto kFormatHelpPolish = ComposeText<[](TextSink& s) {
+  s << "format pliku wyjściowego, bez względu na rozszerzenie: ";
+  ListTrackFormats<&TrackFileFormatEntry::helpPolish>(s, "", " albo ", true);
+  s << " (domyślnie wg rozszerzenia pliku wyjściowego)";
+}>();
+constexpr auto kFormatHelpEnglish = ComposeText<[](TextSink& s) {
+  s << "the output's format, whatever its extension: ";
+  ListTrackFormats<&TrackFileFormatEntry::helpEnglish>(s, "", " or ", true);
+  s << " (default: by the output's extension)";
+}>();
+constexpr auto kSplitHelpPolish = ComposeText<[](TextSink& s) {
+  s << "zapisz osobny plik śladu na każdy dzień punktów (wg lokalnej strefy czasowej, TZ): NAZWA-RRRR-MM-DD.ROZ "
+       "obok NAZWA.ROZ; nie dla pamięci bez zmian (."
+    << RawTrackExtension() << ")";
+}>();
+constexpr auto kSplitHelpEnglish = ComposeText<[](TextSink& s) {
+  s << "write a track file for each day of the points (in the local time zone, TZ): NAME-YYYY-MM-DD.EXT beside "
+       "NAME.EXT; not for the memory unchanged (."
+    << RawTrackExtension() << ")";
+}>();
+
+// A runtime list of the same pieces.
+template <const char* TrackFileFormatEntry::*Member>
+std::string TrackFormatList(std::string_view before, std::string_view last, bool withRaw) {
+  const auto size = [&] {
+    TextSink counter(nullptr);
+    ListTrackFormats<Member>(counter, before, last, withRaw);
+    return counter.Size();
+  }();
+  std::string list(size, '\0');
+  TextSink sink(list.data());
+  ListTrackFormats<Member>(sink, before, last, withRaw);
+  return list;
+}
+
+}  // namespace
+
+const OptionSpec kFormatOption{"--format", nullptr, kFormatWords.text,
+                               {kFormatHelpPolish.text, kFormatHelpEnglish.text}};
 
 const OptionSpec kSkipInvalidOption{"--skip-invalid", nullptr, nullptr,
                                     {"pomiń rekord, który nie jest prawidłowym punktem, policz go i idź dalej; "
@@ -21,11 +66,7 @@ const OptionSpec kSkipInvalidOption{"--skip-invalid", nullptr, nullptr,
                                      "leave a record that is not a valid point out, count it and go on, the next "
                                      "point starting a new segment (default: the first one ends the file)"}};
 
-const OptionSpec kSplitOption{"--split", nullptr, "day",
-                              {"zapisz osobny plik śladu na każdy dzień punktów (wg lokalnej strefy czasowej, "
-                               "TZ): NAZWA-RRRR-MM-DD.ROZ obok NAZWA.ROZ; nie dla pamięci bez zmian (.bin)",
-                               "write a track file for each day of the points (in the local time zone, TZ): "
-                               "NAME-YYYY-MM-DD.EXT beside NAME.EXT; not for the memory unchanged (.bin)"}};
+const OptionSpec kSplitOption{"--split", nullptr, "day", {kSplitHelpPolish.text, kSplitHelpEnglish.text}};
 
 int ApplyTrackFileOptions(const Invocation& invocation, CommandFiles& files, std::optional<TrackFileFormat>& format) {
   if (auto output = invocation.Value("--output")) {
@@ -38,7 +79,10 @@ int ApplyTrackFileOptions(const Invocation& invocation, CommandFiles& files, std
   format.reset();
   if (auto name = invocation.Value(kFormatOption.name)) {
     format = TrackFileFormatNamed(*name);
-    if (!format) return UsageError(invocation.Command(), "--format takes plt, gpx, kml, svg or bin");
+    if (!format) {
+      return UsageError(invocation.Command(),
+                        "--format takes " + TrackFormatList<&TrackFileFormatEntry::extension>("", " or ", true));
+    }
     files.outputExtension = TrackFileFormatExtension(*format);
   }
   return 0;
@@ -57,8 +101,9 @@ int ApplySplitOption(const Invocation& invocation, CommandFiles& files, const st
       format ? *format : output ? TrackFileFormatFor(WithDefaultExtension(*output, "plt")) : TrackFileFormat::Plt;
   if (chosen == TrackFileFormat::Raw) {
     return UsageError(invocation.Command(),
-                      "--split day writes track files (.plt, .gpx, .kml, .svg); the memory unchanged (.bin) stays "
-                      "one file");
+                      "--split day writes track files (" +
+                          TrackFormatList<&TrackFileFormatEntry::extension>(".", ", ", false) +
+                          "); the memory unchanged (." + std::string(RawTrackExtension()) + ") stays one file");
   }
   splitByDay = true;
   files.splitByDay = true;

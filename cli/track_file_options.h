@@ -1,13 +1,38 @@
 #pragma once
 
 #include <optional>
+#include <string_view>
 
 #include "cli/command.h"
 #include "cli/command_files.h"
+#include "cli/composed_text.h"
 #include "track/track_file_format.h"
 #include "track/written_track.h"
 
 namespace stravener::cli {
+
+// Pieces of the help texts, from the track formats' entries (in their order).
+// Each entry's `Member` (an extension or a help text), `before` each, the entries joined by
+// ", " and the last one by `last`; the records unchanged too only when `withRaw`.
+template <const char* TrackFileFormatEntry::*Member>
+constexpr void ListTrackFormats(TextSink& sink, std::string_view before, std::string_view last, bool withRaw) {
+  size_t count = 0;
+  for (const TrackFileFormatEntry& entry : kTrackFileFormats) count += withRaw || entry.makeText != nullptr;
+  size_t listed = 0;
+  for (const TrackFileFormatEntry& entry : kTrackFileFormats) {
+    if (!withRaw && entry.makeText == nullptr) continue;
+    if (listed > 0) sink << (listed + 1 == count ? last : ", ");
+    sink << before << entry.*Member;
+    ++listed;
+  }
+}
+// The extension of the records unchanged.
+constexpr std::string_view RawTrackExtension() {
+  for (const TrackFileFormatEntry& entry : kTrackFileFormats) {
+    if (entry.makeText == nullptr) return entry.extension;
+  }
+  return {};
+}
 
 // The --format and --skip-invalid options of the commands that write a track file.
 extern const OptionSpec kFormatOption;

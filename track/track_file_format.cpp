@@ -1,22 +1,18 @@
 #include "track/track_file_format.h"
 
+#include <iterator>
+
 #include "platform/path_separator.h"
 
 namespace stravener {
 
-namespace {
-
-struct NamedFormat {
-  std::string_view name;
-  TrackFileFormat format;
-};
-constexpr NamedFormat kFormats[] = {{"plt", TrackFileFormat::Plt},
-                                    {"gpx", TrackFileFormat::Gpx},
-                                    {"kml", TrackFileFormat::Kml},
-                                    {"svg", TrackFileFormat::Svg},
-                                    {"bin", TrackFileFormat::Raw}};
-
-}  // namespace
+const TrackFileFormatEntry& TrackFileFormatInfo(TrackFileFormat format) {
+  for (const TrackFileFormatEntry& entry : kTrackFileFormats) {
+    if (entry.format == format) return entry;
+  }
+  // Every format has its entry; the raw image is the last.
+  return kTrackFileFormats[std::size(kTrackFileFormats) - 1];
+}
 
 size_t FileNameExtensionDot(const std::string& path) {
   const size_t separator = LastPathSeparator(path);
@@ -41,17 +37,14 @@ TrackFileFormat TrackFileFormatFor(const std::string& path) {
 }
 
 std::optional<TrackFileFormat> TrackFileFormatNamed(std::string_view name) {
-  for (const NamedFormat& f : kFormats) {
-    if (f.name == name) return f.format;
+  for (const TrackFileFormatEntry& entry : kTrackFileFormats) {
+    if (entry.extension == name) return entry.format;
   }
   return std::nullopt;
 }
 
 const char* TrackFileFormatExtension(TrackFileFormat format) {
-  for (const NamedFormat& f : kFormats) {
-    if (f.format == format) return f.name.data();
-  }
-  return "bin";
+  return TrackFileFormatInfo(format).extension;
 }
 
 }  // namespace stravener

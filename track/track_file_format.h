@@ -1,10 +1,14 @@
 #pragma once
 
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 namespace stravener {
+
+class TrackTextFormat;
 
 // What a saved track file holds.
 enum class TrackFileFormat {
@@ -15,6 +19,47 @@ enum class TrackFileFormat {
   Svg,  // an SVG picture of the track, its altitude profile and its summary
 };
 
+// The writers of the text formats, each in its own file.
+std::unique_ptr<TrackTextFormat> MakePltTextFormat();
+std::unique_ptr<TrackTextFormat> MakeGpxTextFormat();
+std::unique_ptr<TrackTextFormat> MakeKmlTextFormat();
+std::unique_ptr<TrackTextFormat> MakeSvgTextFormat();
+
+// Everything the program knows of one track file format. The command line's help, its
+// --format word and usage errors, and the save dialogs' file types are all made from these
+// entries, in their order.
+struct TrackFileFormatEntry {
+  TrackFileFormat format;
+  // The lower-case extension (without the dot) that makes a saved file this format in any
+  // letter case, and that a name without one gets; also the command line's --format word.
+  const char* extension;
+  // The file type the save dialogs offer, before its "(*.ext)": Polish, English.
+  const char* filterPolish;
+  const char* filterEnglish;
+  // What the format is, as --format's help lists it: Polish, English.
+  const char* helpPolish;
+  const char* helpEnglish;
+  // The writer of the format's text; nullptr for the records unchanged.
+  std::unique_ptr<TrackTextFormat> (*makeText)();
+  // Whether a run without a single record leaves the file empty where the caller asks for
+  // that (the conversion of an empty binary file); a format that stays a whole document
+  // without points writes it all the same.
+  bool mayStayEmpty;
+};
+
+inline constexpr TrackFileFormatEntry kTrackFileFormats[] = {
+    {TrackFileFormat::Plt, "plt", "Pliki śladu", "Track files", "PLT", "PLT", MakePltTextFormat, true},
+    {TrackFileFormat::Gpx, "gpx", "Pliki GPX", "GPX files", "GPX 1.1", "GPX 1.1", MakeGpxTextFormat, false},
+    {TrackFileFormat::Kml, "kml", "Pliki KML", "KML files", "KML 2.2", "KML 2.2", MakeKmlTextFormat, false},
+    {TrackFileFormat::Svg, "svg", "Obraz SVG", "SVG picture", "obraz SVG", "an SVG picture", MakeSvgTextFormat,
+     false},
+    {TrackFileFormat::Raw, "bin", "Pliki binarne", "Binary files", "rekordy bez zmian", "the records unchanged",
+     nullptr, true},
+};
+
+// The entry of a format.
+const TrackFileFormatEntry& TrackFileFormatInfo(TrackFileFormat format);
+
 // The extension of a path's file name: the text after the last dot of the part after the
 // last folder separator, lower-cased (ASCII only); empty when the name has no dot or ends
 // with one. ".plt" has the extension "plt"; "old.dir/track" has none.
@@ -23,15 +68,13 @@ std::string FileNameExtension(const std::string& path);
 size_t FileNameExtensionDot(const std::string& path);
 
 // The format a track saved at the path is written in, by its extension in any letter
-// case: "plt" PLT, "gpx" GPX, "kml" KML, "svg" SVG, anything else the raw memory image.
+// case; an extension no format has gives the raw memory image.
 TrackFileFormat TrackFileFormatFor(const std::string& path);
 
-// The format of a name as the command line takes it: "plt", "gpx", "kml", "svg" or "bin"
-// (raw).
+// The format of a --format word of the command line (its extension).
 std::optional<TrackFileFormat> TrackFileFormatNamed(std::string_view name);
 
-// The extension a file of the format gets when its name has none: "plt", "gpx", "kml",
-// "svg", "bin".
+// The extension a file of the format gets when its name has none.
 const char* TrackFileFormatExtension(TrackFileFormat format);
 
 }  // namespace stravener

@@ -35,9 +35,4 @@ class TrackTextFormat {
 // The text format of a track file format; nullptr for the raw memory image.
 std::unique_ptr<TrackTextFormat> MakeTrackTextFormat(TrackFileFormat format);
 
-std::unique_ptr<TrackTextFormat> MakePltTextFormat();
-std::unique_ptr<TrackTextFormat> MakeGpxTextFormat();
-std::unique_ptr<TrackTextFormat> MakeKmlTextFormat();
-std::unique_ptr<TrackTextFormat> MakeSvgTextFormat();
-
 }  // namespace stravener

@@ -7,14 +7,8 @@
 namespace stravener {
 
 std::unique_ptr<TrackTextFormat> MakeTrackTextFormat(TrackFileFormat format) {
-  switch (format) {
-    case TrackFileFormat::Plt: return MakePltTextFormat();
-    case TrackFileFormat::Gpx: return MakeGpxTextFormat();
-    case TrackFileFormat::Kml: return MakeKmlTextFormat();
-    case TrackFileFormat::Svg: return MakeSvgTextFormat();
-    case TrackFileFormat::Raw: break;
-  }
-  return nullptr;
+  const auto make = TrackFileFormatInfo(format).makeText;
+  return make ? make() : nullptr;
 }
 
 TrackWriter::TrackWriter(EventLog& log, File& file, const std::string& outputPath, const TrackWriterOptions& options)
@@ -94,8 +88,7 @@ bool TrackWriter::Finish() {
 bool TrackWriter::End() {
   if (ended_) return !failed_;
   // A GPX or KML file is a whole document even without a point.
-  const bool staysEmpty = options_.emptyWithoutRecords &&
-                          (options_.format == TrackFileFormat::Plt || options_.format == TrackFileFormat::Raw);
+  const bool staysEmpty = options_.emptyWithoutRecords && TrackFileFormatInfo(options_.format).mayStayEmpty;
   if (!started_ && !staysEmpty) Start();
   if (!started_) {
     ended_ = true;

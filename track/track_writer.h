@@ -24,9 +24,9 @@ struct TrackWriterOptions {
   int layout = 2;
   // The point count of the PLT header.
   uint32_t pointCount = 0;
-  // A PLT or raw run without a single record leaves the file empty, as the conversion of
-  // an empty binary file does; otherwise such a PLT file still gets its header. A GPX or
-  // KML file is always a whole document.
+  // A run without a single record leaves the file empty, as the conversion of an empty
+  // binary file does, in a format that may stay empty (PLT, raw); otherwise such a PLT file
+  // still gets its header. A GPX, KML or SVG file is always a whole document.
   bool emptyWithoutRecords = false;
   // A text format leaves a record that fails the validity rule out, counts it and goes on,
   // the next valid point starting a new segment; the end of the run says how many
