@@ -15,6 +15,7 @@
 #include "platform/utf8_path.h"
 #include "track/binary_track_input.h"
 #include "track/day_split.h"
+#include "track/track_file_format.h"
 #include "track/track_file_replacement.h"
 #include "track/track_record.h"
 #include "track/track_writer.h"
@@ -30,29 +31,15 @@ constexpr size_t kReadBlockSize = kProgressStep * kTrackRecordSize;
 // How many bytes at its start tell a text track file given in place of a binary one.
 constexpr size_t kSniffedBytes = 1024;
 
-// What a text track file given in place of a binary one is, by its first bytes: "PLT",
-// "GPX", "KML" or "SVG" (the picture); nullptr for anything else (a binary track file's
-// records never begin so).
-const char* TextTrackFileKind(const std::string& path) {
+// What a text track file given in place of a binary one is, by its first bytes; nullptr
+// for anything else.
+const TrackFileFormatEntry* TextTrackFileKind(const std::string& path) {
   File probe;
   if (probe.OpenForReading(path) != 0) return nullptr;
   char head[kSniffedBytes];
   size_t got = 0;
   if (probe.Read(head, sizeof head, got) != 0) return nullptr;
-  std::string_view text(head, got);
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a UTF-8 byte order mark
-  if (text.starts_with("OziExplorer Track Point File")) return "PLT";
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r' || text.front() == '\n')) {
-    text.remove_prefix(1);
-  }
-  if (!text.starts_with("<?xml") && !text.starts_with("<gpx") && !text.starts_with("<kml") &&
-      !text.starts_with("<svg")) {
-    return nullptr;
-  }
-  if (text.find("<gpx") != std::string_view::npos) return "GPX";
-  if (text.find("<kml") != std::string_view::npos) return "KML";
-  if (text.find("<svg") != std::string_view::npos) return "SVG";
-  return nullptr;
+  return TextTrackFormatOf(std::string_view(head, got));
 }
 
 void LogSystemFailure(EventLog& log, uint32_t code) { log.LogSystemError(LogKind::Error, code); }
@@ -137,11 +124,12 @@ bool ConvertBinaryTrackFile(Host& host, const std::string& path, const std::stri
 
   // A track file given by mistake would be read as records and refused at its first bytes,
   // after an output of a header alone was made.
-  if (const char* kind = TextTrackFileKind(path)) {
+  if (const TrackFileFormatEntry* kind = TextTrackFileKind(path)) {
     const std::string name = Utf8FromPath(PathFromUtf8(path).filename());
-    const std::string english = std::string(kind[0] == 'S' ? "an " : "a ") + kind;
+    const std::string english = std::string(kind->englishArticle) + " " + kind->name;
     LOG_TEXT(log, LogKind::Error, "%s jest plikiem %s, a nie binarnym plikiem śladu (.bin).",
-             "%s is %s file, not a raw track file (.bin).", name.c_str(), Language == kPolish ? kind : english.c_str());
+             "%s is %s file, not a raw track file (.bin).", name.c_str(),
+             Language == kPolish ? kind->name : english.c_str());
     return false;
   }
 

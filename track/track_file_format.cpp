@@ -14,6 +14,26 @@ const TrackFileFormatEntry& TrackFileFormatInfo(TrackFileFormat format) {
   return kTrackFileFormats[std::size(kTrackFileFormats) - 1];
 }
 
+const TrackFileFormatEntry* TextTrackFormatOf(std::string_view text) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a UTF-8 byte order mark
+  for (const TrackFileFormatEntry& entry : kTrackFileFormats) {
+    if (entry.mark != nullptr && entry.mark[0] != '<' && text.starts_with(entry.mark)) return &entry;
+  }
+  while (!text.empty() && std::string_view(" \t\r\n").find(text.front()) != std::string_view::npos) {
+    text.remove_prefix(1);
+  }
+  bool xml = text.starts_with("<?xml");
+  const auto xmlRoot = [](const TrackFileFormatEntry& entry) { return entry.mark != nullptr && entry.mark[0] == '<'; };
+  for (const TrackFileFormatEntry& entry : kTrackFileFormats) {
+    if (xmlRoot(entry) && text.starts_with(entry.mark)) xml = true;
+  }
+  if (!xml) return nullptr;
+  for (const TrackFileFormatEntry& entry : kTrackFileFormats) {
+    if (xmlRoot(entry) && text.find(entry.mark) != std::string_view::npos) return &entry;
+  }
+  return nullptr;
+}
+
 size_t FileNameExtensionDot(const std::string& path) {
   const size_t separator = LastPathSeparator(path);
   const size_t nameStart = separator == std::string::npos ? 0 : separator + 1;

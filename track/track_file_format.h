@@ -30,6 +30,9 @@ std::unique_ptr<TrackTextFormat> MakeSvgTextFormat();
 // entries, in their order.
 struct TrackFileFormatEntry {
   TrackFileFormat format;
+  // The format's name in the messages, and the English article before it: "a PLT".
+  const char* name;
+  const char* englishArticle;
   // The lower-case extension (without the dot) that makes a saved file this format in any
   // letter case, and that a name without one gets; also the command line's --format word.
   const char* extension;
@@ -41,6 +44,10 @@ struct TrackFileFormatEntry {
   const char* helpEnglish;
   // The writer of the format's text; nullptr for the records unchanged.
   std::unique_ptr<TrackTextFormat> (*makeText)();
+  // What tells a file of the format given in place of a binary track file: the text it
+  // begins with, or (beginning with '<') the root element of an XML document; nullptr for
+  // the records unchanged.
+  const char* mark;
   // Whether a run without a single record leaves the file empty where the caller asks for
   // that (the conversion of an empty binary file); a format that stays a whole document
   // without points writes it all the same.
@@ -48,17 +55,25 @@ struct TrackFileFormatEntry {
 };
 
 inline constexpr TrackFileFormatEntry kTrackFileFormats[] = {
-    {TrackFileFormat::Plt, "plt", "Pliki śladu", "Track files", "PLT", "PLT", MakePltTextFormat, true},
-    {TrackFileFormat::Gpx, "gpx", "Pliki GPX", "GPX files", "GPX 1.1", "GPX 1.1", MakeGpxTextFormat, false},
-    {TrackFileFormat::Kml, "kml", "Pliki KML", "KML files", "KML 2.2", "KML 2.2", MakeKmlTextFormat, false},
-    {TrackFileFormat::Svg, "svg", "Obraz SVG", "SVG picture", "obraz SVG", "an SVG picture", MakeSvgTextFormat,
+    {TrackFileFormat::Plt, "PLT", "a", "plt", "Pliki śladu", "Track files", "PLT", "PLT", MakePltTextFormat,
+     "OziExplorer Track Point File", true},
+    {TrackFileFormat::Gpx, "GPX", "a", "gpx", "Pliki GPX", "GPX files", "GPX 1.1", "GPX 1.1", MakeGpxTextFormat, "<gpx",
      false},
-    {TrackFileFormat::Raw, "bin", "Pliki binarne", "Binary files", "rekordy bez zmian", "the records unchanged",
-     nullptr, true},
+    {TrackFileFormat::Kml, "KML", "a", "kml", "Pliki KML", "KML files", "KML 2.2", "KML 2.2", MakeKmlTextFormat, "<kml",
+     false},
+    {TrackFileFormat::Svg, "SVG", "an", "svg", "Obraz SVG", "SVG picture", "obraz SVG", "an SVG picture",
+     MakeSvgTextFormat, "<svg", false},
+    {TrackFileFormat::Raw, "binary", "a", "bin", "Pliki binarne", "Binary files", "rekordy bez zmian",
+     "the records unchanged", nullptr, nullptr, true},
 };
 
 // The entry of a format.
 const TrackFileFormatEntry& TrackFileFormatInfo(TrackFileFormat format);
+
+// The text format a file's first bytes show (a UTF-8 byte order mark skipped), by the
+// formats' marks; nullptr when they show none (a binary track file's records never begin
+// so).
+const TrackFileFormatEntry* TextTrackFormatOf(std::string_view head);
 
 // The extension of a path's file name: the text after the last dot of the part after the
 // last folder separator, lower-cased (ASCII only); empty when the name has no dot or ends

@@ -19,6 +19,7 @@
 #include "support/scoped_time_zone.h"
 #include "support/temp_dir.h"
 #include "support/track_read_back.h"
+#include "track/track_file_format.h"
 
 namespace {
 
@@ -308,6 +309,31 @@ TEST(ConvertCliTest, FormatByTheExtensionOrByOptionAndTheLayout) {
   }
   o = r.Run({"convert", "old.plt", "-o", "again.gpx", "--lang", "pl"});
   EXPECT_NE(o.err.find("old.plt jest plikiem PLT, a nie binarnym plikiem śladu (.bin).\n"), std::string::npos) << o.err;
+}
+
+// The help of the commands that write track files names every track format: --format's
+// words come from the formats' entries, and a format added without its name in the
+// commands' summaries is caught here.
+TEST(ConvertCliTest, TheHelpNamesEveryTrackFormat) {
+  Runner r;
+  std::string words;
+  for (const stravener::TrackFileFormatEntry& entry : stravener::kTrackFileFormats) {
+    words += (words.empty() ? "" : "|") + std::string(entry.extension);
+  }
+  for (const char* command : {"convert", "read-track"}) {
+    for (const char* language : {"pl", "en"}) {
+      const ProgramOutcome help = r.Run({command, "--help", "--lang", language});
+      ASSERT_EQ(help.status, 0) << command << " " << language;
+      EXPECT_NE(help.out.find("--format " + words + " "), std::string::npos) << help.out;
+      // The one-line summary, after the usage line and a blank line.
+      const size_t start = help.out.find("\n\n") + 2;
+      const std::string summary = help.out.substr(start, help.out.find('\n', start) - start);
+      for (const stravener::TrackFileFormatEntry& entry : stravener::kTrackFileFormats) {
+        if (entry.makeText == nullptr) continue;  // the records unchanged are named in words
+        EXPECT_NE(summary.find(entry.name), std::string::npos) << command << " " << language << ": " << summary;
+      }
+    }
+  }
 }
 
 TEST(ConvertCliTest, WrongUsageGivesStatus2) {
