@@ -4,6 +4,8 @@
 #include <charconv>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <utility>
 
 #include "app/format.h"
 #include "sim/program_memory.h"
@@ -124,158 +126,234 @@ std::string SimHelpText() {
          "wrong usage.\n";
 }
 
+namespace {
+
+// One run of the arguments: where the reading is, and what it has found so far.
+class ArgumentReader {
+ public:
+  ArgumentReader(const std::vector<std::string>& args, std::string& error) : args_(args), error_(error) {}
+
+  // Moves to the next argument: false after the last. An option "--name=value" has its
+  // value inline.
+  bool Next() {
+    if (++index_ >= args_.size()) return false;
+    name_ = args_[index_];
+    inlineValue_.reset();
+    if (name_.rfind("--", 0) == 0) {
+      const size_t equals = name_.find('=');
+      if (equals != std::string::npos) {
+        inlineValue_ = name_.substr(equals + 1);
+        name_.resize(equals);
+      }
+    }
+    return true;
+  }
+  // The option's name, without an inline value.
+  const std::string& Name() const { return name_; }
+  // The argument as given.
+  const std::string& Argument() const { return args_[index_]; }
+  // The option's value: inline, else the next argument.
+  bool Value(std::string& out) {
+    if (inlineValue_) {
+      out = *inlineValue_;
+      return true;
+    }
+    if (index_ + 1 >= args_.size()) {
+      error_ = name_ + " needs a value";
+      return false;
+    }
+    out = args_[++index_];
+    return true;
+  }
+  // A flag takes no value.
+  bool Flag() {
+    if (inlineValue_) {
+      error_ = name_ + " takes no value";
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  const std::vector<std::string>& args_;
+  std::string& error_;
+  size_t index_ = static_cast<size_t>(-1);
+  std::string name_;
+  std::optional<std::string> inlineValue_;
+};
+
+// What the options set: the program's options and the track file to read once all are in.
+struct ParsedOptions {
+  SimProgramOptions& options;
+  std::optional<std::string> trackPath;
+};
+
+// An option with a value: takes the value into `parsed`, or says in `error` why not.
+using ValueRule = bool (*)(const std::string& name, std::string& value, ParsedOptions& parsed, std::string& error);
+
+bool Refuse(std::string& error, std::string why) {
+  error = std::move(why);
+  return false;
+}
+
+bool TakeAdapterLimit(const std::string&, std::string& value, ParsedOptions& parsed, std::string& error) {
+  uint64_t number = 0;
+  if (!ParseUnsigned(value, 4800, 460800, number)) {
+    return Refuse(error, "--adapter-limit takes a speed from 4800 to 460800 bit/s");
+  }
+  parsed.options.logger.adapterCeiling = static_cast<uint32_t>(number);
+  return true;
+}
+
+bool TakeComPort(const std::string&, std::string& value, ParsedOptions& parsed, std::string& error) {
+  if (value.rfind("COM", 0) == 0 || value.rfind("com", 0) == 0) value.erase(0, 3);
+  uint64_t number = 0;
+  if (!ParseUnsigned(value, 1, 255, number)) return Refuse(error, "--com takes a port number from 1 to 255");
+  parsed.options.comPort = static_cast<uint32_t>(number);
+  return true;
+}
+
+bool TakeLink(const std::string&, std::string& value, ParsedOptions& parsed, std::string& error) {
+  if (value.empty()) return Refuse(error, "--link needs a path");
+  parsed.options.links.push_back(value);
+  return true;
+}
+
+// --pages and --page-size.
+bool TakePages(const std::string& name, std::string& value, ParsedOptions& parsed, std::string& error) {
+  uint64_t number = 0;
+  if (!ParseUnsigned(value, 1, 65535, number)) return Refuse(error, name + " takes a number from 1 to 65535");
+  SimulatedLoggerOptions& logger = parsed.options.logger;
+  (name == "--pages" ? logger.pageCount : logger.pageSize) = static_cast<uint16_t>(number);
+  return true;
+}
+
+bool TakeLayout(const std::string&, std::string& value, ParsedOptions& parsed, std::string& error) {
+  if (value != "1" && value != "2") return Refuse(error, "--layout takes 1 or 2");
+  parsed.options.logger.layout = value[0] - '0';
+  return true;
+}
+
+bool TakePoints(const std::string&, std::string& value, ParsedOptions& parsed, std::string& error) {
+  uint64_t number = 0;
+  if (!ParseUnsigned(value, 0, 0xFFFFFFFFu, number)) return Refuse(error, "--points takes a number");
+  parsed.options.logger.points = static_cast<uint32_t>(number);
+  return true;
+}
+
+bool TakeTrack(const std::string&, std::string& value, ParsedOptions& parsed, std::string&) {
+  parsed.trackPath = value;
+  return true;
+}
+
+bool TakeFirmware(const std::string&, std::string& value, ParsedOptions& parsed, std::string& error) {
+  bool printable = !value.empty() && value.size() <= 4;
+  for (const char c : value) printable = printable && c > ' ' && c < 0x7F;
+  if (!printable) return Refuse(error, "--firmware takes one to four printable characters");
+  parsed.options.logger.firmware = value;
+  return true;
+}
+
+bool TakeSerial(const std::string&, std::string& value, ParsedOptions& parsed, std::string& error) {
+  if (!ParseHexBytes(value, parsed.options.logger.serial.data(), 4)) {
+    return Refuse(error, "--serial takes 8 hex digits, for instance 01-001234");
+  }
+  return true;
+}
+
+bool TakeDate(const std::string&, std::string& value, ParsedOptions& parsed, std::string& error) {
+  if (!ParseDate(value, parsed.options.logger.productionDate)) {
+    return Refuse(error, "--date takes a date as DD.MM.YYYY, for instance 15.03.2006");
+  }
+  return true;
+}
+
+bool TakeSkip(const std::string&, std::string& value, ParsedOptions& parsed, std::string& error) {
+  uint64_t number = 0;
+  if (!ParseUnsigned(value, 0, 255, number)) return Refuse(error, "--skip takes a number from 0 to 255");
+  parsed.options.logger.skip = static_cast<uint8_t>(number);
+  return true;
+}
+
+bool TakeSignature(const std::string&, std::string& value, ParsedOptions& parsed, std::string& error) {
+  std::array<uint8_t, 3> signature{};
+  if (!ParseHexBytes(value, signature.data(), 3) || FindProcessorProfile(signature) == nullptr) {
+    return Refuse(error, "--signature takes 07931E, 02951E or 02971E");
+  }
+  parsed.options.logger.signature = signature;
+  return true;
+}
+
+bool TakeImageOut(const std::string&, std::string& value, ParsedOptions& parsed, std::string&) {
+  parsed.options.logger.imageOut = value;
+  return true;
+}
+
+bool TakeFault(const std::string&, std::string& value, ParsedOptions& parsed, std::string& error) {
+  std::string why;
+  const std::optional<Fault> fault = ParseFault(value, &why);
+  if (!fault) return Refuse(error, "--fault " + value + ": " + why);
+  parsed.options.logger.faults.push_back(*fault);
+  return true;
+}
+
+struct ValueOption {
+  const char* name;
+  ValueRule take;
+};
+
+constexpr ValueOption kValueOptions[] = {
+    {"--adapter-limit", TakeAdapterLimit}, {"--com", TakeComPort},         {"--link", TakeLink},
+    {"--pages", TakePages},                {"--page-size", TakePages},     {"--layout", TakeLayout},
+    {"--points", TakePoints},              {"--track", TakeTrack},         {"--firmware", TakeFirmware},
+    {"--serial", TakeSerial},              {"--date", TakeDate},           {"--skip", TakeSkip},
+    {"--signature", TakeSignature},        {"--image-out", TakeImageOut},  {"--fault", TakeFault},
+};
+
+// Takes the option the reader is at (with its value): false on wrong usage, said in `error`.
+bool TakeOption(ArgumentReader& reader, ParsedOptions& parsed, std::string& error) {
+  const std::string& name = reader.Name();
+  SimProgramOptions& options = parsed.options;
+  if (name == "-h" || name == "--help") {
+    options.help = true;
+    return true;
+  }
+  if (name == "-v" || name == "--verbose") {
+    if (!reader.Flag()) return false;
+    options.verbose = true;
+    return true;
+  }
+  if (name == "--no-pace") {
+    if (!reader.Flag()) return false;
+    options.logger.pace = false;
+    return true;
+  }
+  for (const ValueOption& option : kValueOptions) {
+    if (name != option.name) continue;
+    std::string value;
+    return reader.Value(value) && option.take(name, value, parsed, error);
+  }
+  return Refuse(error, "unknown option " + reader.Argument());
+}
+
+}  // namespace
+
 ParseOutcome ParseSimCommandLine(const std::vector<std::string>& args, SimProgramOptions& options,
                                  std::string& error) {
-  SimulatedLoggerOptions& logger = options.logger;
-  std::optional<std::string> trackPath;
-  for (size_t i = 0; i < args.size(); ++i) {
-    std::string name = args[i];
-    std::optional<std::string> inlineValue;
-    if (name.rfind("--", 0) == 0) {
-      const size_t equals = name.find('=');
-      if (equals != std::string::npos) {
-        inlineValue = name.substr(equals + 1);
-        name.resize(equals);
-      }
-    }
-    const auto value = [&](std::string& out) {
-      if (inlineValue) {
-        out = *inlineValue;
-        return true;
-      }
-      if (i + 1 >= args.size()) {
-        error = name + " needs a value";
-        return false;
-      }
-      out = args[++i];
-      return true;
-    };
-    const auto flag = [&] {
-      if (inlineValue) {
-        error = name + " takes no value";
-        return false;
-      }
-      return true;
-    };
-
-    std::string text;
-    uint64_t number = 0;
-    if (name == "-h" || name == "--help") {
-      options.help = true;
-    } else if (name == "-v" || name == "--verbose") {
-      if (!flag()) return ParseOutcome::UsageError;
-      options.verbose = true;
-    } else if (name == "--no-pace") {
-      if (!flag()) return ParseOutcome::UsageError;
-      logger.pace = false;
-    } else if (name == "--adapter-limit") {
-      if (!value(text)) return ParseOutcome::UsageError;
-      if (!ParseUnsigned(text, 4800, 460800, number)) {
-        error = "--adapter-limit takes a speed from 4800 to 460800 bit/s";
-        return ParseOutcome::UsageError;
-      }
-      logger.adapterCeiling = static_cast<uint32_t>(number);
-    } else if (name == "--com") {
-      if (!value(text)) return ParseOutcome::UsageError;
-      if (text.rfind("COM", 0) == 0 || text.rfind("com", 0) == 0) text.erase(0, 3);
-      if (!ParseUnsigned(text, 1, 255, number)) {
-        error = "--com takes a port number from 1 to 255";
-        return ParseOutcome::UsageError;
-      }
-      options.comPort = static_cast<uint32_t>(number);
-    } else if (name == "--link") {
-      if (!value(text)) return ParseOutcome::UsageError;
-      if (text.empty()) {
-        error = "--link needs a path";
-        return ParseOutcome::UsageError;
-      }
-      options.links.push_back(text);
-    } else if (name == "--pages" || name == "--page-size") {
-      if (!value(text)) return ParseOutcome::UsageError;
-      if (!ParseUnsigned(text, 1, 65535, number)) {
-        error = name + " takes a number from 1 to 65535";
-        return ParseOutcome::UsageError;
-      }
-      (name == "--pages" ? logger.pageCount : logger.pageSize) = static_cast<uint16_t>(number);
-    } else if (name == "--layout") {
-      if (!value(text)) return ParseOutcome::UsageError;
-      if (text != "1" && text != "2") {
-        error = "--layout takes 1 or 2";
-        return ParseOutcome::UsageError;
-      }
-      logger.layout = text[0] - '0';
-    } else if (name == "--points") {
-      if (!value(text)) return ParseOutcome::UsageError;
-      if (!ParseUnsigned(text, 0, 0xFFFFFFFFu, number)) {
-        error = "--points takes a number";
-        return ParseOutcome::UsageError;
-      }
-      logger.points = static_cast<uint32_t>(number);
-    } else if (name == "--track") {
-      if (!value(text)) return ParseOutcome::UsageError;
-      trackPath = text;
-    } else if (name == "--firmware") {
-      if (!value(text)) return ParseOutcome::UsageError;
-      bool printable = !text.empty() && text.size() <= 4;
-      for (const char c : text) printable = printable && c > ' ' && c < 0x7F;
-      if (!printable) {
-        error = "--firmware takes one to four printable characters";
-        return ParseOutcome::UsageError;
-      }
-      logger.firmware = text;
-    } else if (name == "--serial") {
-      if (!value(text)) return ParseOutcome::UsageError;
-      if (!ParseHexBytes(text, logger.serial.data(), 4)) {
-        error = "--serial takes 8 hex digits, for instance 01-001234";
-        return ParseOutcome::UsageError;
-      }
-    } else if (name == "--date") {
-      if (!value(text)) return ParseOutcome::UsageError;
-      if (!ParseDate(text, logger.productionDate)) {
-        error = "--date takes a date as DD.MM.YYYY, for instance 15.03.2006";
-        return ParseOutcome::UsageError;
-      }
-    } else if (name == "--skip") {
-      if (!value(text)) return ParseOutcome::UsageError;
-      if (!ParseUnsigned(text, 0, 255, number)) {
-        error = "--skip takes a number from 0 to 255";
-        return ParseOutcome::UsageError;
-      }
-      logger.skip = static_cast<uint8_t>(number);
-    } else if (name == "--signature") {
-      if (!value(text)) return ParseOutcome::UsageError;
-      std::array<uint8_t, 3> signature{};
-      if (!ParseHexBytes(text, signature.data(), 3) || FindProcessorProfile(signature) == nullptr) {
-        error = "--signature takes 07931E, 02951E or 02971E";
-        return ParseOutcome::UsageError;
-      }
-      logger.signature = signature;
-    } else if (name == "--image-out") {
-      if (!value(text)) return ParseOutcome::UsageError;
-      logger.imageOut = text;
-    } else if (name == "--fault") {
-      if (!value(text)) return ParseOutcome::UsageError;
-      std::string why;
-      const std::optional<Fault> fault = ParseFault(text, &why);
-      if (!fault) {
-        error = "--fault " + text + ": " + why;
-        return ParseOutcome::UsageError;
-      }
-      logger.faults.push_back(*fault);
-    } else {
-      error = "unknown option " + args[i];
-      return ParseOutcome::UsageError;
-    }
+  ParsedOptions parsed{options, std::nullopt};
+  ArgumentReader reader(args, error);
+  while (reader.Next()) {
+    if (!TakeOption(reader, parsed, error)) return ParseOutcome::UsageError;
   }
   if (options.help) return ParseOutcome::Help;
 
-  if (trackPath) {
+  if (parsed.trackPath) {
     std::vector<uint8_t> bytes;
-    if (!ReadFile(*trackPath, bytes)) {
-      error = "cannot read the track file " + *trackPath;
+    if (!ReadFile(*parsed.trackPath, bytes)) {
+      error = "cannot read the track file " + *parsed.trackPath;
       return ParseOutcome::Failure;
     }
-    logger.track = std::move(bytes);
+    options.logger.track = std::move(bytes);
   }
   return ParseOutcome::Run;
 }
