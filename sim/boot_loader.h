@@ -51,6 +51,14 @@ class BootLoader {
  private:
   enum class Expect { Command, AddressHigh, AddressLow, LowByte, HighByte };
 
+  // The byte that follows a command taking one ('A', 'c', 'C').
+  Reply TakeOperand(uint8_t byte);
+  Reply RunCommand(uint8_t command);
+  Reply AnswerSignature();
+  Reply WriteBufferedPage();
+  // 'r'; afterPageWrite: the command before it was an acknowledged page write.
+  Reply Restart(bool afterPageWrite);
+
   ProgramMemory& memory_;
   FaultPlan& faults_;
   std::chrono::microseconds eraseTime_;
