@@ -59,7 +59,14 @@ class Transfer {
 
  private:
   bool SwitchSpeed();
+  // The blocks, from the first request to the last block in the file.
   void Loop();
+  // Asks the logger for the block at the start page.
+  bool RequestBlock(uint32_t block);
+  // Takes the logger's answer in: it waits in the buffer for the file.
+  bool ReceiveBlock(uint32_t block);
+  // The byte count and the average speed of a whole transfer.
+  void Report();
   bool WritePending();
   // A whole record of the memory: to the writer of a track format, or for a raw download
   // to its summary. False when the writer ended the run.
@@ -116,13 +123,12 @@ class Transfer {
   std::unique_ptr<uint8_t[]> buffer_;
   uint32_t startPage_ = 0;
   uint32_t received_ = 0;
-  uint32_t block_ = 0;
+  // The bytes of the last block received, in the buffer, not yet in the file.
   uint32_t pending_ = 0;
   int retryCount_ = 0;
   // The first bytes of a record that the last block cut off, for a track format's output.
   std::array<uint8_t, kTrackRecordSize> carry_{};
   uint32_t carried_ = 0;
-  bool finished_ = false;
   bool done_ = false;
   int32_t elapsedMs_ = 0;
   int64_t averageBps_ = 0;
@@ -200,54 +206,59 @@ bool Transfer::SwitchSpeed() {
 }
 
 void Transfer::Loop() {
-  for (;;) {
+  // Each pass asks for the next block, writes the block before it to the file while the
+  // logger answers, and takes the answer in; the last block is written once all have come.
+  while (received_ < total_) {
     // A stop request ends the transfer here, between two blocks, with every block that
     // came in the file; once the last block is in, the download just finishes.
-    if (!finished_ && StopRequested()) {
+    if (StopRequested()) {
       if (pending_ != 0) WritePending();
       return;
     }
-    if (!finished_) {
-      block_ = TrackBlockSize(speed_, pageSize_, total_ - received_);
-      if (block_ != 0) {
-        const std::string request = FormatText("$PQRVT,%u,%u,\r\n", startPage_, block_);
-        if (WriteSentence(connection_, request, true) != 0) {
-          if (Retry()) continue;
-          return;
-        }
-      }
+    const uint32_t block = TrackBlockSize(speed_, pageSize_, total_ - received_);
+    if (block == 0) break;
+    if (!RequestBlock(block)) {
+      if (Retry()) continue;
+      return;
     }
     // The request is on the wire; the previous block is written while the logger answers.
     if (pending_ != 0 && !WritePending()) return;
-    if (finished_) {
-      if (!FinishFile()) return;
-      elapsedMs_ = Stopwatch(clock_, true);
-      // A transfer shorter than the clock can tell still took some time.
-      const int64_t elapsed = elapsedMs_ > 0 ? elapsedMs_ : 1;
-      averageBps_ = static_cast<int64_t>(received_) * 10000 / elapsed;
-      LOG_TEXT(log_, LogKind::Info, "Odczyt śladu zakończony (%u bajt%s).", "Track read (%u bytes%s).", total_,
-               BytePluralEnding(total_));
-      LOG_TEXT(log_, LogKind::Info, "Średni transfer: %d bps.", "Average transfer: %d bps.",
-               static_cast<int>(averageBps_));
-      done_ = true;
+    if (!ReceiveBlock(block)) {
+      if (Retry()) continue;
       return;
     }
-    if (block_ != 0) {
-      if (ReadFrame(connection_, buffer_.get(), static_cast<uint16_t>(block_), true, true) != 0) {
-        if (Retry()) continue;
-        return;
-      }
-      pending_ = block_;
-      received_ += block_;
-      retryCount_ = 0;
-      // The speed that carried a block is the limit from now on (lower after a step down).
-      connection_.speedLimit = speed_;
-      startPage_ += block_ / pageSize_;
-      host_.SetProgressPosition(received_);
-      host_.Repaint();
-    }
-    if (received_ >= total_ || block_ == 0) finished_ = true;
   }
+  if (pending_ != 0 && !WritePending()) return;
+  if (FinishFile()) Report();
+}
+
+bool Transfer::RequestBlock(uint32_t block) {
+  return WriteSentence(connection_, FormatText("$PQRVT,%u,%u,\r\n", startPage_, block), true) == 0;
+}
+
+bool Transfer::ReceiveBlock(uint32_t block) {
+  if (ReadFrame(connection_, buffer_.get(), static_cast<uint16_t>(block), true, true) != 0) return false;
+  pending_ = block;
+  received_ += block;
+  retryCount_ = 0;
+  // The speed that carried a block is the limit from now on (lower after a step down).
+  connection_.speedLimit = speed_;
+  startPage_ += block / pageSize_;
+  host_.SetProgressPosition(received_);
+  host_.Repaint();
+  return true;
+}
+
+void Transfer::Report() {
+  elapsedMs_ = Stopwatch(clock_, true);
+  // A transfer shorter than the clock can tell still took some time.
+  const int64_t elapsed = elapsedMs_ > 0 ? elapsedMs_ : 1;
+  averageBps_ = static_cast<int64_t>(received_) * 10000 / elapsed;
+  LOG_TEXT(log_, LogKind::Info, "Odczyt śladu zakończony (%u bajt%s).", "Track read (%u bytes%s).", total_,
+           BytePluralEnding(total_));
+  LOG_TEXT(log_, LogKind::Info, "Średni transfer: %d bps.", "Average transfer: %d bps.",
+           static_cast<int>(averageBps_));
+  done_ = true;
 }
 
 bool Transfer::WritePending() {
