@@ -22,9 +22,12 @@ LanguageFlag LanguageButtonFlag();
 // end's surface only draws it. The session owns the port connection for the window's whole
 // life, the event log and the port settings (loaded at its start, stored when Setup is
 // saved; at its end an open port is closed without a word and the settings are stored
-// again). It runs each command of the window to its end, one at a time: a click, key or
-// drop that arrives while a command runs is dropped. It is the WindowHost its commands
-// report and ask through.
+// again). It runs each command of the window to its end, one at a time: while a logger
+// command runs, every button but Exit is disabled, and of what the user does only Escape,
+// Exit and the close box count (they stop the command at its next safe point); any other
+// click, key or drop that arrives meanwhile is dropped, never acted on later. While the
+// progress bar moves it shows the percentage and the time left. It is the WindowHost its
+// commands report and ask through.
 class WindowSession : public WindowHost {
  public:
   // The commands run `operations`, Setup asks `setupServices`, the port is opened through
@@ -45,13 +48,22 @@ class WindowSession : public WindowHost {
   void Detach();
 
   // Enables Setup and Open port while the port is closed, the seven logger commands while
-  // it is open, and gives the focus to Close port or Open port accordingly.
+  // it is open, and gives the focus to Close port or Open port accordingly. While a logger
+  // command runs, only Exit is enabled, and it has the focus.
   void UpdateButtonStates();
 
   // Runs the command of a control id, as a click on it does: the logger commands, Setup,
   // About, the language button, Exit (kIdCancel) and OK (kIdOk, Enter away from the
-  // buttons). Nothing happens while another command runs.
+  // buttons). While another command runs nothing starts; Exit then asks to stop and close
+  // (RequestClose).
   void RunCommand(int id);
+  // Escape: while a logger command runs, asks it to stop at its next safe point, and the
+  // window stays open to show how it ended; an upgrade asks the user first, since a stopped
+  // upgrade leaves the logger without firmware. At any other time nothing.
+  void PressEscape();
+  // Exit or the close box: ends the window. While a logger command runs, asks first; on
+  // OK the command is asked to stop and the window ends once it has returned.
+  void RequestClose();
   // Files dropped on the window: exactly one .upg or .bin file is acted on. Nothing happens
   // while a command runs.
   void DropFiles(const std::vector<std::string>& paths);
@@ -83,9 +95,20 @@ class WindowSession : public WindowHost {
   bool RunConfigurationDialog(ConfigurationDialog& dialog) override;
 
  private:
+  // What runs: a dialog of the window (modal, so the window takes no input anyway), a
+  // logger command, or a firmware upgrade (whose stop the user confirms).
+  enum class Running { Nothing, Dialog, Command, Upgrade };
+
   // Marks the session busy for one command and lets the surface drop the input that
-  // arrives meanwhile.
-  void RunBusy(const std::function<void()>& command);
+  // arrives meanwhile. After a logger command the buttons come back, a stop this session
+  // requested is forgotten, and a close the user confirmed ends the window.
+  void RunBusy(Running kind, const std::function<void()>& command);
+  // Asks the user a stop question while a command runs; false when declined, or when
+  // another one is open already.
+  bool ConfirmStop(const char* polish, const char* english, DefaultButton defaultButton);
+  // Asks the running command to stop at its next safe point.
+  void StopCommand();
+  void ShowProgressText(const std::string& text);
   void RunSetup();
   void SwitchLanguage();
 
@@ -97,7 +120,14 @@ class WindowSession : public WindowHost {
   PortConnection connection_;
   bool attached_ = false;
   bool busy_ = false;
+  Running running_ = Running::Nothing;  // Nothing again once the command has returned
+  bool asking_ = false;                 // a stop question is open
+  bool stopOwned_ = false;              // the stop request is this session's, from Escape or a close
+  bool closeAfterCommand_ = false;
   int progressShift_ = 0;  // a range above what the bar holds is scaled down by this
+  uint32_t progressMaximum_ = 0;
+  int64_t progressStart_ = 0;  // the clock's count when the range was set
+  std::string progressText_;
 };
 
 }  // namespace stravener::gui

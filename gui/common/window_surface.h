@@ -56,14 +56,17 @@ class WindowSurface {
   // The progress bar, in the range the bar holds.
   virtual void SetProgressRange(int maximum) = 0;
   virtual void SetProgressPosition(int position) = 0;
+  // The text shown in the progress bar (the percentage and the time left); empty: none.
+  virtual void SetProgressText(const std::string& text) = 0;
   // Brings the window up to date at once. While a command runs it is called from inside
   // the command, outside the toolkit's loop.
   virtual void Repaint(bool commandRunning) = 0;
 
-  // A command starts: the window drops user input until CommandEnding.
+  // A command starts: the window drops user input until CommandEnding, but for Escape
+  // (PressEscape), Exit and the close box (RequestClose), which go to the session.
   virtual void CommandStarting() {}
   // A command has returned and the window is still busy: input that arrived meanwhile
-  // goes now, undone.
+  // goes now, undone (Escape and a close too).
   virtual void CommandEnding() {}
   // The window takes input again.
   virtual void CommandEnded() {}

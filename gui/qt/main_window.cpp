@@ -125,8 +125,9 @@ void MainWindow::HandleDroppedFiles(const QStringList& paths) {
 void MainWindow::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Escape:
-      // Escape never closes the main window.
+      // Escape never closes the main window; during a command it asks it to stop.
       event->accept();
+      session_->PressEscape();
       return;
     case Qt::Key_F1:
       event->accept();
@@ -148,7 +149,9 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (session_->Busy()) {
+    // Asks whether to stop the command; the window ends once it has returned.
     event->ignore();
+    session_->RequestClose();
     return;
   }
   QDialog::closeEvent(event);
@@ -201,6 +204,13 @@ void MainWindow::SetProgressRange(int maximum) { progress_->setRange(0, maximum)
 
 void MainWindow::SetProgressPosition(int position) { progress_->setValue(position); }
 
+void MainWindow::SetProgressText(const std::string& text) {
+  // Inside the bar, which keeps its size.
+  progress_->setAlignment(Qt::AlignCenter);
+  progress_->setFormat(QString::fromStdString(text));
+  progress_->setTextVisible(!text.empty());
+}
+
 void MainWindow::Repaint(bool commandRunning) {
   if (commandRunning) {
     // The command runs inside a click: bring the window up to date now. The input blocker
@@ -211,7 +221,9 @@ void MainWindow::Repaint(bool commandRunning) {
   }
 }
 
-void MainWindow::CommandStarting() { inputBlocker_ = std::make_unique<InputBlocker>(this); }
+void MainWindow::CommandStarting() {
+  inputBlocker_ = std::make_unique<InputBlocker>(this, findChild<QPushButton*>(QString::number(kIdCancel)));
+}
 
 void MainWindow::CommandEnding() {
   // Input that came in while the command ran is delivered now, to be dropped.

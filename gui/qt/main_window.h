@@ -51,6 +51,7 @@ class MainWindow : public QDialog, public WindowSurface {
   void AppendLogLine(const LogEntry& entry, bool droppedOldest) override;
   void SetProgressRange(int maximum) override;
   void SetProgressPosition(int position) override;
+  void SetProgressText(const std::string& text) override;
   void Repaint(bool commandRunning) override;
   void CommandStarting() override;
   void CommandEnding() override;

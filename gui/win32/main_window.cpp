@@ -32,10 +32,16 @@ HICON LoadIconOfSize(HINSTANCE instance, int id, int size) {
   return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
-// Drops the keys, clicks and files that came in while a command ran: a command runs to its
-// end without taking input, and what the user did meanwhile is not done afterwards.
-void DropQueuedInput() {
+// Drops the keys, clicks and files that came in while a command ran, and the close
+// requests and clicks they had become: what the user did meanwhile is not done afterwards.
+void DropQueuedInput(HWND window) {
   MSG message;
+  while (PeekMessageW(&message, window, WM_CLOSE, WM_CLOSE, PM_REMOVE)) {
+  }
+  while (PeekMessageW(&message, window, WM_COMMAND, WM_SYSCOMMAND, PM_REMOVE)) {
+  }
+  while (PeekMessageW(&message, nullptr, BM_CLICK, BM_CLICK, PM_REMOVE)) {
+  }
   while (PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
   }
   while (PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
@@ -115,6 +121,7 @@ void MainWindow::InitDialog() {
   SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
   DragAcceptFiles(window_, TRUE);
   AddTooltips();
+  SetWindowSubclass(GetDlgItem(window_, gui::kIdProgress), ProgressProc, 0, reinterpret_cast<DWORD_PTR>(this));
   logList_.Attach(GetDlgItem(window_, gui::kIdLog), pictures_);
   session_->Attach();  // the flag on the language button, the log lines and the button states
 }
@@ -220,7 +227,10 @@ INT_PTR MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // The user logs off during a command: it stops at its next safe point and runs its
       // closing steps (the download sets the logger back to 4800 bit/s); the end of the
       // session then waits until the command has returned (see Repaint).
-      if (session_->Busy()) RequestStop();
+      if (session_->Busy()) {
+        RequestStop();
+        sessionEnding_ = true;
+      }
       SetWindowLongPtrW(window_, DWLP_MSGRESULT, TRUE);
       return TRUE;
     case WM_ENDSESSION:
@@ -229,6 +239,7 @@ INT_PTR MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         session_->StoreAtSessionEnd();
       } else {
         ClearStopRequest();  // the session goes on after all
+        sessionEnding_ = false;
       }
       SetWindowLongPtrW(window_, DWLP_MSGRESULT, 0);
       return TRUE;
@@ -277,20 +288,100 @@ void MainWindow::SetProgressPosition(int position) {
   SendDlgItemMessageW(window_, gui::kIdProgress, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
-void MainWindow::Repaint(bool) {
+void MainWindow::SetProgressText(const std::string& text) {
+  progressText_ = Widen(text);
+  InvalidateRect(GetDlgItem(window_, gui::kIdProgress), nullptr, TRUE);
+}
+
+LRESULT CALLBACK MainWindow::ProgressProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                          DWORD_PTR self) {
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(bar, ProgressProc, id);
+  const LRESULT result = DefSubclassProc(bar, message, wParam, lParam);
+  if (message == WM_PAINT) reinterpret_cast<const MainWindow*>(self)->PaintProgressText(bar);
+  return result;
+}
+
+void MainWindow::PaintProgressText(HWND bar) const {
+  if (progressText_.empty()) return;
+  RECT client{};
+  GetClientRect(bar, &client);
+  const auto maximum = static_cast<LONG>(SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+  const auto position = static_cast<LONG>(SendMessageW(bar, PBM_GETPOS, 0, 0));
+  const LONG width = client.right - client.left;
+  const LONG filled = maximum > 0 ? static_cast<LONG>(static_cast<int64_t>(width) * position / maximum) : 0;
+  const HDC dc = GetDC(bar);
+  const HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(window_, WM_GETFONT, 0, 0)));
+  SetBkMode(dc, TRANSPARENT);
+  // Light on the filled part, dark on the rest, centred over both.
+  const RECT parts[2] = {{client.left, client.top, client.left + filled, client.bottom},
+                         {client.left + filled, client.top, client.right, client.bottom}};
+  const int colours[2] = {COLOR_HIGHLIGHTTEXT, COLOR_WINDOWTEXT};
+  for (int i = 0; i < 2; ++i) {
+    if (parts[i].right <= parts[i].left) continue;
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, parts[i].left, parts[i].top, parts[i].right, parts[i].bottom);
+    SetTextColor(dc, GetSysColor(colours[i]));
+    RECT box = client;
+    DrawTextW(dc, progressText_.c_str(), static_cast<int>(progressText_.size()), &box,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    RestoreDC(dc, saved);
+  }
+  SelectObject(dc, oldFont);
+  ReleaseDC(bar, dc);
+}
+
+void MainWindow::Repaint(bool commandRunning) {
   if (window_ == nullptr) return;
   // What needs painting is painted now: the command runs inside a click, without the loop.
   RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-  // Messages that the system sends (the end of the session among them) are answered
-  // meanwhile; input stays queued and is dropped when the command ends. Once a stop is
-  // requested nothing more is answered here, so the end of the session comes only after
-  // the command's closing steps.
-  if (StopRequested()) return;
-  MSG message;
-  PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+  // Once the user's session ends nothing more is answered here, so its end comes only
+  // after the command's closing steps.
+  if (sessionEnding_) return;
+  if (commandRunning) {
+    PumpDuringCommand();
+  } else {
+    // Messages that the system sends are answered.
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+  }
 }
 
-void MainWindow::CommandEnded() { DropQueuedInput(); }
+void MainWindow::PumpDuringCommand() {
+  // Messages that the system sends (the end of the session among them) are answered by the
+  // peek itself; a bounded number of queued ones are taken, so that the command goes on.
+  MSG message;
+  for (int taken = 0; taken < 256 && !sessionEnding_ && window_ != nullptr; ++taken) {
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) return;
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    if (!PassDuringCommand(message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+bool MainWindow::PassDuringCommand(const MSG& message) {
+  const bool ours = message.hwnd == window_ || IsChild(window_, message.hwnd);
+  const HWND exitButton = GetDlgItem(window_, gui::kIdCancel);
+  const UINT kind = message.message;
+  if (kind >= WM_KEYFIRST && kind <= WM_KEYLAST) {
+    if (ours && kind == WM_KEYDOWN && message.wParam == VK_ESCAPE) session_->PressEscape();
+    if (ours && kind == WM_SYSKEYDOWN && message.wParam == VK_F4) session_->RequestClose();  // Alt+F4
+    return false;
+  }
+  if (kind >= WM_NCMOUSEMOVE && kind <= WM_NCXBUTTONDBLCLK) {
+    if (message.hwnd == window_ && kind == WM_NCLBUTTONDOWN && message.wParam == HTCLOSE) session_->RequestClose();
+    return false;
+  }
+  // Exit still clicks (and asks whether to stop); no other control takes a click.
+  if ((kind >= WM_MOUSEFIRST && kind <= WM_MOUSELAST) || kind == BM_CLICK) return message.hwnd == exitButton;
+  // A close request (the system menu's Close) becomes Exit's click in the dialog.
+  return true;
+}
+
+void MainWindow::CommandEnded() { DropQueuedInput(window_); }
 
 bool MainWindow::ShowMessage(gui::MessageKind kind, const std::string& text, gui::DefaultButton defaultButton) {
   switch (kind) {

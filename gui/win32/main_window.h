@@ -47,6 +47,7 @@ class MainWindow : public gui::WindowSurface {
   void AppendLogLine(const LogEntry& entry, bool droppedOldest) override;
   void SetProgressRange(int maximum) override;
   void SetProgressPosition(int position) override;
+  void SetProgressText(const std::string& text) override;
   void Repaint(bool commandRunning) override;
   void CommandEnded() override;
   bool ShowMessage(gui::MessageKind kind, const std::string& text, gui::DefaultButton defaultButton) override;
@@ -59,6 +60,9 @@ class MainWindow : public gui::WindowSurface {
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK KeyboardFilter(int code, WPARAM wParam, LPARAM lParam);
+  // Draws the progress text over the bar after the bar's own painting.
+  static LRESULT CALLBACK ProgressProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR self);
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   void InitDialog();
@@ -70,6 +74,13 @@ class MainWindow : public gui::WindowSurface {
   bool AnswerTooltip(NMTTDISPINFOW& request) const;
   void PaintIconic();
   void DropFiles(HDROP drop);
+  // While a command runs: takes the queued messages, passing on what stops the command
+  // (Escape, Exit, the close box) and dropping any other input.
+  void PumpDuringCommand();
+  // Whether a message taken while a command runs is to be dispatched; Escape and a close
+  // request go to the session here.
+  bool PassDuringCommand(const MSG& message);
+  void PaintProgressText(HWND bar) const;
 
   HINSTANCE instance_;
   std::unique_ptr<gui::WindowSession> session_;
@@ -83,6 +94,9 @@ class MainWindow : public gui::WindowSurface {
   HIMAGELIST pictures_ = nullptr;
   UINT dpi_ = 96;  // the scale the pictures were loaded for
   HHOOK keyboardFilter_ = nullptr;
+  std::wstring progressText_;
+  // The user's session ends: nothing more is answered until the command has returned.
+  bool sessionEnding_ = false;
 };
 
 }  // namespace stravener::win32

@@ -31,7 +31,12 @@ class RecordingSurface : public stravener::gui::WindowSurface {
   }
   void SetProgressRange(int maximum) override { calls.push_back("range " + std::to_string(maximum)); }
   void SetProgressPosition(int position) override { calls.push_back("position " + std::to_string(position)); }
-  void Repaint(bool commandRunning) override { calls.push_back(commandRunning ? "repaint busy" : "repaint"); }
+  void SetProgressText(const std::string& text) override { calls.push_back("text " + text); }
+  void Repaint(bool commandRunning) override {
+    calls.push_back(commandRunning ? "repaint busy" : "repaint");
+    // What the user does while the command repaints the window.
+    if (commandRunning && onRepaint) onRepaint();
+  }
   void CommandStarting() override { calls.push_back("starting"); }
   void CommandEnding() override { calls.push_back("ending"); }
   void CommandEnded() override { calls.push_back("ended"); }
@@ -102,4 +107,6 @@ class RecordingSurface : public stravener::gui::WindowSurface {
   std::function<bool(stravener::gui::SetupChoice&)> setup;
   // What the user does while the About dialog is open.
   std::function<void()> during;
+  // What the user does while a command repaints the window.
+  std::function<void()> onRepaint;
 };

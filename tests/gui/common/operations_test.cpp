@@ -17,6 +17,7 @@
 #include "support/recording_surface.h"
 #include "support/scoped_config_home.h"
 #include "support/temp_dir.h"
+#include "support/stop_request_guard.h"
 #include "support/test_clock.h"
 
 using namespace stravener;
@@ -176,6 +177,81 @@ TEST(WindowCommandsTest, UpgradeAsksForTheImage) {
   polishChoice.Run(kIdUpgrade);
   EXPECT_EQ(polishChoice.window.openChoices[0].title, "Wybierz plik apgrejdu");
   EXPECT_EQ(polishChoice.window.openChoices[0].filter, "Pliki apgrejdu (*.upg)|*.upg|Wszystkie pliki (*.*)|*.*||");
+}
+
+// Escape during a download stops it between two blocks, with what came so far kept in the
+// partial file, and the window stays open; the stop is then forgotten.
+TEST(WindowCommandsTest, EscapeStopsADownloadAndKeepsWhatCame) {
+  LanguageGuard english(kEnglish);
+  StopRequestGuard stop;
+  Commands c;
+  c.logger.SetUsedMemory(20000);  // seven blocks of 3072 bytes at 115200 bit/s
+  c.window.saveAnswer = c.dir.File("t.bin");
+  int blocks = 0;
+  c.window.onRepaint = [&c, &blocks] {
+    if (!c.window.Calls("position").empty() && ++blocks == 3) c.session.PressEscape();
+  };
+  c.Run(kIdReadTrack);
+  const std::string partial = c.dir.File("t.partial.bin");
+  const std::vector<std::string> log = LogLines(c.Log());
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(std::vector<std::string>(log.end() - 2, log.end()),
+            (std::vector<std::string>{"E Transfer aborted.", "I The incomplete track is in " + partial + "."}));
+  EXPECT_FALSE(std::filesystem::exists(c.dir.File("t.bin")));
+  const uintmax_t kept = std::filesystem::file_size(partial);
+  EXPECT_GT(kept, 0u);
+  EXPECT_LT(kept, 20000u);
+  EXPECT_THAT(c.window.Calls("question"), IsEmpty());
+  EXPECT_THAT(c.window.Calls("end "), IsEmpty());
+  EXPECT_FALSE(StopRequested());
+}
+
+// During an upgrade Escape, and the close box, ask first, Cancel being the default:
+// declined, the upgrade runs to its end; confirmed, it stops at the end of a page.
+TEST(WindowCommandsTest, AStopDuringAnUpgradeIsAskedFirst) {
+  StopRequestGuard stop;
+  for (const bool confirmed : {false, true}) {
+    LanguageGuard polish(kPolish);
+    Commands c;
+    c.window.openAnswer = c.dir.File("image.upg");
+    WriteWholeFile(*c.window.openAnswer, std::vector<unsigned char>(1024, 0x5A));
+    c.window.pressEnter = !confirmed;
+    c.window.answerOk = confirmed;
+    c.window.onRepaint = [&c] {
+      if (c.logger.pagesWritten == 2) c.session.PressEscape();
+      if (c.logger.pagesWritten == 3) c.session.RequestClose();
+    };
+    c.Run(kIdUpgrade);
+    if (!confirmed) {
+      EXPECT_THAT(c.window.Calls("question"),
+                  ElementsAre("question [Cancel] Przerwać apgrejd? Logger pozostanie bez oprogramowania, dopóki "
+                              "apgrejd nie zostanie wykonany ponownie.",
+                              "question [Cancel] Przerwać apgrejd i zamknąć program? Logger pozostanie bez "
+                              "oprogramowania, dopóki apgrejd nie zostanie wykonany ponownie."));
+      EXPECT_EQ(c.logger.pagesWritten, 16u);  // every page of 64 bytes
+      EXPECT_THAT(c.window.Calls("end "), IsEmpty());
+    } else {
+      EXPECT_EQ(c.window.Calls("question").size(), 1u);
+      EXPECT_EQ(c.logger.pagesWritten, 3u);  // the page being written when asked
+      EXPECT_EQ(LogLines(c.Log()).back().rfind("E Apgrejd przerwany: pamięć programu loggera jest niekompletna.", 0),
+                0u);
+      EXPECT_THAT(c.window.Calls("end "), IsEmpty()) << "Escape leaves the window open";
+    }
+    EXPECT_FALSE(StopRequested());
+  }
+  LanguageGuard english(kEnglish);
+  Commands c;
+  c.window.openAnswer = c.dir.File("image.upg");
+  WriteWholeFile(*c.window.openAnswer, std::vector<unsigned char>(1024, 0x5A));
+  c.window.onRepaint = [&c] {
+    if (c.logger.pagesWritten == 2) c.session.RequestClose();
+  };
+  c.Run(kIdUpgrade);
+  EXPECT_THAT(c.window.Calls("question"),
+              ElementsAre("question [Cancel] Stop the upgrade and close the program? The logger will be left without "
+                          "firmware until the upgrade is run again."));
+  EXPECT_EQ(c.logger.pagesWritten, 3u);
+  EXPECT_EQ(c.window.calls.back(), "end cancel");
 }
 
 TEST(WindowCommandsTest, ADroppedTrackFileAsksWhereToSaveIt) {

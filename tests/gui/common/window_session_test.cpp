@@ -6,10 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "app/settings_store.h"
+#include "gui/common/command_table.h"
 #include "gui/common/control_ids.h"
 #include "gui/common/window_session.h"
 #include "support/fake_serial_device.h"
@@ -18,7 +21,9 @@
 #include "support/log_lines.h"
 #include "support/recording_surface.h"
 #include "support/scoped_config_home.h"
+#include "support/stop_request_guard.h"
 #include "support/temp_dir.h"
+#include "support/test_clock.h"
 
 using namespace stravener;
 using namespace stravener::gui;
@@ -68,11 +73,14 @@ TEST(WindowSessionTest, EachIdRunsItsCommandAndTheOthersGoToTheSurface) {
 }
 
 // The user clicks, presses keys and drops files while a command runs: none of it starts
-// anything, during the command or after it.
+// anything, during the command or after it. Exit asks to stop the command; declined, it
+// runs on.
 TEST(WindowSessionTest, OneCommandAtATimeAndWhatComesMeanwhileIsDropped) {
   ScopedConfigHome settings;
+  StopRequestGuard stop;
   LanguageGuard english(kEnglish);
   RecordingSurface surface;
+  surface.answerOk = false;
   Operations ops;
   int opened = 0;
   WindowSession* running = nullptr;
@@ -92,7 +100,9 @@ TEST(WindowSessionTest, OneCommandAtATimeAndWhatComesMeanwhileIsDropped) {
   session.RunCommand(kIdOpenPort);
   EXPECT_EQ(opened, 1);
   EXPECT_FALSE(session.Busy());
-  EXPECT_THAT(surface.calls, ElementsAre("starting", "repaint busy", "ending", "ended"));
+  EXPECT_THAT(surface.calls, ElementsAre("starting", "question Stop the running command and close the program?",
+                                         "repaint busy", "ending", "ended"));
+  EXPECT_FALSE(StopRequested());
   // Outside a command the repaint is an ordinary one, and the next command runs.
   session.Repaint();
   EXPECT_EQ(surface.calls.back(), "repaint");
@@ -250,4 +260,122 @@ TEST(WindowSessionTest, TheProgressBarTakesTheWhole32BitRange) {
   session.SetProgressPosition(0x7fffffffu);
   EXPECT_THAT(surface.calls, ElementsAre("range 2048", "position 1024", "range 2147483647", "position 1073741824",
                                          "position 2147483647", "range 2147483647", "position 2147483647"));
+}
+
+namespace {
+
+// The enabled state of each control, as the surface's calls from `from` on left it.
+std::map<int, bool> EnabledStates(const RecordingSurface& surface, size_t from = 0) {
+  std::map<int, bool> states;
+  for (size_t i = from; i < surface.calls.size(); ++i) {
+    int id = 0, enabled = 0;
+    if (std::sscanf(surface.calls[i].c_str(), "enable %d %d", &id, &enabled) == 2) states[id] = enabled != 0;
+  }
+  return states;
+}
+
+}  // namespace
+
+// While a logger command runs every button but Exit is disabled, even when the command
+// itself changes the port's state, and Exit has the focus; afterwards the port's states
+// come back. Escape asks the command to stop; Exit, once confirmed, too, and the window
+// ends after the command has returned. The stop is forgotten before the next command.
+TEST(WindowSessionTest, WhileACommandRunsOnlyEscapeAndExitCountAndTheyStopIt) {
+  ScopedConfigHome settings;
+  StopRequestGuard stop;
+  LanguageGuard english(kEnglish);
+  FakeSerialLine line;
+  RecordingSurface surface;
+  Operations ops = DefaultOperations();
+  WindowSession* running = nullptr;
+  std::map<int, bool> during;
+  std::vector<bool> stopSeen;
+  ops.restartLogger = [&](WindowHost&, PortConnection& connection) {
+    ClosePort(connection, true);  // the port's state changes during the command
+    during = EnabledStates(surface);
+    running->PressEscape();
+    stopSeen.push_back(StopRequested());
+    running->RunCommand(kIdCancel);
+  };
+  ops.showLoggerInfo = [&](WindowHost&, PortConnection&) { stopSeen.push_back(StopRequested()); };
+  WindowSession session(surface, ops, SetupServices{}, line.Opener());
+  running = &session;
+  session.Attach();
+  session.RunCommand(kIdOpenPort);
+  surface.calls.clear();
+
+  // Exit declined: the command was stopped by Escape all the same; the window stays.
+  surface.answerOk = false;
+  session.RunCommand(kIdRestart);
+  for (const MainWindowControl& control : MainWindowControls()) {
+    const bool button = control.kind == ControlKind::PushButton || control.kind == ControlKind::FlagButton;
+    EXPECT_EQ(during.at(control.id), !button || control.id == kIdCancel) << control.id;
+  }
+  EXPECT_EQ(surface.Calls("focus").front(), "focus 2");
+  EXPECT_EQ(surface.Calls("focus").back(), "focus 1006");
+  const std::map<int, bool> after = EnabledStates(surface, surface.calls.size() - 16);
+  EXPECT_TRUE(after.at(kIdOpenPort) && after.at(kIdSetup) && after.at(kIdAbout) && after.at(kIdLanguage));
+  EXPECT_FALSE(after.at(kIdRestart) || after.at(kIdClosePort));
+  EXPECT_THAT(surface.Calls("end "), IsEmpty());
+  EXPECT_THAT(surface.Calls("question"), ElementsAre("question Stop the running command and close the program?"));
+  EXPECT_FALSE(StopRequested()) << "the next command would find it";
+
+  // Exit confirmed: the window ends once the command has returned.
+  session.RunCommand(kIdOpenPort);
+  surface.answerOk = true;
+  surface.calls.clear();
+  session.RunCommand(kIdRestart);
+  EXPECT_EQ(surface.calls.back(), "end cancel");
+  EXPECT_EQ(std::count(surface.calls.begin(), surface.calls.end(), "ended"), 1);
+  EXPECT_LT(std::find(surface.calls.begin(), surface.calls.end(), "ended"), surface.calls.end() - 1);
+  EXPECT_FALSE(StopRequested());
+  session.RunCommand(kIdOpenPort);
+  session.RunCommand(kIdInformation);
+  EXPECT_EQ(stopSeen, (std::vector<bool>{true, true, false}));
+
+  // Outside a command Escape does nothing, and Exit ends the window without a question.
+  surface.calls.clear();
+  session.PressEscape();
+  EXPECT_FALSE(StopRequested());
+  session.RequestClose();
+  EXPECT_THAT(surface.calls, ElementsAre("end cancel"));
+}
+
+// The bar shows the percentage and the time left at the rate measured since its range was
+// set, once a second has gone; the text goes at a new range and when the command ends.
+TEST(WindowSessionTest, TheBarShowsThePercentageAndTheTimeLeft) {
+  ScopedConfigHome settings;
+  TestClock clock;
+  clock.counter = 0;
+  RecordingSurface surface;
+  Operations ops;
+  WindowSession* running = nullptr;
+  ops.restartLogger = [&](WindowHost& host, PortConnection&) {
+    host.SetProgressRange(10000);
+    *clock.counter = 900;
+    host.SetProgressPosition(1000);  // too early to tell
+    *clock.counter = 2000;
+    host.SetProgressPosition(4000);  // 2 s for 40 %: 3 s left
+    {
+      LanguageGuard polish(kPolish);
+      host.SetProgressPosition(4000);
+    }
+    *clock.counter = 3'600'000;
+    host.SetProgressPosition(5000);  // an hour for half: an hour left
+    *clock.counter = 3'600'001;
+    host.SetProgressPosition(9999);  // under a second left: still a second
+    host.SetProgressPosition(10000);  // done: the log says the rest
+    host.SetProgressPosition(9999);
+    host.SetProgressRange(100);
+    *clock.counter = 3'602'000;
+    host.SetProgressPosition(1);
+    (void)running;
+  };
+  LanguageGuard english(kEnglish);
+  WindowSession session(surface, ops, SetupServices{}, SerialOpener{}, clock);
+  running = &session;
+  session.RunCommand(kIdRestart);
+  EXPECT_THAT(surface.Calls("text"), ElementsAre("text 40% – 0:03 left", "text 40% – zostało 0:03",
+                                                 "text 50% – 1:00:00 left", "text 99% – 0:01 left", "text ",
+                                                 "text 99% – 0:01 left", "text ", "text 1% – 3:18 left", "text "));
 }

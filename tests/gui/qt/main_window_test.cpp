@@ -325,15 +325,18 @@ TEST(MainWindowTest, InputDuringACommandIsDroppedButTheWindowRepaints) {
   Operations ops;
   int opened = 0;
   bool lineShownAtOnce = false;
+  bool asked = false;
   MainWindow* running = nullptr;
   ops.openPort = [&](Host& host, PortConnection&) {
     MainWindow& window = *running;
     ++opened;
     host.Log().Add(LogKind::Info, "working");
     lineShownAtOnce = Control<QListWidget>(window, kIdLog)->count() == 1;
-    // The user clicks Exit, presses F1, clicks Open port again, presses Tab and clicks the
-    // log line meanwhile.
+    // The user clicks Exit (and declines to stop), presses F1, clicks Open port again,
+    // presses Tab and clicks the log line meanwhile.
+    OnNextModal declineStop([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Cancel)->click(); });
     QTest::mouseClick(ButtonOf(window, kIdCancel), Qt::LeftButton);
+    asked = declineStop.Seen();
     QTest::keyClick(&window, Qt::Key_F1);
     QTest::mouseClick(ButtonOf(window, kIdOpenPort), Qt::LeftButton);
     QTest::keyClick(ButtonOf(window, kIdOpenPort), Qt::Key_Tab);
@@ -351,6 +354,7 @@ TEST(MainWindowTest, InputDuringACommandIsDroppedButTheWindowRepaints) {
   QTest::mouseClick(ButtonOf(window, kIdOpenPort), Qt::LeftButton);
   QApplication::processEvents();
   EXPECT_EQ(opened, 1);
+  EXPECT_TRUE(asked);
   EXPECT_TRUE(lineShownAtOnce);
   EXPECT_TRUE(window.isVisible());
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);  // no About either
