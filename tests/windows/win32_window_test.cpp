@@ -553,10 +553,13 @@ TEST_F(WindowTest, ReadTrackIntoPltConfigurationAndDroppedFiles) {
   EXPECT_EQ(ReadSetting(Store(), L"Port"), logger.ComNumber());
 }
 
-// The user logs off while a track is read: the window asks the operation to stop, and the
-// end of the session is handled only once the operation has run its closing steps; then
-// the settings are stored at once (the program ends with the session).
-TEST_F(WindowTest, ALogoffDuringADownloadWaitsForItsClosingSteps) {
+// While a track is read only Exit is enabled; a click on another button is not acted on,
+// then or later; the close box asks whether to stop and close (declined here), and Escape
+// stops the download at its closing steps in the window that stays open.
+// Then the user logs off while a track is read: the window asks the operation to stop, and
+// the end of the session is handled only once the operation has run its closing steps;
+// then the settings are stored at once (the program ends with the session).
+TEST_F(WindowTest, EscapeOrALogoffDuringADownloadStopsItAtItsClosingSteps) {
   SimServiceSession logger;
   ASSERT_EQ(logger.StartLogger({"points=6000", "layout=2"}), "");  // paced: seconds at 230400
   WriteSetting(Store(), L"Port", logger.ComNumber());
@@ -565,6 +568,30 @@ TEST_F(WindowTest, ALogoffDuringADownloadWaitsForItsClosingSteps) {
   WindowDriver window(kEnglish);
   ASSERT_NE(window.Main(), nullptr);
   window.ClickAndWait(1006);
+  window.Click(1012);
+  const HWND first = window.AwaitWindow(L"Save track as");
+  ASSERT_NE(first, nullptr) << ::testing::PrintToString(window.LogLines());
+  ASSERT_TRUE(SetSaveDialogName(first, WindowsPath(dir.File("stopped.bin"))));
+  ASSERT_TRUE(window.AwaitLogLine("Changing port speed to 230400 bps.")) << ::testing::PrintToString(window.LogLines());
+  for (const gui::MainWindowControl& control : gui::MainWindowControls()) {
+    if (control.kind != gui::ControlKind::PushButton && control.kind != gui::ControlKind::FlagButton) continue;
+    EXPECT_EQ(window.Enabled(control.id), control.id == IDCANCEL) << control.id << " during the download";
+  }
+  window.Click(1007);  // Close port
+  PostMessageW(window.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  const HWND question = window.AwaitWindow(L"Stravener Tool");
+  ASSERT_NE(question, nullptr) << "the close box asked nothing";
+  EXPECT_EQ(WindowDriver::MessageBoxText(question), "Stop the running command and close the program?");
+  PostMessageW(question, WM_COMMAND, IDCANCEL, 0);
+  PostMessageW(window.Item(IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 0);
+  ASSERT_TRUE(window.AwaitLogLine("Transfer aborted.")) << ::testing::PrintToString(window.LogLines());
+  for (int i = 0; i < 250 && !window.Enabled(1007); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ExpectStates(window, true);
+  EXPECT_TRUE(IsWindow(window.Main()));
+  EXPECT_THAT(window.LogLines(), ::testing::Not(::testing::Contains("Port closed.")));
+  EXPECT_TRUE(std::filesystem::exists(dir.File("stopped.partial.bin")));
+  EXPECT_FALSE(StopRequested());
+
   window.Click(1012);
   const HWND save = window.AwaitWindow(L"Save track as");
   ASSERT_NE(save, nullptr) << ::testing::PrintToString(window.LogLines());
