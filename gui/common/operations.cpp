@@ -7,6 +7,7 @@
 #include "app/format.h"
 #include "gui/common/configuration_dialog.h"
 #include "gui/common/file_choices.h"
+#include "link/port_trouble.h"
 #include "logger/configure_logger.h"
 #include "logger/erase_track_memory.h"
 #include "logger/firmware_upgrade.h"
@@ -32,7 +33,15 @@ void LogWrittenTrack(Host& host, const WrittenTrack& written) {
 // leave room for it, and nothing is sent after a question that was declined.
 Operations DefaultOperations() {
   Operations operations;
-  operations.openPort = [](WindowHost&, PortConnection& connection) { OpenPort(connection, true); };
+  // Which port is opened comes first, with the device it stands for: a new user sees that
+  // the window opens COM1 unless Setup chose another.
+  operations.openPort = [](WindowHost& window, PortConnection& connection) {
+    if (connection.openFlag == 0) {
+      const std::string port = PortWithDevice(PortDeviceName(connection));
+      LOG_TEXT(window.Log(), LogKind::Info, "Otwieranie portu %s.", "Opening port %s.", port.c_str());
+    }
+    OpenPort(connection, true);
+  };
   operations.closePort = [](WindowHost&, PortConnection& connection) { ClosePort(connection, true); };
   // The information request, then its report in a notice; the report is not logged.
   operations.showLoggerInfo = [](WindowHost& window, PortConnection& connection) {

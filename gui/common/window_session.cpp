@@ -83,8 +83,9 @@ void WindowSession::RunBusy(Running kind, const std::function<void()>& command) 
   ShowProgressText({});
   // The next command must not find the stop that ended this one.
   if (std::exchange(stopOwned_, false)) ClearStopRequest();
-  if (operating) UpdateButtonStates();
   surface_.CommandEnded();
+  // Once what came meanwhile is gone: a click on a button that is enabled again counts.
+  if (operating) UpdateButtonStates();
   if (std::exchange(closeAfterCommand_, false)) surface_.EndWindow(WindowEnd::Cancel);
 }
 

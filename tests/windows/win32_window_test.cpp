@@ -435,6 +435,7 @@ TEST_F(WindowTest, ReadTrackIntoPltConfigurationAndDroppedFiles) {
     ASSERT_NE(window.Main(), nullptr);
     window.ClickAndWait(1006);
     ASSERT_TRUE(window.AwaitLogLine("Port opened.")) << ::testing::PrintToString(window.LogLines());
+    EXPECT_EQ(window.LogLines().front(), "Opening port COM" + std::to_string(logger.ComNumber()) + ".");
     ExpectStates(window, true);
 
     // Read track: the information, the save dialog, the download.
@@ -486,7 +487,9 @@ TEST_F(WindowTest, ReadTrackIntoPltConfigurationAndDroppedFiles) {
     for (int i = 0; i < 100 && IsWindow(notice); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
 
     // The erase question's default button, which has the focus, is Cancel: Enter, which
-    // goes to the focus, erases nothing.
+    // goes to the focus, erases nothing. (Clicked once the drop has ended: a click while it
+    // runs is dropped.)
+    for (int i = 0; i < 100 && !window.Enabled(1013); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
     window.Click(1013);
     const HWND question = window.AwaitWindow(L"Stravener Tool");
     ASSERT_NE(question, nullptr);

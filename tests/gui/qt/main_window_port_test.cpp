@@ -95,13 +95,15 @@ TEST(MainWindowPortTest, OpenAndClosePortOnAPseudoTerminalSwitchTheButtonsAndThe
 
     QTest::mouseClick(ButtonOf(window, kIdOpenPort), Qt::LeftButton);
     ExpectPortState(window, true);
-    EXPECT_EQ(LogTexts(window), (std::vector<std::string>{"Port opened.", "Changing port speed to 4800 bps."}));
+    // Which port, with the device its number stands for.
+    EXPECT_EQ(LogTexts(window), (std::vector<std::string>{"Opening port COM7 (" + pty.SlavePath() + ").",
+                                                          "Port opened.", "Changing port speed to 4800 bps."}));
 
     QTest::mouseClick(ButtonOf(window, kIdClosePort), Qt::LeftButton);
     ExpectPortState(window, false);
-    EXPECT_EQ(LogTexts(window).size(), 4u);
-    EXPECT_EQ(LogTexts(window)[2], "Port closed.");
-    EXPECT_EQ(LogTexts(window)[3], "-----");
+    EXPECT_EQ(LogTexts(window).size(), 5u);
+    EXPECT_EQ(LogTexts(window)[3], "Port closed.");
+    EXPECT_EQ(LogTexts(window)[4], "-----");
     EXPECT_EQ(window.Log().Entries().back().kind, LogKind::Separator);
   }
   EXPECT_EQ(ReadTextFile(home.SettingsFile()), "Language=1\nPort=7\nMaxSpeed=460800\n");

@@ -177,7 +177,7 @@ TEST(SimulatedLoggerWindowTest, ADroppedFirmwareImageIsLoadedAndThePortLeftClose
   const std::vector<uint8_t> programmed = setup.logger.ProgrammedImage();
   ASSERT_GE(programmed.size(), image.size());
   EXPECT_TRUE(std::equal(image.begin(), image.end(), programmed.begin()));
-  EXPECT_EQ(setup.Log().front(), "Port opened.");
+  EXPECT_EQ(setup.Log().at(1), "Port opened.");
 }
 
 TEST(SimulatedLoggerWindowTest, ASessionsEndDuringADownloadTakesTheLoggerBackThenEndsTheWindow) {
