@@ -4,9 +4,13 @@
 // after Open port and Information on a simulated logger (stravener-sim-service), then
 // Configuration, Setup and About over it, each saved as a 24-bit BMP of the window's screen
 // area: main_window_win32_en.bmp, ...; with a SCALE other than 100 (the scale Wine was
-// set to, in per cent), main_window_win32_en_150.bmp, ...
+// set to, in per cent), main_window_win32_en_150.bmp, ... At 100 % also the window at work
+// on a second, paced logger: a download while the bar shows the time left
+// (main_window_download_win32_en.bmp), and the stop question of an upgrade
+// (stop_question_win32_en.bmp), declined.
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <chrono>
 #include <cstdio>
@@ -75,6 +79,80 @@ bool DialogShot(const WindowDriver& window, int button, const std::wstring& capt
   return saved;
 }
 
+// Writes the name into a file dialog's name field and confirms it.
+bool ChooseFileName(HWND dialog, const std::wstring& path) {
+  HWND field = GetDlgItem(dialog, 0x47c);  // the Explorer-style dialog's combo box, or the older edit
+  if (field != nullptr) {
+    if (HWND edit = FindWindowExW(field, nullptr, L"Edit", nullptr); edit != nullptr) field = edit;
+  } else {
+    field = GetDlgItem(dialog, 0x480);
+  }
+  if (field == nullptr) return false;
+  SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  return true;
+}
+
+// Waits until the window's command has ended: Open port or Close port is enabled again.
+void AwaitIdle(const WindowDriver& window) {
+  for (int i = 0; i < 3000 && !window.Enabled(1006) && !window.Enabled(1007); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+// The window at work on the paced logger (the stored port): a download drawn once the bar
+// shows the time left, then stopped with Escape; an upgrade whose stop question is drawn,
+// then declined, so that the logger keeps a program.
+int ProgressShots(const std::wstring& folder, int language, const std::wstring& suffix) {
+  const bool polish = language == stravener::kPolish;
+  WindowDriver window(language);
+  if (window.Main() == nullptr) return 2;
+  int failures = 0;
+  window.ClickAndWait(1006);
+  window.Click(1012);
+  const HWND save = window.AwaitWindow(polish ? L"Zapisz ślad jako" : L"Save track as");
+  if (save == nullptr || !ChooseFileName(save, folder + L"\\track.plt")) return 2;
+  const HWND bar = window.Item(1015);
+  for (int i = 0; i < 500 && SendMessageW(bar, PBM_GETPOS, 0, 0) == 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  Settle();
+  Settle();  // the time left shows after a second
+  failures += !SaveWindowPicture(window.Main(), folder + L"\\main_window_download" + suffix);
+  PostMessageW(window.Item(IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 0);
+  AwaitIdle(window);
+
+  const std::wstring image = folder + L"\\firmware.upg";
+  if (FILE* out = _wfopen(image.c_str(), L"wb"); out != nullptr) {
+    for (int i = 0; i < 4096; ++i) std::fputc((i * 7 + 1) & 0xFF, out);
+    std::fclose(out);
+  }
+  window.Click(1008);
+  const HWND open = window.AwaitWindow(polish ? L"Wybierz plik apgrejdu" : L"Choose firmware file");
+  if (open == nullptr || !ChooseFileName(open, image)) return failures + 1;
+  for (int i = 0; i < 500 && SendMessageW(bar, PBM_GETPOS, 0, 0) == 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  PostMessageW(window.Item(IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 0);
+  const HWND question = window.AwaitWindow(L"Stravener Tool");
+  if (question == nullptr) return failures + 1;
+  Settle();
+  failures += !SaveWindowPicture(question, folder + L"\\stop_question" + suffix);
+  PostMessageW(question, WM_COMMAND, IDCANCEL, 0);
+  AwaitIdle(window);
+  return failures;
+}
+
+// The port the window opens next.
+void StorePort(DWORD port) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Quillet", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr) == ERROR_SUCCESS) {
+    RegSetValueExW(key, L"Port", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&port), sizeof port);
+    RegCloseKey(key);
+  }
+}
+
 int Shots(const std::wstring& folder, int language, const std::wstring& scale) {
   const bool polish = language == stravener::kPolish;
   const std::wstring suffix = (polish ? L"_win32_pl" : L"_win32_en") + (scale == L"100" ? L"" : L"_" + scale) + L".bmp";
@@ -112,17 +190,23 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   // The window opens the logger's port: it is the stored one.
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Quillet", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                      nullptr) == ERROR_SUCCESS) {
-    const DWORD port = logger.ComNumber();
-    RegSetValueExW(key, L"Port", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&port), sizeof port);
-    RegCloseKey(key);
-  }
+  StorePort(logger.ComNumber());
+  SimServiceSession paced;
+  const std::string pacedError = scale == L"100" ? paced.StartLogger({"points=5000", "layout=2"}) : "";
   int failures = 0;
   for (const int language : {stravener::kEnglish, stravener::kPolish}) {
     if (languages == (language == stravener::kEnglish ? L"pl" : L"en")) continue;
     failures += Shots(argv[1], language, scale);
+    if (scale != L"100") continue;
+    if (!pacedError.empty()) {
+      std::fprintf(stderr, "no paced simulated logger: %s\n", pacedError.c_str());
+      ++failures;
+      continue;
+    }
+    // The window at work opens the paced logger's port, and then the first one's again.
+    StorePort(paced.ComNumber());
+    failures += ProgressShots(argv[1], language, language == stravener::kPolish ? L"_win32_pl.bmp" : L"_win32_en.bmp");
+    StorePort(logger.ComNumber());
   }
   if (failures != 0) std::fprintf(stderr, "%d pictures were not taken\n", failures);
   return failures == 0 ? 0 : 1;

@@ -2,8 +2,13 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 
@@ -19,17 +24,72 @@ namespace stravener::gui {
 
 namespace {
 
-// Shows the widget, lets it lay itself out and paint, and saves what it looks like.
-bool Save(QWidget& widget, const QString& folder, const QString& name) {
-  widget.show();
-  widget.raise();
-  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+// Shows the widget, lets it lay itself out and paint, and saves what it looks like; a
+// widget of a running command is left as it is.
+bool Save(QWidget& widget, const QString& folder, const QString& name, bool show = true) {
+  if (show) {
+    widget.show();
+    widget.raise();
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  }
   const QString suffix = Language == kPolish ? QStringLiteral("pl") : QStringLiteral("en");
   const QString path = QDir(folder).filePath(name + QLatin1Char('_') + suffix + QStringLiteral(".png"));
   const bool saved = widget.grab().save(path);
   std::fprintf(stderr, "%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
-  widget.hide();
+  if (show) widget.hide();
   return saved;
+}
+
+// The window at work on the logger: a download drawn while the bar shows the time left,
+// then stopped with Escape; an upgrade whose stop question is drawn and declined, so that
+// the logger keeps a program. The file choices are answered with files of a scratch folder.
+bool ProgressShots(MainWindow& window, const QString& folder) {
+  QTemporaryDir scratch;
+  const QString image = scratch.filePath(QStringLiteral("firmware.upg"));
+  QFile file(image);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  QByteArray bytes(4096, '\0');
+  for (int i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + 1);
+  file.write(bytes);
+  file.close();
+
+  bool ok = true;
+  bool downloadDrawn = false;
+  bool questionDrawn = false;
+  auto* bar = window.findChild<QProgressBar*>(QString::number(kIdProgress));
+  QTimer answer;  // the file choices and the stop question
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || !modal->isVisible()) return;
+    if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+      dialog->selectFile(dialog->acceptMode() == QFileDialog::AcceptSave ? scratch.filePath(QStringLiteral("track.plt"))
+                                                                         : image);
+      static_cast<QDialog*>(dialog)->accept();
+    } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      ok &= Save(*box, folder, QStringLiteral("stop_question"), false);
+      questionDrawn = true;
+      box->button(QMessageBox::Cancel)->click();
+    }
+  });
+  QTimer user;  // Escape, once the picture of the moment is taken
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    if (!window.Busy() || bar->value() == 0) return;
+    if (!downloadDrawn && bar->isTextVisible()) {
+      ok &= Save(window, folder, QStringLiteral("main_window_download"), false);
+      downloadDrawn = true;
+      window.Session().PressEscape();
+    } else if (downloadDrawn && !questionDrawn) {
+      window.Session().PressEscape();
+    }
+  });
+  answer.start(50);
+  user.start(100);
+  window.RunCommand(kIdReadTrack);
+  window.RunCommand(kIdUpgrade);
+  answer.stop();
+  user.stop();
+  if (!downloadDrawn || !questionDrawn) std::fprintf(stderr, "the download or the upgrade was not drawn\n");
+  return ok && downloadDrawn && questionDrawn;
 }
 
 }  // namespace
@@ -87,6 +147,8 @@ int TakeScreenshots(const QString& folder, const std::vector<int>& commands) {
                     QMessageBox::Ok, &window);
     ok &= Save(box, folder, QStringLiteral("message_box"));
   }
+  window.show();
+  if (window.PortOpen()) ok &= ProgressShots(window, folder);
   window.hide();
   return ok ? 0 : 1;
 }
