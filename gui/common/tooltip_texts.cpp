@@ -1,36 +1,43 @@
 #include "gui/common/tooltip_texts.h"
 
+#include "app/format.h"
 #include "gui/common/control_ids.h"
 
 namespace stravener::gui {
 
+namespace {
+
+struct Tip {
+  int id;
+  const char* polish;
+  const char* english;
+};
+
+constexpr Tip kTips[] = {
+    {kIdCancel, "Kończy pracę programu.", "Ends the program."},
+    {kIdOpenPort, "Otwiera port COM do komunikacji z stravenerem.", "Opens the COM port to talk to the Stravener."},
+    {kIdClosePort, "Zamyka port COM po komunikacji z stravenerem.",
+     "Closes the COM port after talking to the Stravener."},
+    {kIdUpgrade, "Aktualizuje oprogramowanie wewnętrzne stravenera.", "Updates the Stravener's firmware."},
+    {kIdAbout, "Wyświetla informacje o programie.", "Shows information about the program."},
+    {kIdInformation, "Pokazuje informacje o urządzeniu i zajętości pamięci.",
+     "Shows information about the device and its memory use."},
+    {kIdRestart, "Restartuje procesor stravenera.", "Restarts the Stravener's processor."},
+    {kIdReadTrack, "Odczytuje pamięć logu do pliku.", "Reads the log memory into a file."},
+    {kIdEraseTrack, "Czyści zawartość pamięci logu.", "Clears the log memory."},
+    {kIdConfiguration, "Pozwala na zmianę ustawień użytkownika.", "Lets you change the user settings."},
+    {kIdSetup, "Pozwala na zmianę ustawień programu.", "Lets you change the program settings."},
+    // Each in the language the button switches to.
+    {kIdLanguage, "Switch to English", "Przełącz na polski"},
+};
+
+}  // namespace
+
 const char* TooltipText(int controlId) {
-  switch (controlId) {
-    case kIdCancel:
-      return STRAVENER_TIP_EXIT;
-    case kIdOpenPort:
-      return STRAVENER_TIP_OPEN_PORT;
-    case kIdClosePort:
-      return STRAVENER_TIP_CLOSE_PORT;
-    case kIdUpgrade:
-      return STRAVENER_TIP_UPGRADE;
-    case kIdAbout:
-      return STRAVENER_TIP_ABOUT;
-    case kIdInformation:
-      return STRAVENER_TIP_INFORMATION;
-    case kIdRestart:
-      return STRAVENER_TIP_RESTART;
-    case kIdReadTrack:
-      return STRAVENER_TIP_READ_TRACK;
-    case kIdEraseTrack:
-      return STRAVENER_TIP_ERASE_TRACK;
-    case kIdConfiguration:
-      return STRAVENER_TIP_CONFIGURATION;
-    case kIdSetup:
-      return STRAVENER_TIP_SETUP;
-    default:
-      return nullptr;
+  for (const Tip& tip : kTips) {
+    if (tip.id == controlId) return PickTextOrEmpty(tip.polish, tip.english);
   }
+  return nullptr;
 }
 
 }  // namespace stravener::gui

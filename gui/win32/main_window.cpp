@@ -8,6 +8,7 @@
 #include "platform/stop_request.h"
 #include "gui/common/command_table.h"
 #include "gui/common/control_ids.h"
+#include "gui/common/tooltip_texts.h"
 #include "gui/win32/about_dialog.h"
 #include "gui/win32/configuration_dialog_box.h"
 #include "gui/win32/dpi.h"
@@ -172,14 +173,17 @@ void MainWindow::AddTooltips() {
   }
 }
 
-bool MainWindow::AnswerTooltip(NMTTDISPINFOW& request) const {
-  // Only an enabled control with an id has a tip: the string resource of that id.
+bool MainWindow::AnswerTooltip(NMTTDISPINFOW& request) {
+  // Only an enabled control with a tip shows it, in the window's language.
   if ((request.uFlags & TTF_IDISHWND) == 0) return false;
   const HWND control = reinterpret_cast<HWND>(request.hdr.idFrom);
   const int id = GetDlgCtrlID(control);
-  if (!IsWindowEnabled(control) || id == 0) return false;
-  request.lpszText = MAKEINTRESOURCEW(id);
-  request.hinst = instance_;
+  const char* tip = id != 0 ? gui::TooltipText(id) : nullptr;
+  if (!IsWindowEnabled(control) || tip == nullptr) return false;
+  // The tooltip control copies the text before the next request.
+  tipText_ = Widen(tip);
+  request.lpszText = tipText_.data();
+  request.hinst = nullptr;
   return true;
 }
 

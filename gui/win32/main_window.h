@@ -71,7 +71,7 @@ class MainWindow : public gui::WindowSurface {
   // The window is now at another scale.
   void Rescale(UINT dpi);
   void AddTooltips();
-  bool AnswerTooltip(NMTTDISPINFOW& request) const;
+  bool AnswerTooltip(NMTTDISPINFOW& request);
   void PaintIconic();
   void DropFiles(HDROP drop);
   // While a command runs: takes the queued messages, passing on what stops the command
@@ -97,6 +97,7 @@ class MainWindow : public gui::WindowSurface {
   std::wstring progressText_;
   // The user's session ends: nothing more is answered until the command has returned.
   bool sessionEnding_ = false;
+  std::wstring tipText_;  // the tip last given
 };
 
 }  // namespace stravener::win32

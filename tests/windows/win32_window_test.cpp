@@ -90,11 +90,8 @@ std::string TipOf(const WindowDriver& window, int id) {
   request.lpszText = request.szText;
   SendMessageW(window.Main(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request));
   if (request.lpszText == request.szText) return win32::Narrow(std::wstring(request.szText));
-  if (!IS_INTRESOURCE(request.lpszText) || request.hinst == nullptr) return "?";
-  wchar_t text[256] = {};
-  const int length = LoadStringW(request.hinst, static_cast<UINT>(reinterpret_cast<uintptr_t>(request.lpszText)),
-                                 text, 256);
-  return win32::Narrow(text, static_cast<size_t>(length));
+  if (IS_INTRESOURCE(request.lpszText)) return "?";
+  return win32::Narrow(std::wstring(request.lpszText));
 }
 
 // Runs `work` on the window's thread (from inside its message handling) and waits for it.
@@ -240,15 +237,16 @@ TEST_F(WindowTest, ControlsTextsStatesTipsAndKeysWithThePortClosed) {
     EXPECT_NE(SendMessageW(window.Item(1016), BM_GETIMAGE, IMAGE_ICON, 0), 0);
     EXPECT_NE(SendMessageW(window.Main(), WM_QUERYDRAGICON, 0, 0), 0) << "the icon dragged when minimised";
 
-    // Tips, in Polish in both languages, for the enabled controls only.
-    EXPECT_EQ(TipOf(window, 2), "Kończy pracę programu.");
+    // Tips in the window's language, for the enabled controls only.
+    EXPECT_EQ(TipOf(window, 2), language == kPolish ? "Kończy pracę programu." : "Ends the program.");
+    EXPECT_EQ(TipOf(window, 1016), language == kPolish ? "Switch to English" : "Przełącz na polski");
     for (const gui::MainWindowControl& control : gui::MainWindowControls()) {
       if (control.enabledWhen != gui::EnabledWhen::PortOpen && gui::TooltipText(control.id) != nullptr) {
         EXPECT_EQ(TipOf(window, control.id), gui::TooltipText(control.id)) << control.id;
       }
     }
     EXPECT_EQ(TipOf(window, 1007), "") << "a disabled button has no tip";
-    EXPECT_EQ(TipOf(window, 1016), "") << "the language button has no tip";
+    EXPECT_EQ(TipOf(window, 1002), "") << "the log has no tip";
 
     // Escape does nothing. Tab goes past the disabled buttons: Exit, Setup, About; Enter on
     // the focused About clicks it.

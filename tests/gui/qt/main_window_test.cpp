@@ -240,10 +240,11 @@ TEST(MainWindowTest, ADropFromTheDesktopReachesTheConversion) {
   EXPECT_EQ(recorder.calls, std::vector<std::string>{"convert /data/my track.bin"});
 }
 
-TEST(MainWindowTest, TooltipsArePolishAndOnlyOnEnabledButtons) {
+TEST(MainWindowTest, TooltipsInTheWindowsLanguageAndOnlyOnEnabledButtons) {
   ScopedConfigHome home;
   for (const int language : {kEnglish, kPolish}) {
     LanguageGuard guard(language);
+    const bool polish = language == kPolish;
     MainWindow window(Operations{}, SetupServices{});
     window.show();
     QApplication::processEvents();
@@ -257,16 +258,19 @@ TEST(MainWindowTest, TooltipsArePolishAndOnlyOnEnabledButtons) {
       QApplication::sendEvent(widget, &help);
       return QToolTip::isVisible() ? QToolTip::text().toStdString() : std::string();
     };
-    EXPECT_EQ(tipOf(kIdCancel), "Kończy pracę programu.");
-    EXPECT_EQ(tipOf(kIdOpenPort), "Otwiera port COM do komunikacji z stravenerem.");
-    EXPECT_EQ(tipOf(kIdSetup), "Pozwala na zmianę ustawień programu.");
-    EXPECT_EQ(tipOf(kIdAbout), "Wyświetla informacje o programie.");
+    EXPECT_EQ(tipOf(kIdCancel), polish ? "Kończy pracę programu." : "Ends the program.");
+    EXPECT_EQ(tipOf(kIdOpenPort), polish ? "Otwiera port COM do komunikacji z stravenerem."
+                                         : "Opens the COM port to talk to the Stravener.");
+    EXPECT_EQ(tipOf(kIdSetup), polish ? "Pozwala na zmianę ustawień programu." : "Lets you change the program settings.");
+    EXPECT_EQ(tipOf(kIdAbout), polish ? "Wyświetla informacje o programie." : "Shows information about the program.");
+    // The language button names the language it switches to, in that language.
+    EXPECT_EQ(tipOf(kIdLanguage), polish ? "Switch to English" : "Przełącz na polski");
     EXPECT_EQ(tipOf(kIdClosePort), "");  // disabled while the port is closed
     EXPECT_EQ(tipOf(kIdReadTrack), "");
-    EXPECT_EQ(tipOf(kIdLanguage), "");  // no tip at all
+    EXPECT_EQ(tipOf(kIdLog), "");  // no tip at all
     // Enabled again, the same button has its tip.
     ButtonOf(window, kIdReadTrack)->setEnabled(true);
-    EXPECT_EQ(tipOf(kIdReadTrack), "Odczytuje pamięć logu do pliku.");
+    EXPECT_EQ(tipOf(kIdReadTrack), polish ? "Odczytuje pamięć logu do pliku." : "Reads the log memory into a file.");
     QToolTip::hideText();
   }
 }
