@@ -2,45 +2,15 @@
 
 #include <span>
 
+#include "gui/common/dialog_description.h"
+
 namespace stravener::gui {
 
-// A control's place in a dialog template, in dialog units.
-struct DialogRect {
-  int x;
-  int y;
-  int width;
-  int height;
-};
+using MainWindowControl = ControlDescription;
 
-// When a control of the main window is enabled (UpdateButtonStates).
-enum class EnabledWhen { PortClosed, PortOpen, Always };
-
-enum class ControlKind {
-  PushButton,   // a command button with a label
-  FlagButton,   // the language button: a push button showing a flag instead of text
-  EventLog,     // the report-view list of log lines
-  ProgressBar,
-};
-
-// One control of the main window. None of the buttons is the default button; every button
-// is a tab stop, the log and the progress bar are not.
-struct MainWindowControl {
-  int id;
-  ControlKind kind;
-  const char* polish;   // the label, UTF-8; "&" marks the next letter as the access key
-  const char* english;  // empty texts for controls without a label
-  DialogRect place;
-  EnabledWhen enabledWhen;
-};
-
-// The main window's size in dialog units; its caption is kCaption in both languages.
-inline constexpr int kMainWindowWidth = 247;
-inline constexpr int kMainWindowHeight = 228;
-
-// The main window's controls in their tab order, as the dialog templates have them. At
-// creation each is enabled as ControlEnabled gives for a closed port.
+// The main window's controls in their tab order (MainWindowDescription). At creation each
+// is enabled as ControlEnabled gives for a closed port.
 std::span<const MainWindowControl> MainWindowControls();
-
 
 // The button-state rule: Setup and Open port are enabled exactly while the port is closed,
 // the seven logger commands from Close port to Restart exactly while it is open, and Exit,
@@ -50,5 +20,9 @@ bool ControlEnabled(const MainWindowControl& control, bool portOpen);
 // The focus rule that follows every update of the button states: Close port while the port
 // is open, Open port while it is closed.
 int FocusedControlId(bool portOpen);
+
+// The tip of a main window control, by its id, in the current language (UTF-8); nullptr
+// for a control without one. The log and the progress bar have none.
+const char* TooltipText(int controlId);
 
 }  // namespace stravener::gui

@@ -57,15 +57,4 @@ bool ConfigurationDialog::ValidateSkipCount(int controlId, uint8_t& destination)
   return true;
 }
 
-ConfigurationDialogTexts CurrentConfigurationDialogTexts() {
-  return ConfigurationDialogTexts{
-      PickTextOrEmpty("Konfiguracja", "Configuration"),
-      PickTextOrEmpty("Ustawienia logowania:", "Logging setup:"),
-      PickTextOrEmpty("Pomijaj ", "Skip "),
-      PickTextOrEmpty("punkt(ów) pomiędzy zapisami", "point(s) between writes"),
-      PickTextOrEmpty("Zapisz", "Save"),
-      PickTextOrEmpty("Anuluj", "Cancel"),
-  };
-}
-
 }  // namespace stravener::gui

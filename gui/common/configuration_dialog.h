@@ -3,11 +3,9 @@
 #include <cstdint>
 #include <string>
 
-namespace stravener::gui {
+#include "gui/common/control_ids.h"
 
-// Control ids of the configuration dialog.
-constexpr int kSkipCheckBoxId = 1017;
-constexpr int kSkipCountFieldId = 1018;
+namespace stravener::gui {
 
 // The two controls the configuration dialog works on, as each front end provides them:
 // widgets in the desktop programs, recorders in tests.
@@ -68,16 +66,5 @@ class ConfigurationDialog {
  private:
   ConfigurationDialogView* view_ = nullptr;
 };
-
-// The dialog's texts in the current language.
-struct ConfigurationDialogTexts {
-  const char* caption;      // "Konfiguracja" / "Configuration"
-  const char* heading;      // "Ustawienia logowania:" / "Logging setup:"
-  const char* skipBox;      // "Pomijaj " / "Skip " (both end in a blank)
-  const char* afterField;   // "punkt(ów) pomiędzy zapisami" / "point(s) between writes"
-  const char* save;         // "Zapisz" / "Save"
-  const char* cancel;       // "Anuluj" / "Cancel"
-};
-ConfigurationDialogTexts CurrentConfigurationDialogTexts();
 
 }  // namespace stravener::gui

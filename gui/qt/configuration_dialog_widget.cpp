@@ -1,14 +1,11 @@
 #include "gui/qt/configuration_dialog_widget.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 
-#include "app/language.h"
 #include "gui/common/control_ids.h"
-#include "gui/qt/dialog_button.h"
+#include "gui/qt/dialog_layout.h"
 #include "gui/qt/dialog_units.h"
 #include "gui/qt/message_box.h"
 
@@ -18,42 +15,12 @@ ConfigurationDialogWidget::ConfigurationDialogWidget(ConfigurationDialog& dialog
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       dialog_(dialog) {
-  const bool polish = Language == kPolish;
-  const ConfigurationDialogTexts texts = CurrentConfigurationDialogTexts();
   const DialogUnits du(font());
-  setWindowTitle(QString::fromUtf8(texts.caption));
-  setFixedSize(du.Size(190, 81));
-
-  auto* heading = new QLabel(QString::fromUtf8(texts.heading), this);
-  heading->setGeometry(du.Rect(7, 7, polish ? 72 : 48, 8));
-  GrowToFitText(*heading);
-
-  skipBox_ = new QCheckBox(QString::fromUtf8(texts.skipBox), this);
-  skipBox_->setObjectName(QString::number(kSkipCheckBoxId));
-  skipBox_->setGeometry(du.Rect(7, 23, polish ? 40 : 32, 10));
-  GrowToFitText(*skipBox_);
-
-  numberField_ = new QLineEdit(this);
-  numberField_->setObjectName(QString::number(kSkipCountFieldId));
-  numberField_->setValidator(
-      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), numberField_));
-  numberField_->setEnabled(false);
-  // The field keeps the height the style needs, centred on the check box's row.
-  QRect field = du.Rect(50, 21, 25, 12);
-  const int height = std::max(field.height(), numberField_->sizeHint().height());
-  field.moveTop(field.top() - (height - field.height()) / 2);
-  field.setHeight(height);
-  numberField_->setGeometry(field);
-
-  auto* after = new QLabel(QString::fromUtf8(texts.afterField), this);
-  after->setGeometry(du.Rect(80, 23, polish ? 92 : 73, 8));
-  GrowToFitText(*after);
-
-  QPushButton* save =
-      AddDialogButton(*this, kIdOk, QString::fromUtf8(texts.save), du.Rect(77, 59, 50, 14), ButtonRole::Default);
-  QPushButton* cancel =
-      AddDialogButton(*this, kIdCancel, QString::fromUtf8(texts.cancel), du.Rect(133, 59, 50, 14), ButtonRole::Plain);
-
+  LayOutDialog(*this, ConfigurationDescription());
+  skipBox_ = DescribedControl<QCheckBox>(*this, kSkipCheckBoxId);
+  numberField_ = DescribedControl<QLineEdit>(*this, kSkipCountFieldId);
+  QPushButton* save = DescribedControl<QPushButton>(*this, kIdOk);
+  QPushButton* cancel = DescribedControl<QPushButton>(*this, kIdCancel);
   GrowToFitControls(*this, du.X(7));
 
   connect(skipBox_, &QCheckBox::clicked, this, [this] { dialog_.OnSkipClicked(); });

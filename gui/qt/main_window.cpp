@@ -43,14 +43,15 @@ MainWindow::MainWindow(Operations operations, SetupServices setupServices, Seria
                                                std::move(opener))) {
 
   const DialogUnits du(font());
-  setWindowTitle(QString::fromUtf8(kCaption));
+  const DialogDescription& description = MainWindowDescription();
+  setWindowTitle(QString::fromUtf8(DialogCaption(description)));
   setWindowIcon(ProgramIcon());
-  setFixedSize(du.Size(kMainWindowWidth, kMainWindowHeight));
+  setFixedSize(du.Size(description.width, description.height));
   setAcceptDrops(true);
   tooltips_ = new TooltipFilter(this);
 
   // The controls in their tab order.
-  for (const MainWindowControl& control : MainWindowControls()) {
+  for (const ControlDescription& control : description.controls) {
     const DialogRect& place = control.place;
     switch (control.kind) {
       case ControlKind::PushButton:
@@ -80,6 +81,8 @@ MainWindow::MainWindow(Operations operations, SetupServices setupServices, Seria
         progress_->setValue(0);
         progress_->setFocusPolicy(Qt::NoFocus);
         break;
+      default:
+        break;  // the main window has no others
     }
   }
 
@@ -102,10 +105,10 @@ MainWindow::~MainWindow() {
   logView_.reset();
 }
 
-QPushButton* MainWindow::AddButton(const MainWindowControl& control) {
+QPushButton* MainWindow::AddButton(const ControlDescription& control) {
   const DialogUnits du(font());
   const DialogRect& place = control.place;
-  auto* button = new QPushButton(QString::fromUtf8(PickTextOrEmpty(control.polish, control.english)), this);
+  auto* button = new QPushButton(QString::fromUtf8(ControlText(control)), this);
   button->setObjectName(QString::number(control.id));
   button->setGeometry(du.Rect(place.x, place.y, place.width, place.height));
   button->setAutoDefault(false);

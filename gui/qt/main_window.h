@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "gui/common/command_table.h"
+#include "gui/common/dialog_description.h"
 #include "gui/common/window_session.h"
 #include "gui/common/window_surface.h"
 
@@ -69,7 +69,7 @@ class MainWindow : public QDialog, public WindowSurface {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  QPushButton* AddButton(const MainWindowControl& control);
+  QPushButton* AddButton(const ControlDescription& control);
 
   std::unique_ptr<WindowSession> session_;
   QListWidget* logList_ = nullptr;

@@ -4,7 +4,7 @@
 #include <QToolTip>
 #include <QWidget>
 
-#include "gui/common/tooltip_texts.h"
+#include "gui/common/command_table.h"
 
 namespace stravener::gui {
 

@@ -3,7 +3,7 @@
 #include "app/language.h"
 #include "gui/common/build_text.h"
 #include "gui/common/control_ids.h"
-#include "gui/win32/resource_ids.h"
+#include "gui/win32/dialog_template.h"
 #include "gui/win32/wide_text.h"
 #include "platform/program_version.h"
 
@@ -18,9 +18,11 @@ INT_PTR CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       SetDlgItemTextW(window, gui::kIdBuildText, Widen(gui::BuildText(__DATE__, __TIME__, Language)).c_str());
       return TRUE;
     case WM_CTLCOLORSTATIC: {
-      // The contact line in pure blue; the rest, and the background, as the system draws it.
+      // The contact line in pure blue (its description says so); the rest, and the background, as the system draws it.
       const auto brush = DefWindowProcW(window, message, wParam, lParam);
-      if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == gui::kIdContactLine) {
+      const gui::ControlDescription* control =
+          gui::FindControl(gui::AboutDescription(), GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
+      if (control != nullptr && (control->style & gui::kBlueText) != 0) {
         SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 255));
       }
       return static_cast<INT_PTR>(brush);
@@ -39,8 +41,7 @@ INT_PTR CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 void RunAboutDialog(HINSTANCE instance, HWND owner) {
-  const int templateId = Language == kPolish ? IDD_ABOUT_PL : IDD_ABOUT_EN;
-  DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId), owner, AboutProc, 0);
+  RunDescribedDialog(instance, owner, gui::AboutDescription(), AboutProc, 0);
 }
 
 }  // namespace stravener::win32

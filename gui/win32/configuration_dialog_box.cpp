@@ -4,8 +4,9 @@
 
 #include "app/language.h"
 #include "gui/common/configuration_dialog.h"
+#include "gui/common/control_ids.h"
+#include "gui/win32/dialog_template.h"
 #include "gui/win32/message_box.h"
-#include "gui/win32/resource_ids.h"
 #include "gui/win32/wide_text.h"
 
 namespace stravener::win32 {
@@ -94,9 +95,8 @@ INT_PTR CALLBACK ConfigurationProc(HWND window, UINT message, WPARAM wParam, LPA
 }  // namespace
 
 bool RunConfigurationDialogBox(HINSTANCE instance, HWND owner, ConfigurationDialog& dialog) {
-  const int templateId = Language == kPolish ? IDD_CONFIGURATION_PL : IDD_CONFIGURATION_EN;
-  return DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId), owner, ConfigurationProc,
-                         reinterpret_cast<LPARAM>(&dialog)) == IDOK;
+  return RunDescribedDialog(instance, owner, gui::ConfigurationDescription(), ConfigurationProc,
+                            reinterpret_cast<LPARAM>(&dialog)) == IDOK;
 }
 
 }  // namespace stravener::win32

@@ -8,9 +8,9 @@
 #include "platform/stop_request.h"
 #include "gui/common/command_table.h"
 #include "gui/common/control_ids.h"
-#include "gui/common/tooltip_texts.h"
 #include "gui/win32/about_dialog.h"
 #include "gui/win32/configuration_dialog_box.h"
+#include "gui/win32/dialog_template.h"
 #include "gui/win32/dpi.h"
 #include "gui/win32/file_dialogs.h"
 #include "gui/win32/log_pictures.h"
@@ -62,7 +62,9 @@ MainWindow::MainWindow(HINSTANCE instance, gui::Operations operations, gui::Setu
       session_(std::make_unique<gui::WindowSession>(*this, std::move(operations), std::move(setupServices),
                                                     std::move(opener))) {
   largeIcon_ = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_PROGRAM));
-  accelerators_ = LoadAcceleratorsW(instance_, MAKEINTRESOURCEW(IDR_ACCELERATORS));
+  // F1 shows About.
+  ACCEL about{FVIRTKEY, VK_F1, static_cast<WORD>(gui::kIdAbout)};
+  accelerators_ = CreateAcceleratorTableW(&about, 1);
   // The small icon and the log pictures at the scale of the monitor the window opens on:
   // 16 and 12 pixels at 100 %.
   LoadScaledPictures(SystemDpi());
@@ -74,15 +76,15 @@ MainWindow::~MainWindow() {
   if (pictures_ != nullptr) ImageList_Destroy(pictures_);
   if (smallIcon_ != nullptr) DestroyIcon(smallIcon_);
   if (flagIcon_ != nullptr) DestroyIcon(flagIcon_);
+  if (accelerators_ != nullptr) DestroyAcceleratorTable(accelerators_);
 }
 
 INT_PTR MainWindow::Run() {
-  const int templateId = Language == kPolish ? IDD_MAIN_WINDOW_PL : Language == kEnglish ? IDD_MAIN_WINDOW_EN : 0;
-  if (templateId == 0) return -1;
+  if (Language != kPolish && Language != kEnglish) return -1;
   MainWindow* outer = std::exchange(filteredWindow, this);
   keyboardFilter_ = SetWindowsHookExW(WH_MSGFILTER, KeyboardFilter, nullptr, GetCurrentThreadId());
-  const INT_PTR result =
-      DialogBoxParamW(instance_, MAKEINTRESOURCEW(templateId), nullptr, DialogProc, reinterpret_cast<LPARAM>(this));
+  const INT_PTR result = RunDescribedDialog(instance_, nullptr, gui::MainWindowDescription(), DialogProc,
+                                            reinterpret_cast<LPARAM>(this), WS_VISIBLE);
   if (keyboardFilter_ != nullptr) UnhookWindowsHookEx(keyboardFilter_);
   keyboardFilter_ = nullptr;
   filteredWindow = outer;

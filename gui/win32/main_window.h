@@ -13,7 +13,7 @@
 
 namespace stravener::win32 {
 
-// The program's one window, a modal dialog from template 148 (Polish) or 102 (English):
+// The program's one window, a modal dialog built from its description (gui/common):
 // the command buttons, the event log, the progress bar, and the Setup, About and language
 // buttons. Its window session runs the commands; the window draws them with the Win32
 // controls, as the session's surface, and passes on the clicks, keys and dropped files.

@@ -1,21 +1,10 @@
 #pragma once
 
-// The numbers of the Windows program's resources, shared by the resource scripts and the
-// code. The control ids and the tip texts come from gui/common (control_ids.h,
-// tooltip_texts.h).
-
-// Dialog templates: Polish, English.
-#define IDD_MAIN_WINDOW_PL 148
-#define IDD_MAIN_WINDOW_EN 102
-#define IDD_SETUP_PL 153
-#define IDD_SETUP_EN 155
-#define IDD_ABOUT_PL 130
-#define IDD_ABOUT_EN 147
-#define IDD_CONFIGURATION_PL 151
-#define IDD_CONFIGURATION_EN 152
+// The numbers of the Windows program's resources, shared by the resource script and the
+// code. The dialogs are built in memory from their descriptions (gui/common).
 
 // The program's icon, the flags on the language button (each shows the language it
-// switches to), the log pictures and the keyboard shortcuts.
+// switches to) and the log pictures.
 #define IDI_PROGRAM 128
 #define IDI_FLAG_PL 149
 #define IDI_FLAG_GB 150
@@ -28,4 +17,3 @@
 #define IDB_LOG_PICTURES_24 163
 #define IDB_LOG_PICTURES_30 164
 #define IDB_LOG_PICTURES_36 165
-#define IDR_ACCELERATORS 128

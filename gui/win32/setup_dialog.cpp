@@ -5,8 +5,8 @@
 
 #include "app/language.h"
 #include "gui/common/control_ids.h"
+#include "gui/win32/dialog_template.h"
 #include "gui/win32/message_box.h"
-#include "gui/win32/resource_ids.h"
 #include "gui/win32/wide_text.h"
 
 namespace stravener::win32 {
@@ -111,8 +111,7 @@ INT_PTR CALLBACK SetupProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 bool RunSetupDialog(HINSTANCE instance, HWND owner, const gui::SetupServices& services, uint32_t& portNumber,
                     uint32_t& speedLimit) {
   gui::SetupLists lists(services, portNumber, speedLimit);
-  const int templateId = Language == kPolish ? IDD_SETUP_PL : IDD_SETUP_EN;
-  if (DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId), owner, SetupProc, reinterpret_cast<LPARAM>(&lists)) !=
+  if (RunDescribedDialog(instance, owner, gui::SetupDescription(), SetupProc, reinterpret_cast<LPARAM>(&lists)) !=
       IDOK) {
     return false;
   }

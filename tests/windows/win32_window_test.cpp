@@ -24,7 +24,7 @@
 #include "app/language.h"
 #include "gui/common/command_table.h"
 #include "gui/common/setup_lists.h"
-#include "gui/common/tooltip_texts.h"
+#include "gui/common/dialog_description.h"
 #include "gui/win32/log_pictures.h"
 #include "gui/win32/main_window.h"
 #include "gui/win32/setup_dialog.h"
@@ -77,6 +77,42 @@ void ExpectStates(const WindowDriver& window, bool open) {
         << control.id << (open ? " with the port open" : " with the port closed");
   }
   EXPECT_EQ(window.FocusId(), open ? 1007 : 1006);
+}
+
+// A dialog built from its description in the current language: its children in tab order
+// with their ids, texts (where the description gives one) and places in dialog units; a
+// drop-down list's height is that of its open list, so only its top and sides count.
+void ExpectBuiltFrom(HWND dialog, const gui::DialogDescription& description) {
+  std::vector<HWND> children;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    children.push_back(child);
+  }
+  ASSERT_EQ(children.size(), description.controls.size());
+  for (size_t i = 0; i < children.size(); ++i) {
+    const gui::ControlDescription& control = description.controls[i];
+    const HWND child = children[i];
+    EXPECT_EQ(LOWORD(GetDlgCtrlID(child)), control.id != 0 ? control.id : 0xFFFF) << i;
+    if (*gui::ControlText(control) != '\0') {
+      EXPECT_EQ(WindowText(child), gui::ControlText(control)) << i;
+    }
+    const gui::DialogRect place = gui::ControlPlace(control);
+    // The dialog manager converts the place and the size each on its own.
+    RECT expected{place.x, place.y, place.width, place.height};
+    MapDialogRect(dialog, &expected);
+    RECT shown{};
+    GetWindowRect(child, &shown);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&shown), 2);
+    EXPECT_EQ(shown.left, expected.left) << control.id << " " << i;
+    EXPECT_EQ(shown.top, expected.top) << control.id << " " << i;
+    // The icon takes its picture's size, and the etched line its edges'.
+    if (control.kind != gui::ControlKind::ProgramIcon && control.kind != gui::ControlKind::HorizontalLine) {
+      EXPECT_EQ(shown.right - shown.left, expected.right) << control.id << " " << i;
+      if (control.kind != gui::ControlKind::DropDownList) {
+        EXPECT_EQ(shown.bottom - shown.top, expected.bottom) << control.id << " " << i;
+      }
+    }
+    EXPECT_EQ(IsWindowEnabled(child) == FALSE, gui::DisabledAtCreation(control)) << control.id << " " << i;
+  }
 }
 
 // The tip the window gives for a control, as the tooltip control asks for it; empty when
@@ -219,6 +255,7 @@ TEST_F(WindowTest, ControlsTextsStatesTipsAndKeysWithThePortClosed) {
       order.push_back(GetDlgCtrlID(child));
     }
     EXPECT_THAT(order, ElementsAre(1006, 1007, 1010, 1014, 1012, 1013, 1008, 1011, 2, 1021, 1009, 1002, 1015, 1016));
+    ExpectBuiltFrom(window.Main(), gui::MainWindowDescription());
     for (const gui::MainWindowControl& expected : gui::MainWindowControls()) {
       EXPECT_EQ(WindowText(window.Item(expected.id)), language == kPolish ? expected.polish : expected.english);
       if (expected.kind == gui::ControlKind::PushButton || expected.kind == gui::ControlKind::FlagButton) {
@@ -255,6 +292,7 @@ TEST_F(WindowTest, ControlsTextsStatesTipsAndKeysWithThePortClosed) {
     PostMessageW(window.Item(1009), WM_KEYDOWN, VK_RETURN, 0);
     const HWND about = window.AwaitWindow(L"");
     ASSERT_NE(about, nullptr) << "Enter on About opens it";
+    ExpectBuiltFrom(about, gui::AboutDescription());
     EXPECT_EQ(GetWindow(about, GW_OWNER), window.Main());
     PostMessageW(about, WM_COMMAND, IDOK, 0);
     for (int i = 0; i < 100 && IsWindow(about); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -332,6 +370,7 @@ TEST_F(WindowTest, SetupListsTheComPortsTheSystemReports) {
     window.Click(1021);
     const HWND setup = window.AwaitWindow(L"Ustawienia programu");
     ASSERT_NE(setup, nullptr);
+    ExpectBuiltFrom(setup, gui::SetupDescription());
     std::vector<std::string> reported;
     for (const PortEntry& entry : EnumeratePorts()) reported.push_back(PortLabel(entry));
     const std::vector<std::string> listed = ListItems(GetDlgItem(setup, 1005));
@@ -502,6 +541,7 @@ TEST_F(WindowTest, ReadTrackIntoPltConfigurationAndDroppedFiles) {
     window.Click(1014);
     const HWND configuration = window.AwaitWindow(L"Configuration");
     ASSERT_NE(configuration, nullptr) << ::testing::PrintToString(window.LogLines());
+    ExpectBuiltFrom(configuration, gui::ConfigurationDescription());
     EXPECT_EQ(IsDlgButtonChecked(configuration, 1017), BST_UNCHECKED);
     EXPECT_EQ(WindowText(GetDlgItem(configuration, 1018)), "0");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(configuration, 1018)));

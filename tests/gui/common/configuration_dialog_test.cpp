@@ -90,18 +90,3 @@ TEST(ConfigurationDialogTest, ClearedBoxIgnoresTheField) {
   EXPECT_EQ(opened.dialog.ValueToSave(), 0);
   EXPECT_TRUE(opened.controls.warnings.empty());
 }
-
-TEST(ConfigurationDialogTest, TextsInBothLanguages) {
-  {
-    LanguageGuard polish(kPolish);
-    const ConfigurationDialogTexts t = CurrentConfigurationDialogTexts();
-    EXPECT_STREQ(t.caption, "Konfiguracja");
-    EXPECT_STREQ(t.skipBox, "Pomijaj ");
-    EXPECT_STREQ(t.afterField, "punkt(ów) pomiędzy zapisami");
-  }
-  LanguageGuard english(kEnglish);
-  const ConfigurationDialogTexts t = CurrentConfigurationDialogTexts();
-  EXPECT_STREQ(t.heading, "Logging setup:");
-  EXPECT_STREQ(t.skipBox, "Skip ");
-  EXPECT_STREQ(t.save, "Save");
-}
