@@ -12,8 +12,10 @@ using enum ControlKind;
 
 constexpr const char* kFont = "MS Sans Serif";
 
-// The main window. None of its buttons is the default button; every button is a tab stop,
-// the log and the progress bar are not.
+// The main window. None of its buttons is the default button; every button and the log are
+// tab stops, the progress bar is not. When the window grows, the log and the progress bar
+// grow with it, and the bottom row (Exit, the progress bar, the language button) stays at
+// the bottom; the other buttons keep their places.
 constexpr ControlDescription kMainWindowControls[] = {
     {kIdOpenPort, PushButton, "O&twórz port", "&Open port", {7, 28, 50, 14}, kPlain, 0, EnabledWhen::PortClosed,
      {"Otwiera port COM do komunikacji z stravenerem.", "Opens the COM port to talk to the Stravener."}},
@@ -32,16 +34,16 @@ constexpr ControlDescription kMainWindowControls[] = {
      {"Aktualizuje oprogramowanie wewnętrzne stravenera.", "Updates the Stravener's firmware."}},
     {kIdRestart, PushButton, "&Restart", "Res&tart", {7, 175, 50, 14}, kPlain, 0, EnabledWhen::PortOpen,
      {"Restartuje procesor stravenera.", "Restarts the Stravener's processor."}},
-    {kIdCancel, PushButton, "Koniec", "Exit", {7, 206, 50, 14}, kPlain, 0, EnabledWhen::Always,
+    {kIdCancel, PushButton, "Koniec", "Exit", {7, 206, 50, 14}, kFollowsBottom, 0, EnabledWhen::Always,
      {"Kończy pracę programu.", "Ends the program."}},
     {kIdSetup, PushButton, "U&stawienia...", "&Setup...", {129, 7, 50, 14}, kPlain, 0, EnabledWhen::PortClosed,
      {"Pozwala na zmianę ustawień programu.", "Lets you change the program settings."}},
     {kIdAbout, PushButton, "O &programie...", "&About...", {185, 7, 55, 14}, kPlain, 0, EnabledWhen::Always,
      {"Wyświetla informacje o programie.", "Shows information about the program."}},
-    {kIdLog, EventLog, "", "", {64, 28, 176, 161}, kNoTabStop},
-    {kIdProgress, ProgressBar, "", "", {64, 206, 148, 14}, kNoTabStop},
+    {kIdLog, EventLog, "", "", {64, 28, 176, 161}, kGrowsWide | kGrowsTall},
+    {kIdProgress, ProgressBar, "", "", {64, 206, 148, 14}, kNoTabStop | kGrowsWide | kFollowsBottom},
     // Its tip names the language it switches to, in that language.
-    {kIdLanguage, FlagButton, "", "", {218, 206, 22, 14}, kPlain, 0, EnabledWhen::Always,
+    {kIdLanguage, FlagButton, "", "", {218, 206, 22, 14}, kFollowsRight | kFollowsBottom, 0, EnabledWhen::Always,
      {"Switch to English", "Przełącz na polski"}},
 };
 
@@ -82,7 +84,7 @@ constexpr ControlDescription kAboutControls[] = {
 };
 
 constexpr DialogDescription kMainWindow{kCaption, kCaption, 247, 228, kFont, 8,
-                                        kTitleBar | kSystemMenu | kMinimizeBox | kOwnTaskbarButton,
+                                        kTitleBar | kSystemMenu | kMinimizeBox | kOwnTaskbarButton | kSizingBorder,
                                         kMainWindowControls};
 constexpr DialogDescription kSetup{"Ustawienia programu", "Program setup", 183, 82, kFont, 8,
                                    kTitleBar | kSystemMenu, kSetupControls};
@@ -118,6 +120,14 @@ DialogRect ControlPlace(const ControlDescription& control) {
 
 bool DisabledAtCreation(const ControlDescription& control) {
   return (control.style & kDisabled) != 0 || control.enabledWhen == EnabledWhen::PortOpen;
+}
+
+DialogRect GrownPlace(DialogRect place, unsigned style, int growWidth, int growHeight) {
+  if ((style & kFollowsRight) != 0) place.x += growWidth;
+  if ((style & kFollowsBottom) != 0) place.y += growHeight;
+  if ((style & kGrowsWide) != 0) place.width += growWidth;
+  if ((style & kGrowsTall) != 0) place.height += growHeight;
+  return place;
 }
 
 const ControlDescription* FindControl(const DialogDescription& dialog, int id) {

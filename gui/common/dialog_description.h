@@ -36,6 +36,11 @@ enum ControlStyle : unsigned {
   kSorted = 1u << 2,         // a list that keeps its entries sorted as text
   kBlueText = 1u << 3,       // drawn in pure blue
   kNoTabStop = 1u << 4,      // Tab passes it by (buttons, lists, fields and boxes are tab stops)
+  // In a dialog with a sizing border, what a control does when the dialog grows:
+  kGrowsWide = 1u << 5,      // its right edge keeps its distance to the dialog's
+  kGrowsTall = 1u << 6,      // its bottom edge keeps its distance to the dialog's
+  kFollowsRight = 1u << 7,   // it moves with the dialog's right edge
+  kFollowsBottom = 1u << 8,  // it moves with the dialog's bottom edge
 };
 
 // A text pair, UTF-8: the Polish and the English member.
@@ -64,6 +69,7 @@ enum DialogFrame : unsigned {
   kSystemMenu = 1u << 1,       // the system menu and the close box
   kMinimizeBox = 1u << 2,
   kOwnTaskbarButton = 1u << 3,  // a window of its own, not one that another owns
+  kSizingBorder = 1u << 4,      // the user may make it larger than described, never smaller
 };
 
 // A dialog as both desktop programs build it: its size in dialog units, its caption, its
@@ -90,6 +96,9 @@ DialogRect ControlPlace(const ControlDescription& control);
 // Whether a control is disabled when its dialog opens: when its style says so, or, in the
 // main window, when the port must be open for it.
 bool DisabledAtCreation(const ControlDescription& control);
+// A control's place (in any unit) in a dialog that has grown by growWidth and growHeight
+// beyond its described size, as the control's style has it.
+DialogRect GrownPlace(DialogRect place, unsigned style, int growWidth, int growHeight);
 // The control with this id, or nullptr.
 const ControlDescription* FindControl(const DialogDescription& dialog, int id);
 

@@ -19,7 +19,9 @@ void EventLogView::Add(const LogEntry& entry, bool droppedOldest) {
 void EventLogView::Append(const LogEntry& entry) {
   const int kind = static_cast<int>(entry.kind);
   const QIcon& picture = kind >= 0 && kind < 3 ? pictures_[static_cast<size_t>(kind)] : pictures_[2];
-  auto* item = new QListWidgetItem(picture, QString::fromStdString(entry.text));
+  const QString text = QString::fromStdString(entry.text);
+  auto* item = new QListWidgetItem(picture, text);
+  item->setToolTip(text);  // a line cut off at the list's edge is read whole here
   item->setData(Qt::UserRole, kind);
   list_.addItem(item);
 }

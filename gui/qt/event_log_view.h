@@ -10,7 +10,8 @@ class QListWidget;
 namespace stravener::gui {
 
 // Shows the lines of an EventLog in a list: one line a row with the picture of its kind,
-// the newest row scrolled into view, at most as many rows as the log keeps.
+// the newest row scrolled into view, at most as many rows as the log keeps. Each row's tip
+// is its whole line, for a line cut off at the list's edge.
 class EventLogView {
  public:
   explicit EventLogView(QListWidget& list);

@@ -1,6 +1,7 @@
 #include "gui/qt/main_window.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -12,6 +13,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QTimer>
 #include <QUrl>
 
@@ -46,7 +48,9 @@ MainWindow::MainWindow(Operations operations, SetupServices setupServices, Seria
   const DialogDescription& description = MainWindowDescription();
   setWindowTitle(QString::fromUtf8(DialogCaption(description)));
   setWindowIcon(ProgramIcon());
-  setFixedSize(du.Size(description.width, description.height));
+  // The described size is the smallest; the window may grow.
+  setMinimumSize(du.Size(description.width, description.height));
+  resize(minimumSize());
   setAcceptDrops(true);
   tooltips_ = new TooltipFilter(this);
 
@@ -66,7 +70,7 @@ MainWindow::MainWindow(Operations operations, SetupServices setupServices, Seria
         logList_->setObjectName(QString::number(control.id));
         logList_->setGeometry(du.Rect(place.x, place.y, place.width, place.height));
         logList_->setSelectionMode(QAbstractItemView::SingleSelection);
-        logList_->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
+        logList_->setFocusPolicy(Qt::StrongFocus);  // Tab reaches it
         logList_->setIconSize(QSize(12, 12));
         logList_->setUniformItemSizes(true);
         logList_->setWordWrap(false);
@@ -117,6 +121,22 @@ QPushButton* MainWindow::AddButton(const ControlDescription& control) {
   button->installEventFilter(tooltips_);
   connect(button, &QPushButton::clicked, this, [this, id = control.id] { session_->RunCommand(id); });
   return button;
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  // The controls' described places, grown as their styles say by what the window grew.
+  const DialogUnits du(font());
+  const DialogDescription& description = MainWindowDescription();
+  const QSize grown = size() - du.Size(description.width, description.height);
+  for (const ControlDescription& control : description.controls) {
+    QWidget* widget = findChild<QWidget*>(QString::number(control.id), Qt::FindDirectChildrenOnly);
+    if (widget == nullptr) continue;
+    const QRect described = du.Rect(control.place.x, control.place.y, control.place.width, control.place.height);
+    const DialogRect place = GrownPlace({described.x(), described.y(), described.width(), described.height()},
+                                        control.style, std::max(0, grown.width()), std::max(0, grown.height()));
+    widget->setGeometry(place.x, place.y, place.width, place.height);
+  }
 }
 
 void MainWindow::HandleDroppedFiles(const QStringList& paths) {

@@ -67,6 +67,7 @@ class MainWindow : public QDialog, public WindowSurface {
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   QPushButton* AddButton(const ControlDescription& control);

@@ -41,9 +41,9 @@ ItemStyle StyleOf(const gui::ControlDescription& control) {
     case ControlKind::FlagButton:
       return {{nullptr, kButtonClass}, BS_PUSHBUTTON | BS_ICON | tab};
     case ControlKind::EventLog:
-      return {{WC_LISTVIEWW, 0}, LVS_REPORT | LVS_SINGLESEL | LVS_NOCOLUMNHEADER | LVS_NOLABELWRAP | WS_BORDER};
+      return {{WC_LISTVIEWW, 0}, LVS_REPORT | LVS_SINGLESEL | LVS_NOCOLUMNHEADER | LVS_NOLABELWRAP | WS_BORDER | tab};
     case ControlKind::ProgressBar:
-      return {{PROGRESS_CLASSW, 0}, PBS_SMOOTH | WS_BORDER};
+      return {{PROGRESS_CLASSW, 0}, PBS_SMOOTH | WS_BORDER | tab};
     case ControlKind::Label:
       return {{nullptr, kStaticClass}, SS_LEFT | WS_GROUP};
     case ControlKind::DropDownList: {
@@ -98,6 +98,7 @@ std::vector<WORD> BuildDialogTemplate(const gui::DialogDescription& dialog, DWOR
   if ((dialog.frame & gui::kTitleBar) != 0) style |= WS_CAPTION;
   if ((dialog.frame & gui::kSystemMenu) != 0) style |= WS_SYSMENU;
   if ((dialog.frame & gui::kMinimizeBox) != 0) style |= WS_MINIMIZEBOX;
+  if ((dialog.frame & gui::kSizingBorder) != 0) style |= WS_THICKFRAME;
   const DWORD exStyle = (dialog.frame & gui::kOwnTaskbarButton) != 0 ? WS_EX_APPWINDOW : 0;
 
   TemplateWriter out;

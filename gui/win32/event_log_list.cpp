@@ -19,11 +19,17 @@ void EventLogList::Attach(HWND list, HIMAGELIST pictures) {
   column.pszText = heading;
   ListView_InsertColumn(list_, 0, &column);
   ListView_SetImageList(list_, pictures, LVSIL_SMALL);
+  ListView_SetExtendedListViewStyleEx(list_, LVS_EX_LABELTIP, LVS_EX_LABELTIP);
 }
 
 void EventLogList::Rescale(HIMAGELIST pictures) {
   if (list_ == nullptr) return;
   ListView_SetImageList(list_, pictures, LVSIL_SMALL);
+  FitColumn();
+}
+
+void EventLogList::FitColumn() {
+  if (list_ == nullptr) return;
   RECT client{};
   GetClientRect(list_, &client);
   ListView_SetColumnWidth(list_, 0, client.right - client.left);

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "app/language.h"
@@ -126,6 +127,7 @@ void MainWindow::InitDialog() {
   AddTooltips();
   SetWindowSubclass(GetDlgItem(window_, gui::kIdProgress), ProgressProc, 0, reinterpret_cast<DWORD_PTR>(this));
   logList_.Attach(GetDlgItem(window_, gui::kIdLog), pictures_);
+  LayOutControls();
   session_->Attach();  // the flag on the language button, the log lines and the button states
 }
 
@@ -157,6 +159,28 @@ void MainWindow::Rescale(UINT dpi) {
   logList_.Rescale(pictures_);
   if (oldPictures != nullptr) ImageList_Destroy(oldPictures);
   if (oldSmallIcon != nullptr) DestroyIcon(oldSmallIcon);
+}
+
+void MainWindow::LayOutControls() {
+  if (window_ == nullptr) return;
+  // In the pixels of the window's font and scale, as the dialog manager placed them.
+  const gui::DialogDescription& description = gui::MainWindowDescription();
+  RECT described{0, 0, description.width, description.height};
+  MapDialogRect(window_, &described);
+  RECT client{};
+  GetClientRect(window_, &client);
+  const int growWidth = std::max(0, static_cast<int>(client.right - described.right));
+  const int growHeight = std::max(0, static_cast<int>(client.bottom - described.bottom));
+  for (const gui::ControlDescription& control : description.controls) {
+    RECT place{control.place.x, control.place.y, control.place.width, control.place.height};
+    MapDialogRect(window_, &place);
+    const gui::DialogRect grown =
+        gui::GrownPlace({place.left, place.top, place.right, place.bottom}, control.style, growWidth, growHeight);
+    SetWindowPos(GetDlgItem(window_, control.id), nullptr, grown.x, grown.y, grown.width, grown.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  logList_.FitColumn();
+  InvalidateRect(window_, nullptr, TRUE);
 }
 
 void MainWindow::AddTooltips() {
@@ -216,6 +240,21 @@ INT_PTR MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (!IsIconic(window_)) return FALSE;
       PaintIconic();
       return TRUE;
+    case WM_SIZE:
+      if (wParam != SIZE_MINIMIZED) LayOutControls();
+      return FALSE;
+    case WM_GETMINMAXINFO: {
+      // Never smaller than described.
+      if (window_ == nullptr) return FALSE;
+      const gui::DialogDescription& description = gui::MainWindowDescription();
+      RECT smallest{0, 0, description.width, description.height};
+      MapDialogRect(window_, &smallest);
+      AdjustWindowRectEx(&smallest, static_cast<DWORD>(GetWindowLongW(window_, GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(GetWindowLongW(window_, GWL_EXSTYLE)));
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+      limits->ptMinTrackSize = {smallest.right - smallest.left, smallest.bottom - smallest.top};
+      return TRUE;
+    }
     case WM_QUERYDRAGICON:
       return reinterpret_cast<INT_PTR>(largeIcon_);
     case WM_DPICHANGED:

@@ -70,6 +70,8 @@ class MainWindow : public gui::WindowSurface {
   void LoadScaledPictures(UINT dpi);
   // The window is now at another scale.
   void Rescale(UINT dpi);
+  // Places the controls for the window's size: the log and the progress bar grow with it.
+  void LayOutControls();
   void AddTooltips();
   bool AnswerTooltip(NMTTDISPINFOW& request);
   void PaintIconic();

@@ -115,6 +115,50 @@ void ExpectBuiltFrom(HWND dialog, const gui::DialogDescription& description) {
   }
 }
 
+// The main window grown by the user: the log and the progress bar grow with it, the bottom
+// row (Exit, the progress bar, the language button) stays at the bottom, the other buttons
+// stay where they were; it is never made smaller than it opened. It ends at its first size.
+void ExpectGrowsAndShrinksNoFurther(const WindowDriver& window) {
+  const auto placeOf = [&window](int id) {
+    RECT place{};
+    GetWindowRect(window.Item(id), &place);
+    MapWindowPoints(nullptr, window.Main(), reinterpret_cast<POINT*>(&place), 2);
+    return place;
+  };
+  RECT opened{};
+  GetWindowRect(window.Main(), &opened);
+  const RECT log = placeOf(1002), progress = placeOf(1015), flag = placeOf(1016), exit = placeOf(2);
+  const RECT open = placeOf(1006), about = placeOf(1009);
+  MINMAXINFO limits{};
+  SendMessageW(window.Main(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  EXPECT_EQ(limits.ptMinTrackSize.x, opened.right - opened.left);
+  EXPECT_EQ(limits.ptMinTrackSize.y, opened.bottom - opened.top);
+
+  SetWindowPos(window.Main(), nullptr, 0, 0, opened.right - opened.left + 150, opened.bottom - opened.top + 90,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const RECT grownLog = placeOf(1002), grownProgress = placeOf(1015), grownFlag = placeOf(1016);
+  EXPECT_EQ(grownLog.left, log.left);
+  EXPECT_EQ(grownLog.top, log.top);
+  EXPECT_EQ(grownLog.right, log.right + 150);
+  EXPECT_EQ(grownLog.bottom, log.bottom + 90);
+  EXPECT_EQ(grownProgress.left, progress.left);
+  EXPECT_EQ(grownProgress.top, progress.top + 90);
+  EXPECT_EQ(grownProgress.right, progress.right + 150);
+  EXPECT_EQ(grownFlag.left, flag.left + 150);
+  EXPECT_EQ(grownFlag.top, flag.top + 90);
+  EXPECT_EQ(placeOf(2).top, exit.top + 90);
+  EXPECT_EQ(placeOf(1006).top, open.top);
+  EXPECT_EQ(placeOf(1009).left, about.left);
+  // The log's one column follows the list's width.
+  RECT client{};
+  GetClientRect(window.Item(1002), &client);
+  EXPECT_EQ(ListView_GetColumnWidth(window.Item(1002), 0), client.right);
+
+  SetWindowPos(window.Main(), nullptr, 0, 0, opened.right - opened.left, opened.bottom - opened.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(placeOf(1002).right, log.right);
+}
+
 // The tip the window gives for a control, as the tooltip control asks for it; empty when
 // the request is not answered.
 std::string TipOf(const WindowDriver& window, int id) {
@@ -256,14 +300,16 @@ TEST_F(WindowTest, ControlsTextsStatesTipsAndKeysWithThePortClosed) {
     }
     EXPECT_THAT(order, ElementsAre(1006, 1007, 1010, 1014, 1012, 1013, 1008, 1011, 2, 1021, 1009, 1002, 1015, 1016));
     ExpectBuiltFrom(window.Main(), gui::MainWindowDescription());
+    ExpectGrowsAndShrinksNoFurther(window);
     for (const gui::MainWindowControl& expected : gui::MainWindowControls()) {
       EXPECT_EQ(WindowText(window.Item(expected.id)), language == kPolish ? expected.polish : expected.english);
       if (expected.kind == gui::ControlKind::PushButton || expected.kind == gui::ControlKind::FlagButton) {
         EXPECT_NE(GetWindowLongW(window.Item(expected.id), GWL_STYLE) & WS_TABSTOP, 0) << expected.id;
       }
     }
-    // The log and the progress bar are no tab stops, and no button is the default.
-    for (const int id : {1002, 1015}) EXPECT_EQ(GetWindowLongW(window.Item(id), GWL_STYLE) & WS_TABSTOP, 0);
+    // Tab reaches the log but not the progress bar, and no button is the default.
+    EXPECT_NE(GetWindowLongW(window.Item(1002), GWL_STYLE) & WS_TABSTOP, 0);
+    EXPECT_EQ(GetWindowLongW(window.Item(1015), GWL_STYLE) & WS_TABSTOP, 0);
     EXPECT_EQ(LOWORD(SendMessageW(window.Main(), DM_GETDEFID, 0, 0)), IDOK);
     const LONG logStyle = GetWindowLongW(window.Item(1002), GWL_STYLE);
     EXPECT_EQ(logStyle & LVS_TYPEMASK, LVS_REPORT);
@@ -299,10 +345,11 @@ TEST_F(WindowTest, ControlsTextsStatesTipsAndKeysWithThePortClosed) {
     EXPECT_TRUE(IsWindow(window.Main())) << "Escape closed the window";
     EXPECT_EQ(window.FocusId(), 1009);
 
-    // Enter where no button has the focus (the log, clicked) ends the window, as Exit does.
-    PostMessageW(window.Item(1002), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    PostMessageW(window.Item(1002), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    for (int i = 0; i < 100 && window.FocusId() != 1002; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Tab goes on from About to the log; Enter where no button has the focus ends the window,
+    // as Exit does.
+    PostMessageW(window.Item(1009), WM_KEYDOWN, VK_TAB, 0);
+    for (int i = 0; i < 250 && window.FocusId() != 1002; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_EQ(window.FocusId(), 1002);
     PostMessageW(window.Item(1002), WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(window.AwaitEnd(), IDOK);
   }

@@ -77,7 +77,7 @@ TEST(MainWindowTest, ControlsInTheirOrderWithTextsAndGeometryInBothLanguages) {
     MainWindow window(Operations{}, SetupServices{});
     const DialogUnits du(window.font());
     EXPECT_EQ(window.size(), du.Size(247, 228));
-    EXPECT_EQ(window.minimumSize(), window.maximumSize());  // fixed size
+    EXPECT_EQ(window.minimumSize(), du.Size(247, 228));  // it may grow, never shrink
     EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     QWidget* previous = nullptr;
@@ -101,14 +101,42 @@ TEST(MainWindowTest, ControlsInTheirOrderWithTextsAndGeometryInBothLanguages) {
     const QImage britishFlag = BritishFlagIcon().pixmap(16, 16).toImage();
     EXPECT_EQ(shown == polishFlag, language == kEnglish);
     EXPECT_EQ(shown == britishFlag, language == kPolish);
-    // The log and the progress bar are no tab stops.
-    EXPECT_FALSE(Control<QWidget>(window, kIdLog)->focusPolicy() & Qt::TabFocus);
+    // Tab reaches the log, not the progress bar.
+    EXPECT_TRUE(Control<QWidget>(window, kIdLog)->focusPolicy() & Qt::TabFocus);
+    EXPECT_EQ(ButtonOf(window, kIdCancel)->nextInFocusChain()->nextInFocusChain()->nextInFocusChain(),
+              Control<QWidget>(window, kIdLog));
     EXPECT_EQ(Control<QWidget>(window, kIdProgress)->focusPolicy(), Qt::NoFocus);
     EXPECT_FALSE(Control<QProgressBar>(window, kIdProgress)->isTextVisible());
   }
 }
 
 // Which command each id runs is WindowSessionTest's; here, that the buttons reach it.
+TEST(MainWindowTest, AGrownWindowGrowsItsLogAndProgressBarAndKeepsTheButtonsInPlace) {
+  ScopedConfigHome home;
+  LanguageGuard english(kEnglish);
+  MainWindow window(Operations{}, SetupServices{});
+  window.show();
+  const DialogUnits du(window.font());
+  window.resize(window.size() + QSize(150, 90));
+  QApplication::processEvents();
+  EXPECT_EQ(Control<QWidget>(window, kIdLog)->geometry(), du.Rect(64, 28, 176, 161).adjusted(0, 0, 150, 90));
+  EXPECT_EQ(Control<QWidget>(window, kIdProgress)->geometry(),
+            du.Rect(64, 206, 148, 14).translated(0, 90).adjusted(0, 0, 150, 0));
+  // The bottom row stays at the bottom; the other buttons where they were.
+  EXPECT_EQ(ButtonOf(window, kIdLanguage)->geometry(), du.Rect(218, 206, 22, 14).translated(150, 90));
+  EXPECT_EQ(ButtonOf(window, kIdCancel)->geometry(), du.Rect(7, 206, 50, 14).translated(0, 90));
+  EXPECT_EQ(ButtonOf(window, kIdOpenPort)->geometry(), du.Rect(7, 28, 50, 14));
+  EXPECT_EQ(ButtonOf(window, kIdRestart)->geometry(), du.Rect(7, 175, 50, 14));
+  EXPECT_EQ(ButtonOf(window, kIdAbout)->geometry(), du.Rect(185, 7, 55, 14));
+  // Smaller than described it does not get.
+  window.resize(100, 100);
+  EXPECT_EQ(window.size(), du.Size(247, 228));
+  // A line too long for the log is read whole in its tip.
+  const std::string line(300, 'x');
+  window.Log().Add(LogKind::Info, line);
+  EXPECT_EQ(Control<QListWidget>(window, kIdLog)->item(0)->toolTip().toStdString(), line);
+}
+
 TEST(MainWindowTest, AClickOnAnEnabledButtonRunsItsCommand) {
   ScopedConfigHome home;
   LanguageGuard english(kEnglish);
