@@ -2,13 +2,18 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QHelpEvent>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QToolTip>
 #include <QTimer>
 #include <cstdio>
 
@@ -92,6 +97,35 @@ bool ProgressShots(MainWindow& window, const QString& folder) {
   return ok && downloadDrawn && questionDrawn;
 }
 
+// The window with the tip of Exit showing, as the screen shows them both.
+bool SaveWithTip(QWidget& window, const QString& folder) {
+  window.show();
+  window.raise();
+  window.activateWindow();
+  QApplication::setActiveWindow(&window);
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  QWidget* exit = window.findChild<QWidget*>(QString::number(kIdCancel));
+  if (exit == nullptr) return false;
+  QHelpEvent help(QEvent::ToolTip, exit->rect().center(), exit->mapToGlobal(exit->rect().center()));
+  QApplication::sendEvent(exit, &help);
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < 700) {
+    QApplication::processEvents();
+    QThread::msleep(20);
+  }
+  QRect area = window.frameGeometry();
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (top->inherits("QTipLabel") && top->isVisible()) area |= top->frameGeometry();
+  }
+  const QString suffix = Language == kPolish ? QStringLiteral("pl") : QStringLiteral("en");
+  const QString path = QDir(folder).filePath(QStringLiteral("main_window_tooltip_") + suffix + QStringLiteral(".png"));
+  const bool saved = window.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(path);
+  std::fprintf(stderr, "%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+  QToolTip::hideText();
+  return saved;
+}
+
 }  // namespace
 
 bool ScreenshotMayRun(int commandId) {
@@ -124,6 +158,7 @@ int TakeScreenshots(const QString& folder, const std::vector<int>& commands) {
   }
   answer.stop();
   ok &= Save(window, folder, QStringLiteral("main_window"));
+  ok &= SaveWithTip(window, folder);
   window.show();
 
   {
