@@ -4,8 +4,9 @@
 // after Open port and Information on a simulated logger (stravener-sim-service), then
 // Configuration, Setup and About over it, each saved as a 24-bit BMP of the window's screen
 // area: main_window_win32_en.bmp, ...; with a SCALE other than 100 (the scale Wine was
-// set to, in per cent), main_window_win32_en_150.bmp, ... At 100 % also the window at work
-// on a second, paced logger: a download while the bar shows the time left
+// set to, in per cent), main_window_win32_en_150.bmp, ... At 100 % also the English window
+// once more with the tip of Exit showing (main_window_tooltip_win32_en.bmp), and the window
+// at work on a second, paced logger: a download while the bar shows the time left
 // (main_window_download_win32_en.bmp), and the stop question of an upgrade
 // (stop_question_win32_en.bmp), declined.
 
@@ -26,9 +27,45 @@ namespace {
 
 void Settle() { std::this_thread::sleep_for(std::chrono::milliseconds(700)); }
 
+bool SaveScreenPicture(const RECT& area, const std::wstring& path);
+
 bool SaveWindowPicture(HWND window, const std::wstring& path) {
   RECT area{};
   if (!GetWindowRect(window, &area)) return false;
+  return SaveScreenPicture(area, path);
+}
+
+// The window with the tip of a button showing, the mouse resting on the button.
+bool SaveWindowWithTip(const WindowDriver& window, int button, const std::wstring& path) {
+  RECT target{};
+  GetWindowRect(window.Item(button), &target);
+  const POINT middle{(target.left + target.right) / 2, (target.top + target.bottom) / 2};
+  SetCursorPos(middle.x, middle.y);
+  POINT inside = middle;
+  ScreenToClient(window.Item(button), &inside);
+  for (int i = 0; i < 3; ++i) {
+    PostMessageW(window.Item(button), WM_MOUSEMOVE, 0, MAKELPARAM(inside.x, inside.y));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  Settle();
+  Settle();
+  RECT area{};
+  GetWindowRect(window.Main(), &area);
+  bool tipShown = false;
+  for (HWND tip = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); tip != nullptr;
+       tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) {
+    RECT tipArea{};
+    if (IsWindowVisible(tip) && GetWindowRect(tip, &tipArea)) {
+      UnionRect(&area, &area, &tipArea);
+      tipShown = true;
+    }
+  }
+  const bool saved = SaveScreenPicture(area, path);
+  SetCursorPos(0, 0);
+  return saved && tipShown;
+}
+
+bool SaveScreenPicture(const RECT& area, const std::wstring& path) {
   const int width = area.right - area.left;
   const int height = area.bottom - area.top;
   const HDC screen = GetDC(nullptr);
@@ -165,6 +202,9 @@ int Shots(const std::wstring& folder, int language, const std::wstring& scale) {
   failures += !DialogShot(window, 1010, L"Stravener Tool", folder + L"\\notice" + suffix, IDOK);
   Settle();
   failures += !SaveWindowPicture(window.Main(), folder + L"\\main_window" + suffix);
+  if (scale == L"100" && !polish) {
+    failures += !SaveWindowWithTip(window, IDCANCEL, folder + L"\\main_window_tooltip" + suffix);
+  }
   failures += !DialogShot(window, 1014, polish ? L"Konfiguracja" : L"Configuration",
                           folder + L"\\configuration_dialog" + suffix, IDCANCEL);
   window.ClickAndWait(1007);  // Setup needs the port closed
