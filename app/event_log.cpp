@@ -1,19 +1,10 @@
 #include "app/event_log.h"
 
-#include <cstdarg>
 #include <utility>
 
 #include "platform/system_error.h"
 
 namespace stravener {
-
-void EventLog::LogLine(LogKind kind, const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  std::string text = FormatTextV(format, args);
-  va_end(args);
-  Add(kind, std::move(text));
-}
 
 void EventLog::LogSystemError(LogKind kind, uint32_t code) {
   std::string text;

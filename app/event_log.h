@@ -30,8 +30,11 @@ class EventLog {
   // dropped to make room. The front ends show the line and repaint at once from here.
   using Listener = std::function<void(const LogEntry& added, bool droppedOldest)>;
 
-  // Adds a line formatted by the printf rules; the text has no length limit.
-  STRAVENER_PRINTF_FORMAT(3, 4) void LogLine(LogKind kind, const char* format, ...);
+  // Adds a line formatted by the printf rules (FormatText); the text has no length limit.
+  template <typename... Args>
+  void LogLine(LogKind kind, const char* format, const Args&... args) {
+    Add(kind, FormatText(format, args...));
+  }
 
   // Adds the operating system's text for an error code as one line, taken literally (a
   // percent sign in it stays as it is). Nothing is added when the system has no text.

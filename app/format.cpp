@@ -4,13 +4,19 @@
 
 namespace stravener {
 
-std::string FormatText(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  std::string text = FormatTextV(format, args);
-  va_end(args);
-  return text;
+namespace format_detail {
+
+std::string FormatPrintfArgs(const char* format, fmt::printf_args args) {
+  if (format == nullptr) return {};
+  try {
+    return fmt::vsprintf(fmt::string_view(format), args);
+  } catch (const std::exception&) {
+    // A format that does not fit its arguments (fmt::format_error), or no memory.
+    return {};
+  }
 }
+
+}  // namespace format_detail
 
 const char* PickTextOrEmpty(const char* polish, const char* english) {
   const char* text = PickText(polish, english);

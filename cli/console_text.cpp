@@ -1,7 +1,6 @@
 #include "cli/console_text.h"
 
 #include <algorithm>
-#include <cstdarg>
 #include <string>
 
 #if defined(_WIN32)
@@ -52,14 +51,6 @@ void WriteText(FILE* stream, std::string_view text) {
   }
 #endif
   std::fwrite(text.data(), 1, text.size(), stream);
-}
-
-void PrintText(FILE* stream, const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  const std::string text = FormatTextV(format, args);
-  va_end(args);
-  WriteText(stream, text);
 }
 
 }  // namespace stravener::cli

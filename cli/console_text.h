@@ -14,7 +14,10 @@ namespace stravener::cli {
 // Writes UTF-8 text to stdout or stderr.
 void WriteText(FILE* stream, std::string_view text);
 
-// printf-style formatting (never depending on the C locale) into WriteText.
-STRAVENER_PRINTF_FORMAT(2, 3) void PrintText(FILE* stream, const char* format, ...);
+// printf-style formatting (FormatText: never depending on the C locale) into WriteText.
+template <typename... Args>
+void PrintText(FILE* stream, const char* format, const Args&... args) {
+  WriteText(stream, FormatText(format, args...));
+}
 
 }  // namespace stravener::cli

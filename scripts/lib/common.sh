@@ -39,15 +39,16 @@ ensure_locale() {
 }
 
 # What building and testing the native program needs.
-BUILD_PACKAGES=(cmake g++ ninja-build make libgtest-dev libgmock-dev googletest pkg-config)
+BUILD_PACKAGES=(cmake g++ ninja-build make libgtest-dev libgmock-dev googletest pkg-config libfmt-dev)
 GUI_PACKAGES=(qt6-base-dev qt6-svg-dev qt6-translations-l10n fonts-dejavu-core fontconfig)
 # Only for scripts/screenshots: a virtual display and the tools to run it.
 SCREENSHOT_PACKAGES=(xvfb xauth imagemagick)
 TEST_PACKAGES=(gpsbabel libxml2-utils librsvg2-bin locales tzdata)
 # What the Windows build and its tests under Wine need (googletest brings the sources that
 # are built with the cross compiler; the desktop program's window tests need a display, a
-# virtual one).
-WINDOWS_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix wine wine64 locales xvfb xauth)
+# virtual one; the programs use {fmt} header-only, from libfmt-dev's headers).
+WINDOWS_PACKAGES=(cmake ninja-build g++ googletest libfmt-dev g++-mingw-w64-x86-64-posix wine wine64 locales xvfb
+                  xauth)
 # Only for scripts/package: dpkg-shlibdeps finds the Debian package's dependencies (it needs
 # file); makensis builds the Windows installer.
 PACKAGE_PACKAGES=(dpkg-dev file)
