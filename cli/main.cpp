@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -111,65 +112,72 @@ int LanguageOfRun(const std::string& languageArgument) {
   return stored == kPolish || stored == kEnglish ? stored : kEnglish;
 }
 
-int Run(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-
-  // Find the command name: the first operand that is not an option's value; and the
-  // language, which the help follows too.
+// What a first look at the command line finds, before the command is known: the command
+// name (the first operand that is not an option's value), the --lang argument, which the
+// help follows too, and whether --help or --version stand there.
+struct CommandLineOutline {
   std::string commandName;
   std::string languageArgument;
   bool sawHelp = false;
   bool sawVersion = false;
+};
+
+CommandLineOutline OutlineOf(const std::vector<std::string>& args) {
+  CommandLineOutline outline;
+  const std::string languagePrefix = std::string(kLanguageOption.name) + "=";
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--") {
-      if (i + 1 < args.size() && commandName.empty()) commandName = args[i + 1];
+      if (i + 1 < args.size() && outline.commandName.empty()) outline.commandName = args[i + 1];
       break;
     }
     if (arg.size() > 1 && arg[0] == '-') {
-      if (arg == "--help" || arg == "-h") sawHelp = true;
-      if (arg == "--version") sawVersion = true;
-      const std::string languagePrefix = std::string(kLanguageOption.name) + "=";
-      if (languageArgument.empty() && arg == kLanguageOption.name && i + 1 < args.size()) {
-        languageArgument = args[i + 1];
-      } else if (languageArgument.empty() && arg.rfind(languagePrefix, 0) == 0) {
-        languageArgument = arg.substr(languagePrefix.size());
+      if (arg == "--help" || arg == "-h") outline.sawHelp = true;
+      if (arg == "--version") outline.sawVersion = true;
+      if (outline.languageArgument.empty() && arg == kLanguageOption.name && i + 1 < args.size()) {
+        outline.languageArgument = args[i + 1];
+      } else if (outline.languageArgument.empty() && arg.rfind(languagePrefix, 0) == 0) {
+        outline.languageArgument = arg.substr(languagePrefix.size());
       }
       if (arg.find('=') == std::string::npos && AnyOptionTakesValue(arg)) ++i;
       continue;
     }
-    if (commandName.empty()) commandName = arg;
+    if (outline.commandName.empty()) outline.commandName = arg;
   }
-  if (commandName.empty() && sawVersion) {
-    PrintText(stdout, "stravener %s\n", STRAVENER_VERSION_TEXT);
-    return kExitOk;
-  }
-  Language = LanguageOfRun(languageArgument);
-  if (commandName.empty()) {
-    PrintProgramHelp();
-    return sawHelp ? kExitOk : kExitUsage;
-  }
-  if (commandName == "help") {
-    // "stravener help [COMMAND]"
-    for (size_t i = 0; i < args.size(); ++i) {
-      if (args[i] == "help" && i + 1 < args.size()) {
-        if (const Command* command = FindCommand(args[i + 1])) {
-          PrintCommandHelp(*command);
-          return kExitOk;
-        }
-        return UsageError("", "unknown command '" + args[i + 1] + "'");
-      }
-    }
-    PrintProgramHelp();
-    return kExitOk;
-  }
-  const Command* command = FindCommand(commandName);
-  if (command == nullptr) return UsageError("", "unknown command '" + commandName + "'");
+  return outline;
+}
 
-  // Parse every option against the command's list; the command name itself is skipped once.
-  const std::vector<const OptionSpec*> known = OptionsOf(*command);
-  std::map<std::string, std::string> options;
+// "stravener help [COMMAND]"
+int RunHelpCommand(const std::vector<std::string>& args) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "help" && i + 1 < args.size()) {
+      if (const Command* command = FindCommand(args[i + 1])) {
+        PrintCommandHelp(*command);
+        return kExitOk;
+      }
+      return UsageError("", "unknown command '" + args[i + 1] + "'");
+    }
+  }
+  PrintProgramHelp();
+  return kExitOk;
+}
+
+struct CommandArguments {
+  std::map<std::string, std::string> options;  // by their long names
   std::vector<std::string> operands;
+};
+
+// Reads every option against the command's list; the command name itself is skipped once.
+// A wrong option is reported as wrong usage, and nothing is returned.
+std::optional<CommandArguments> ReadCommandArguments(const Command& command, const std::vector<std::string>& args) {
+  const std::string commandName = command.name;
+  const std::vector<const OptionSpec*> known = OptionsOf(command);
+  const auto wrongUsage = [&](const std::string& message) {
+    UsageError(commandName, message);
+    return std::nullopt;
+  };
+  CommandArguments read;
+  std::map<std::string, std::string>& options = read.options;
   bool commandSkipped = false;
   bool onlyOperands = false;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -182,7 +190,7 @@ int Run(int argc, char** argv) {
       if (!commandSkipped && arg == commandName) {
         commandSkipped = true;
       } else {
-        operands.push_back(arg);
+        read.operands.push_back(arg);
       }
       continue;
     }
@@ -194,39 +202,70 @@ int Run(int argc, char** argv) {
       hasInlineValue = true;
     }
     const OptionSpec* option = FindOption(known, arg);
-    if (option == nullptr) return UsageError(commandName, "unknown option '" + arg + "'");
+    if (option == nullptr) return wrongUsage("unknown option '" + arg + "'");
     if (option->valueName != nullptr) {
       if (!hasInlineValue) {
-        if (i + 1 >= args.size()) return UsageError(commandName, std::string("option ") + option->name + " needs " +
-                                                                      option->valueName);
+        if (i + 1 >= args.size()) {
+          return wrongUsage(std::string("option ") + option->name + " needs " + option->valueName);
+        }
         value = args[++i];
       }
     } else if (hasInlineValue) {
-      return UsageError(commandName, std::string("option ") + option->name + " takes no value");
+      return wrongUsage(std::string("option ") + option->name + " takes no value");
     }
     if (options.count(option->name) != 0 && option->valueName != nullptr && options[option->name] != value) {
-      return UsageError(commandName, std::string("option ") + option->name + " given twice");
+      return wrongUsage(std::string("option ") + option->name + " given twice");
     }
     options[option->name] = value;
   }
-  if (options.count(kHelpOption.name) != 0) {
+  return read;
+}
+
+// Whether the --lang value and the number of operands fit the command; wrong usage is
+// reported.
+bool ArgumentsFitCommand(const Command& command, const CommandArguments& read) {
+  if (auto it = read.options.find(kLanguageOption.name);
+      it != read.options.end() && it->second != "pl" && it->second != "en") {
+    UsageError(command.name, "--lang takes en or pl");
+    return false;
+  }
+  if (read.operands.size() < command.minOperands) {
+    UsageError(command.name, std::string("missing ") + command.operands);
+    return false;
+  }
+  if (read.operands.size() > command.maxOperands) {
+    UsageError(command.name, "unexpected operand '" + read.operands[command.maxOperands] + "'");
+    return false;
+  }
+  return true;
+}
+
+int Run(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const CommandLineOutline outline = OutlineOf(args);
+  if (outline.commandName.empty() && outline.sawVersion) {
+    PrintText(stdout, "stravener %s\n", STRAVENER_VERSION_TEXT);
+    return kExitOk;
+  }
+  Language = LanguageOfRun(outline.languageArgument);
+  if (outline.commandName.empty()) {
+    PrintProgramHelp();
+    return outline.sawHelp ? kExitOk : kExitUsage;
+  }
+  if (outline.commandName == "help") return RunHelpCommand(args);
+  const Command* command = FindCommand(outline.commandName);
+  if (command == nullptr) return UsageError("", "unknown command '" + outline.commandName + "'");
+
+  std::optional<CommandArguments> read = ReadCommandArguments(*command, args);
+  if (!read) return kExitUsage;
+  if (read->options.count(kHelpOption.name) != 0) {
     PrintCommandHelp(*command);
     return kExitOk;
   }
-
-  if (auto it = options.find(kLanguageOption.name); it != options.end() && it->second != "pl" && it->second != "en") {
-    return UsageError(commandName, "--lang takes en or pl");
-  }
-
-  if (operands.size() < command->minOperands) {
-    return UsageError(commandName, std::string("missing ") + command->operands);
-  }
-  if (operands.size() > command->maxOperands) {
-    return UsageError(commandName, "unexpected operand '" + operands[command->maxOperands] + "'");
-  }
+  if (!ArgumentsFitCommand(*command, *read)) return kExitUsage;
 
   CliHost host;
-  Invocation invocation(commandName, std::move(options), std::move(operands), host);
+  Invocation invocation(command->name, std::move(read->options), std::move(read->operands), host);
   return command->run(invocation);
 }
 
