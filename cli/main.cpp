@@ -90,9 +90,9 @@ void PrintProgramHelp() {
   PrintText(stdout, "%s\n\n%s\n\n%s\n",
             PickTextOrEmpty("Użycie: stravener POLECENIE [OPCJE]", "Usage: stravener COMMAND [OPTIONS]"),
             PickTextOrEmpty("Obsługuje rejestrator GPS Stravener przez port szeregowy i przekształca zapisane\n"
-                            "binarne pliki śladu w pliki PLT, GPX lub KML.",
+                            "binarne pliki śladu w pliki PLT, GPX lub KML albo obrazy SVG.",
                             "Services the Stravener GPS track logger over a serial port, and converts saved\n"
-                            "binary track files into PLT, GPX or KML files."),
+                            "binary track files into PLT, GPX or KML files or SVG pictures."),
             PickTextOrEmpty("Polecenia:", "Commands:"));
   for (const Command& command : Commands()) PrintText(stdout, "  %-12s %s\n", command.name, command.summary.Text());
   PrintText(stdout, "\n%s\n",
