@@ -17,10 +17,10 @@ namespace stravener::cli {
 template <const char* TrackFileFormatEntry::*Member>
 constexpr void ListTrackFormats(TextSink& sink, std::string_view before, std::string_view last, bool withRaw) {
   size_t count = 0;
-  for (const TrackFileFormatEntry& entry : kTrackFileFormats) count += withRaw || entry.makeText != nullptr;
+  for (const TrackFileFormatEntry& entry : kTrackFileFormats) count += withRaw || WritesText(entry);
   size_t listed = 0;
   for (const TrackFileFormatEntry& entry : kTrackFileFormats) {
-    if (!withRaw && entry.makeText == nullptr) continue;
+    if (!withRaw && !WritesText(entry)) continue;
     if (listed > 0) sink << (listed + 1 == count ? last : ", ");
     sink << before << entry.*Member;
     ++listed;
@@ -29,7 +29,7 @@ constexpr void ListTrackFormats(TextSink& sink, std::string_view before, std::st
 // The extension of the records unchanged.
 constexpr std::string_view RawTrackExtension() {
   for (const TrackFileFormatEntry& entry : kTrackFileFormats) {
-    if (entry.makeText == nullptr) return entry.extension;
+    if (!WritesText(entry)) return entry.extension;
   }
   return {};
 }

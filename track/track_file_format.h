@@ -67,6 +67,10 @@ inline constexpr TrackFileFormatEntry kTrackFileFormats[] = {
      "the records unchanged", nullptr, nullptr, true},
 };
 
+// Whether the format writes the records as text (every format but the records unchanged).
+// Asked at compile time too, where a writer's address may not be compared.
+constexpr bool WritesText(const TrackFileFormatEntry& entry) { return entry.format != TrackFileFormat::Raw; }
+
 // The entry of a format.
 const TrackFileFormatEntry& TrackFileFormatInfo(TrackFileFormat format);
 

@@ -18,7 +18,7 @@ std::string TrackFileFilter(bool withRaw) {
   if (allFiles == nullptr) return {};  // a language without texts has no file types either
   std::string filter;
   for (const TrackFileFormatEntry& entry : kTrackFileFormats) {
-    if (!withRaw && entry.makeText == nullptr) continue;
+    if (!withRaw && !WritesText(entry)) continue;
     const std::string pattern = std::string("*.") + entry.extension;
     filter += PickTextOrEmpty(entry.filterPolish, entry.filterEnglish);
     filter += " (" + pattern + ")|" + pattern + "|";
