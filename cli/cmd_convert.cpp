@@ -17,18 +17,10 @@ namespace stravener::cli {
 namespace {
 
 // -o lists the extensions of the track formats.
-constexpr auto kOutputHelpPolish = ComposeText<[](TextSink& s) {
-  s << "plik śladu do zapisania, w formacie wg rozszerzenia: ";
-  ListTrackFormats<&TrackFileFormatEntry::extension>(s, ".", ", ", false);
-  s << ", każde inne to rekordy bez zmian (domyślnie dzisiejszy RRRRMMDD_log.plt w bieżącym "
-       "folderze; nazwa bez rozszerzenia dostaje rozszerzenie formatu)";
-}>();
-constexpr auto kOutputHelpEnglish = ComposeText<[](TextSink& s) {
-  s << "the track file to write, its format by its extension: ";
-  ListTrackFormats<&TrackFileFormatEntry::extension>(s, ".", ", ", false);
-  s << ", any other the records unchanged (default: YYYYMMDD_log.plt of today, in the current "
-       "folder; a name without an extension gets the format's)";
-}>();
+constexpr auto kOutputHelpPolish =
+    ComposeText<[](TextSink& s) { WriteOutputHelpPolish(s, "plik śladu", "rekordy"); }>();
+constexpr auto kOutputHelpEnglish =
+    ComposeText<[](TextSink& s) { WriteOutputHelpEnglish(s, "track file", "records"); }>();
 const OptionSpec kOutputOption{"--output", "-o", "OUT", {kOutputHelpPolish.text, kOutputHelpEnglish.text}};
 const OptionSpec kLayoutOption{"--layout", nullptr, "1|2",
                                {"układ rekordów: 2 (domyślny, tak czytany jest upuszczony plik) albo 1, dla pliku "

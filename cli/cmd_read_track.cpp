@@ -24,18 +24,10 @@ namespace stravener::cli {
 namespace {
 
 // -o lists the extensions of the track formats.
-constexpr auto kOutputHelpPolish = ComposeText<[](TextSink& s) {
-  s << "plik do zapisania, w formacie wg rozszerzenia: ";
-  ListTrackFormats<&TrackFileFormatEntry::extension>(s, ".", ", ", false);
-  s << ", każde inne to pamięć bez zmian (domyślnie dzisiejszy RRRRMMDD_log.plt w bieżącym "
-       "folderze; nazwa bez rozszerzenia dostaje rozszerzenie formatu)";
-}>();
-constexpr auto kOutputHelpEnglish = ComposeText<[](TextSink& s) {
-  s << "the file to write, its format by its extension: ";
-  ListTrackFormats<&TrackFileFormatEntry::extension>(s, ".", ", ", false);
-  s << ", any other the memory unchanged (default: YYYYMMDD_log.plt of today, in the current "
-       "folder; a name without an extension gets the format's)";
-}>();
+constexpr auto kOutputHelpPolish =
+    ComposeText<[](TextSink& s) { WriteOutputHelpPolish(s, "plik", "pamięć"); }>();
+constexpr auto kOutputHelpEnglish =
+    ComposeText<[](TextSink& s) { WriteOutputHelpEnglish(s, "file", "memory"); }>();
 const OptionSpec kOutputOption{"--output", "-o", "FILE", {kOutputHelpPolish.text, kOutputHelpEnglish.text}};
 const OptionSpec kKeepRawOption{"--keep-raw", nullptr, nullptr,
                                 {"zapisz też pamięć bez zmian jako NAZWA.bin obok pliku śladu NAZWA.ROZ",

@@ -34,6 +34,23 @@ constexpr std::string_view RawTrackExtension() {
   return {};
 }
 
+// The -o help of a command that writes a track file: what it writes (`file`) and what any
+// other extension gives (`rest`), then the formats' extensions and the default name.
+constexpr void WriteOutputHelpPolish(TextSink& sink, std::string_view file, std::string_view rest) {
+  sink << file << " do zapisania, w formacie wg rozszerzenia: ";
+  ListTrackFormats<&TrackFileFormatEntry::extension>(sink, ".", ", ", false);
+  sink << ", każde inne to " << rest
+       << " bez zmian (domyślnie dzisiejszy RRRRMMDD_log.plt w bieżącym folderze; nazwa bez rozszerzenia dostaje "
+          "rozszerzenie formatu)";
+}
+constexpr void WriteOutputHelpEnglish(TextSink& sink, std::string_view file, std::string_view rest) {
+  sink << "the " << file << " to write, its format by its extension: ";
+  ListTrackFormats<&TrackFileFormatEntry::extension>(sink, ".", ", ", false);
+  sink << ", any other the " << rest
+       << " unchanged (default: YYYYMMDD_log.plt of today, in the current folder; a name without an extension "
+          "gets the format's)";
+}
+
 // The --format and --skip-invalid options of the commands that write a track file.
 extern const OptionSpec kFormatOption;
 extern const OptionSpec kSkipInvalidOption;
